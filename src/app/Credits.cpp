@@ -1,0 +1,78 @@
+#include "app/Credits.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+
+CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
+    : Form(QStringLiteral("Form5"), parent), m_openUrl(std::move(openUrl)) {
+    if (!m_openUrl)
+        m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    setClientTwips(5775, 3060);
+
+    // Behind the link line and the close button: it only notices the mouse leaving the link.
+    m_background = placeLabel(this, "Label4", QString(), twipsRect(0, 1680, 7215, 1215));
+    m_background->setMouseTracking(true);
+    m_background->installEventFilter(this);
+
+    QFont large(QStringLiteral("Arial"));
+    large.setPointSizeF(9.75);
+    large.setBold(true);
+    QFont small = large;
+    small.setPointSizeF(8.25);
+
+    auto *author = placeLabel(this, "Label9", QStringLiteral("- Programmato da ") + credits::team,
+                              twipsRect(120, 120, 6855, 375));
+    auto *started = placeLabel(this, "Label8",
+                               QStringLiteral("- Programmazione iniziata a dicembre 2026"),
+                               twipsRect(120, 480, 6135, 375));
+    auto *invite = placeLabel(this, "Label1",
+                              QStringLiteral("Per dubbi, consigli o segnalazioni scrivete pure "
+                                             "a: ") + credits::email,
+                              twipsRect(360, 960, 5295, 615));
+    invite->setWordWrap(true);
+    auto *visit = placeLabel(this, "Label6", QStringLiteral("Visita il mio sito web:"),
+                             twipsRect(120, 2280, 1575, 255));
+    m_link = placeLabel(this, "Label3", credits::site, twipsRect(1560, 2280, 2535, 255));
+    m_link->setMouseTracking(true);
+    m_link->installEventFilter(this);
+    m_link->setCursor(Qt::PointingHandCursor);
+    auto *close = place<QPushButton>(this, "Command1", twipsRect(4320, 2040, 1335, 495), "Chiudi");
+
+    for (QWidget *w : std::initializer_list<QWidget *>{author, started, invite, close})
+        w->setFont(large);
+    visit->setFont(small);
+    m_link->setFont(small);
+    setLinkLit(false);
+
+    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    hide();
+}
+
+bool CreditsWindow::goUrl(const QString &address) { return m_openUrl(QUrl(address)); }
+
+void CreditsWindow::setLinkLit(bool lit) {
+    QPalette palette = m_link->palette();
+    palette.setColor(QPalette::WindowText,
+                     lit ? QColor(0, 0, 255) : this->palette().color(QPalette::WindowText));
+    m_link->setPalette(palette);
+    QFont font = m_link->font();
+    font.setUnderline(lit);
+    m_link->setFont(font);
+}
+
+bool CreditsWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == m_link)
+            setLinkLit(true);
+        else if (watched == m_background)
+            setLinkLit(false);
+    } else if (watched == m_link && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        m_link->setText(credits::site);
+        goUrl(m_link->text()); // a failing open is not reported
+        return true;
+    }
+    return Form::eventFilter(watched, event);
+}

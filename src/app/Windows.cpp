@@ -1,0 +1,181 @@
+#include "app/Windows.h"
+
+#include "app/MainMenu.h"
+#include "common/Dialogs.h"
+#include "encounter/EncounterWindow.h"
+#include "encounter/SheetActions.h"
+#include "groups/GroupWindow.h"
+#include "notepad/NotepadWindow.h"
+#include "sheets/SheetWindow.h"
+#include "storage/DataFolder.h"
+
+#include <QCoreApplication>
+
+Windows::Windows(Dialogs &dialogs, const QString &dataRoot)
+    : m_dialogs(dialogs), m_dataRoot(dataRoot), m_encounter(dialogs) {
+    m_encounter.setPartyCount([this] { return m_groups ? m_groups->count() : 0; });
+}
+
+Windows::~Windows() = default;
+
+QWidget *Windows::form(const QString &objectName) {
+    if (objectName == u"Form1")
+        return &sheet();
+    if (objectName == u"Form2")
+        return &encounterWindow();
+    if (objectName == u"Form4")
+        return &menu();
+    if (objectName == u"Form5")
+        return &credits();
+    if (objectName == u"Form6")
+        return &groups();
+    if (objectName == u"Form7")
+        return &notepad();
+    return nullptr;
+}
+
+bool Windows::created(const QString &objectName) const {
+    if (objectName == u"Form1")
+        return m_sheet != nullptr;
+    if (objectName == u"Form2")
+        return m_encounterWindow != nullptr;
+    if (objectName == u"Form4")
+        return m_menu != nullptr;
+    if (objectName == u"Form5")
+        return m_credits != nullptr;
+    if (objectName == u"Form6")
+        return m_groups != nullptr;
+    if (objectName == u"Form7")
+        return m_notepad != nullptr;
+    return false;
+}
+
+void Windows::start() { menu().show(); }
+
+MainMenu &Windows::menu() {
+    if (m_menu)
+        return *m_menu;
+    m_menu = std::make_unique<MainMenu>();
+    m_encounter.resetTables(); // the menu's load step: the program-wide start state
+    QObject::connect(m_menu.get(), &MainMenu::encounterClicked, [this] { startEncounter(); });
+    QObject::connect(m_menu.get(), &MainMenu::sheetsClicked, [this] {
+        sheet().showEditingMode();
+        sheet().show();
+        menu().hide();
+    });
+    QObject::connect(m_menu.get(), &MainMenu::notepadClicked,
+                     [this] { notepad().showWithCaption(QStringLiteral("CHIUDI LAVAGNA")); });
+    QObject::connect(m_menu.get(), &MainMenu::creditsClicked, [this] {
+        credits().show();
+        credits().raise();
+    });
+    QObject::connect(m_menu.get(), &MainMenu::exitClicked, [this] { exit(); });
+    return *m_menu;
+}
+
+SheetWindow &Windows::sheet() {
+    if (m_sheet)
+        return *m_sheet;
+    m_sheet = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_dataRoot));
+    SheetWindow *w = m_sheet.get();
+    QObject::connect(w, &SheetWindow::encounterClicked, [this] {
+        encounterWindow().show();
+        sheet().hide();
+    });
+    QObject::connect(w, &SheetWindow::menuClicked, [this] {
+        sheet().hide();
+        if (m_encounterWindow)
+            m_encounterWindow->hide();
+        menu().show();
+    });
+    QObject::connect(w, &SheetWindow::addClicked,
+                     [this] { sheetActions::addCopies(sheet(), m_encounter, m_dialogs); });
+    QObject::connect(w, &SheetWindow::partyClicked, [this] { groups().openForParty(); });
+    QObject::connect(w, &Form::closedByUser, [this] { afterClose(); });
+    return *m_sheet;
+}
+
+EncounterWindow &Windows::encounterWindow() {
+    if (m_encounterWindow)
+        return *m_encounterWindow;
+    m_encounterWindow = std::make_unique<EncounterWindow>(m_encounter);
+    EncounterWindow *w = m_encounterWindow.get();
+    QObject::connect(w, &EncounterWindow::addMoreRequested, [this] {
+        encounterWindow().hide();
+        sheet().show();
+        sheet().showEncounterMode(QStringLiteral("Torna allo Scontro"));
+    });
+    QObject::connect(w, &EncounterWindow::bonusRequested,
+                     [this] { sheetActions::addInitiativeBonus(sheet(), m_encounter); });
+    QObject::connect(w, &EncounterWindow::notepadRequested,
+                     [this] { notepad().showWithCaption(QStringLiteral("NASCONDI LAVAGNA")); });
+    QObject::connect(w, &EncounterWindow::sheetRequested, [this](int row) {
+        sheetActions::viewRow(sheet(), m_encounter, row);
+        encounterWindow().hide();
+    });
+    QObject::connect(w, &EncounterWindow::endConfirmed, [this] {
+        encounterWindow().hide();
+        sheet().hide();
+        menu().show();
+    });
+    QObject::connect(w, &Form::closedByUser, [this] { afterClose(); });
+    return *m_encounterWindow;
+}
+
+CreditsWindow &Windows::credits() {
+    if (!m_credits) {
+        m_credits = std::make_unique<CreditsWindow>(m_urlOpener);
+        QObject::connect(m_credits.get(), &Form::closedByUser, [this] { afterClose(); });
+    }
+    return *m_credits;
+}
+
+GroupWindow &Windows::groups() {
+    if (!m_groups) {
+        m_groups = std::make_unique<GroupWindow>(m_dialogs, folders::groups(m_dataRoot));
+        QObject::connect(m_groups.get(), &GroupWindow::accepted,
+                         [this](const QStringList &names, int n) {
+                             m_encounter.acceptParty(names, n);
+                         });
+        QObject::connect(m_groups.get(), &Form::closedByUser, [this] { afterClose(); });
+    }
+    return *m_groups;
+}
+
+NotepadWindow &Windows::notepad() {
+    if (!m_notepad) {
+        m_notepad = std::make_unique<NotepadWindow>(m_dialogs, folders::notepad(m_dataRoot));
+        QObject::connect(m_notepad.get(), &Form::closedByUser, [this] { afterClose(); });
+    }
+    return *m_notepad;
+}
+
+void Windows::startEncounter() {
+    menu().hide();
+    sheet().show();
+    sheet().showEncounterMode(QStringLiteral("Vai allo Scontro"));
+    encounterWindow(); // created, not shown
+    m_encounter.startNew();
+}
+
+void Windows::exit() {
+    for (QWidget *w : std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(),
+                                                       m_credits.get(), m_groups.get(),
+                                                       m_notepad.get(), m_menu.get()}) {
+        if (w)
+            w->hide();
+    }
+    QCoreApplication::quit();
+}
+
+void Windows::afterClose() {
+    // Closing a window only hides it; with nothing of the program left on screen, the menu
+    // comes back so the program can always be used or left.
+    for (QWidget *w : std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(),
+                                                       m_credits.get(), m_groups.get(),
+                                                       m_notepad.get(), m_menu.get()}) {
+        if (w && w->isVisible())
+            return;
+    }
+    menu().show();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/Credits.h"
+#include "encounter/Encounter.h"
+
+#include <QString>
+#include <memory>
+
+class Dialogs;
+class EncounterWindow;
+class GroupWindow;
+class MainMenu;
+class NotepadWindow;
+class QWidget;
+class SheetWindow;
+
+// The hub that owns the six windows and the program-wide encounter state. A window is created the
+// first time anything touches it and is afterwards only shown and hidden; windows reach each
+// other only through here.
+class Windows {
+public:
+    Windows(Dialogs &dialogs, const QString &dataRoot);
+    ~Windows();
+    Windows(const Windows &) = delete;
+    Windows &operator=(const Windows &) = delete;
+
+    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7"; nullptr for any other name.
+    QWidget *form(const QString &objectName);
+    // Creates and shows the main menu.
+    void start();
+
+    MainMenu &menu();                // Form4
+    SheetWindow &sheet();            // Form1
+    EncounterWindow &encounterWindow(); // Form2
+    CreditsWindow &credits();        // Form5
+    GroupWindow &groups();           // Form6
+    NotepadWindow &notepad();        // Form7
+    Encounter &encounter() { return m_encounter; }
+
+    bool created(const QString &objectName) const;
+    // The opener the credits window hands its link to (for tests: no browser is started).
+    void setUrlOpener(CreditsWindow::UrlOpener opener) { m_urlOpener = std::move(opener); }
+
+private:
+    void startEncounter();
+    void exit();
+    void afterClose();
+
+    Dialogs &m_dialogs;
+    QString m_dataRoot;
+    Encounter m_encounter;
+    CreditsWindow::UrlOpener m_urlOpener;
+    std::unique_ptr<MainMenu> m_menu;
+    std::unique_ptr<SheetWindow> m_sheet;
+    std::unique_ptr<EncounterWindow> m_encounterWindow;
+    std::unique_ptr<CreditsWindow> m_credits;
+    std::unique_ptr<GroupWindow> m_groups;
+    std::unique_ptr<NotepadWindow> m_notepad;
+};

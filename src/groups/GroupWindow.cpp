@@ -1,0 +1,188 @@
+#include "groups/GroupWindow.h"
+
+#include "common/Dialogs.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
+    : Form(QStringLiteral("Form6"), parent), m_dialogs(dialogs), m_folder(folder) {
+    setClientTwips(4800, 6600);
+    placeLabel(this, "Label5", QStringLiteral("Numero di PG nel Gruppo:"),
+               twipsRect(120, 150, 2400, 345));
+    m_count = place<QLineEdit>(this, "NumeroPG", twipsRect(2520, 120, 840, 345), "0");
+    m_ok = place<QPushButton>(this, "InserisciPG", twipsRect(3480, 120, 1200, 345), "OK");
+    m_lblGruppo = placeLabel(this, "LblGruppo", QStringLiteral("Nome Gruppo:"),
+                             twipsRect(120, 630, 1500, 345));
+    m_name = place<QLineEdit>(this, "NomeGruppo", twipsRect(1680, 600, 3000, 345));
+    QFont bold = m_name->font();
+    bold.setBold(true);
+    m_name->setFont(bold);
+    for (int i = 0; i < Group::maxCharacters; ++i) {
+        const auto s = static_cast<std::size_t>(i);
+        const int top = 1080 + i * 420;
+        m_lblNome[s] = placeLabel(this, item("LblNome", i), QStringLiteral("Nome PG:"),
+                                  twipsRect(120, top + 30, 1500, 345));
+        m_slots[s] = place<QLineEdit>(this, item("NomePG", i), twipsRect(1680, top, 3000, 345));
+    }
+    auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(120, 4500, 4560, 735),
+                                   "Gruppo da Caricare");
+    m_chooser = place<QComboBox>(frame, "ElencoFile", twipsRect(120, 300, 4320, 345));
+    auto *nuovo = place<QPushButton>(this, "Nuovo", twipsRect(120, 5340, 1080, 420), "NUOVO");
+    auto *salva = place<QPushButton>(this, "Salva", twipsRect(1280, 5340, 1080, 420), "SALVA");
+    auto *carica = place<QPushButton>(this, "Carica", twipsRect(2440, 5340, 1080, 420), "CARICA");
+    auto *cancella =
+        place<QPushButton>(this, "Cancella", twipsRect(3600, 5340, 1080, 420), "CANCELLA");
+    auto *refresh = place<QPushButton>(this, "Command1", QRect(), "REFRESH");
+    refresh->hide(); // never shown
+    auto *accetta = place<QPushButton>(this, "Accetta", twipsRect(120, 5880, 4560, 525), "ACCETTA");
+    accetta->setFont(bold);
+
+    connect(m_ok, &QPushButton::clicked, this, &GroupWindow::ok);
+    connect(nuovo, &QPushButton::clicked, this, &GroupWindow::nuovo);
+    connect(salva, &QPushButton::clicked, this, &GroupWindow::salva);
+    connect(carica, &QPushButton::clicked, this, &GroupWindow::carica);
+    connect(cancella, &QPushButton::clicked, this, &GroupWindow::cancella);
+    connect(refresh, &QPushButton::clicked, this, &GroupWindow::refreshChooser);
+    connect(accetta, &QPushButton::clicked, this, &GroupWindow::accetta);
+
+    resetToCountMode(true);
+    refreshChooser();
+    hide();
+}
+
+int GroupWindow::count() const { return Group::countOf(m_count->text()); }
+
+bool GroupWindow::namesMode() const { return !m_count->isEnabled(); }
+
+Group GroupWindow::group() const {
+    Group g;
+    g.name = m_name->text();
+    g.count = m_count->text();
+    for (std::size_t i = 0; i < m_slots.size(); ++i)
+        g.names[i] = m_slots[i]->text();
+    return g;
+}
+
+void GroupWindow::openForParty() {
+    show();
+    raise();
+    resetToCountMode(true);
+}
+
+void GroupWindow::resetToCountMode(bool emptyName) {
+    m_ok->show();
+    m_count->setEnabled(true);
+    m_count->setText(QStringLiteral("0"));
+    m_lblGruppo->hide();
+    m_name->hide();
+    if (emptyName)
+        m_name->clear();
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        m_lblNome[i]->hide();
+        m_slots[i]->hide();
+        m_slots[i]->clear();
+    }
+}
+
+void GroupWindow::showNames(int n, bool emptyNames) {
+    m_count->setEnabled(false);
+    m_ok->hide();
+    m_lblGruppo->show();
+    m_name->show();
+    for (int i = 0; i < Group::maxCharacters; ++i) {
+        const auto s = static_cast<std::size_t>(i);
+        const bool used = i < n;
+        if (used && emptyNames)
+            m_slots[s]->clear();
+        if (used || !emptyNames) {
+            m_lblNome[s]->setVisible(used);
+            m_slots[s]->setVisible(used);
+        }
+    }
+}
+
+void GroupWindow::ok() {
+    const int n = count();
+    if (n > Group::maxCharacters) {
+        m_dialogs.inform(QStringLiteral("Il Programma consente un massimo di 8 PG!"));
+        m_count->setText(QStringLiteral("8"));
+    } else if (n < 1) {
+        m_dialogs.inform(QStringLiteral("Devi inserire almeno un PG!"));
+        m_count->setText(QStringLiteral("1"));
+    } else {
+        m_name->clear();
+        showNames(n, true);
+    }
+}
+
+void GroupWindow::nuovo() {
+    if (m_dialogs.ask(QStringLiteral("Sei sicuro?"), QStringLiteral("Confermi?")))
+        resetToCountMode(false);
+}
+
+bool GroupWindow::salvataggio() {
+    return m_folder.save(m_dialogs, m_name->text(), group().toRecord());
+}
+
+void GroupWindow::salva() {
+    if (!m_dialogs.ask(QStringLiteral("Vuoi salvare ''") + m_name->text() + QStringLiteral("''?"),
+                       QStringLiteral("Confermi?")))
+        return;
+    const int n = count();
+    if (n < 1) {
+        m_dialogs.inform(
+            QStringLiteral("Il File non è stato salvato. Devi inserire almeno un PG!"));
+        m_count->setText(QStringLiteral("1"));
+    } else if (n > Group::maxCharacters) {
+        m_dialogs.inform(QStringLiteral(
+            "Il File non è stato salvato. Il Programma consente un massimo di 8 PG!"));
+        m_count->setText(QStringLiteral("8"));
+    } else if (salvataggio()) {
+        refreshChooser();
+    }
+}
+
+bool GroupWindow::caricaFile(const QString &name) {
+    const auto result = m_folder.load(m_dialogs, name, Group::fieldCount);
+    if (result.status == DataFolder::Status::Empty)
+        return true; // an empty file loads nothing
+    if (result.status != DataFolder::Status::Loaded)
+        return false;
+    const Group loaded = Group::fromRecord(result.fields, name, group());
+    m_name->setText(loaded.name);
+    m_count->setText(loaded.count);
+    for (std::size_t i = 0; i < m_slots.size(); ++i)
+        m_slots[i]->setText(loaded.names[i]);
+    return true;
+}
+
+void GroupWindow::carica() {
+    // A file that could not be read leaves the window as it was, mode included.
+    if (caricaFile(m_chooser->currentText()))
+        showNames(count(), false);
+}
+
+void GroupWindow::cancella() {
+    if (m_folder.remove(m_dialogs, m_name->text()))
+        refreshChooser();
+}
+
+void GroupWindow::refreshChooser() {
+    m_chooser->clear();
+    m_chooser->addItems(m_folder.entries());
+    if (m_chooser->count() > 0)
+        m_chooser->setCurrentIndex(0);
+}
+
+void GroupWindow::accetta() {
+    hide();
+    const int n = std::clamp(count(), 0, Group::maxCharacters);
+    QStringList names;
+    for (int i = 0; i < n; ++i)
+        names << m_slots[static_cast<std::size_t>(i)]->text();
+    emit accepted(names, n);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "groups/Group.h"
+#include "storage/DataFolder.h"
+#include "ui/Form.h"
+
+#include <array>
+
+class Dialogs;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The player-character group window (Form6): count mode and names mode, storage buttons and
+// "ACCETTA".
+class GroupWindow : public Form {
+    Q_OBJECT
+public:
+    GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *parent = nullptr);
+
+    // The count as the rest of the program reads it.
+    int count() const;
+    Group group() const;
+    bool namesMode() const;
+
+    // Shown in count mode with an empty group name (the sheet window's "CARICA O AGGIUNGI UN
+    // GRUPPO DI PG").
+    void openForParty();
+
+    bool salvataggio();
+    // Carica_File: false (window untouched) when the file is missing or not a group; an empty
+    // file loads nothing and counts as read.
+    bool caricaFile(const QString &name);
+    void refreshChooser();
+
+signals:
+    // "ACCETTA": the names of the slots and the count, clamped to 0..8.
+    void accepted(const QStringList &names, int n);
+
+private:
+    void resetToCountMode(bool emptyName);
+    void showNames(int n, bool emptyNames);
+    void ok();
+    void nuovo();
+    void salva();
+    void carica();
+    void cancella();
+    void accetta();
+
+    Dialogs &m_dialogs;
+    DataFolder m_folder;
+    QLineEdit *m_count;
+    QPushButton *m_ok;
+    QLabel *m_lblGruppo;
+    QLineEdit *m_name;
+    std::array<QLabel *, Group::maxCharacters> m_lblNome{};
+    std::array<QLineEdit *, Group::maxCharacters> m_slots{};
+    QComboBox *m_chooser;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "notepad/Page.h"
+#include "storage/DataFolder.h"
+#include "ui/Form.h"
+
+class Dialogs;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The notepad (Form7): named pages of free text.
+class NotepadWindow : public Form {
+    Q_OBJECT
+public:
+    NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *parent = nullptr);
+
+    // Shows the notepad with its hide button captioned "CHIUDI LAVAGNA" or "NASCONDI LAVAGNA".
+    void showWithCaption(const QString &caption);
+
+    Page page() const;
+    void setPage(const Page &page);
+    void refreshChooser();
+
+private:
+    void nuovo();
+    void salva();
+    void carica();
+    void cancella();
+
+    Dialogs &m_dialogs;
+    DataFolder m_folder;
+    QLineEdit *m_name;
+    QPlainTextEdit *m_text;
+    QComboBox *m_chooser;
+    QPushButton *m_hide;
+};

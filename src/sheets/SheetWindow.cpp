@@ -1,0 +1,303 @@
+#include "sheets/SheetWindow.h"
+
+#include "common/Dialogs.h"
+#include "common/NumericText.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// Window heights of the three modes, outer (title bar included), in twips.
+constexpr int encounterHeight = 8300;
+constexpr int editingHeight = 6700;
+constexpr int viewingHeight = 6000;
+constexpr int clientWidth = 8400;
+// What the title bar and frame take of an outer height.
+constexpr int frameTwips = 450;
+
+constexpr int rightColumn = 5520;
+constexpr int rightWidth = 2520;
+
+// Ability rows top to bottom: For, Des, Cos, Int, Sag, Car (array indices 1..5, 0).
+struct AbilityRow {
+    int index;
+    const char *caption;
+    int top;
+};
+constexpr std::array<AbilityRow, 6> abilityRows{{{1, "For:", 960},
+                                                 {2, "Des:", 1440},
+                                                 {3, "Cos:", 1920},
+                                                 {4, "Int:", 2400},
+                                                 {5, "Sag:", 2880},
+                                                 {0, "Car:", 3360}}};
+
+QString toWidgetText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString toFileText(QString text) { return text.replace(u'\n', QStringLiteral("\r\n")); }
+
+} // namespace
+
+SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
+    : Form(QStringLiteral("Form1"), parent), m_dialogs(dialogs), m_folder(folder) {
+    m_name = place<QLineEdit>(this, "NomePNG", twipsRect(360, 360, 4935, 450));
+    QFont big = m_name->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.2);
+    m_name->setFont(big);
+
+    placeLabel(this, "LabelPF", "PF:", twipsRect(2160, 960, 660, 375));
+    m_pf = place<QLineEdit>(this, "PF", twipsRect(2880, 960, 615, 375));
+    placeLabel(this, "LabelIniziativa", "Iniziativa:", twipsRect(3600, 960, 900, 375));
+    m_iniziativa = place<QLineEdit>(this, "Iniziativa", twipsRect(4560, 960, 615, 375));
+    placeLabel(this, "LabelCA", "CA:", twipsRect(2160, 1440, 660, 375));
+    m_ca = place<QLineEdit>(this, "CA", twipsRect(2880, 1440, 615, 375));
+    placeLabel(this, "LabelBA", "BA:", twipsRect(3600, 1440, 900, 375));
+    m_ba = place<QLineEdit>(this, "BA", twipsRect(4560, 1440, 615, 375));
+    for (const AbilityRow &row : abilityRows) {
+        const auto i = static_cast<std::size_t>(row.index);
+        placeLabel(this, item("LabelCar", row.index), QString::fromLatin1(row.caption),
+                   twipsRect(360, row.top, 480, 375));
+        m_car[i] = place<QLineEdit>(this, item("Car", row.index), twipsRect(840, row.top, 615, 375));
+        m_carMod[i] =
+            place<QLineEdit>(this, item("CarMod", row.index), twipsRect(1560, row.top, 615, 375));
+    }
+    m_note = place<QPlainTextEdit>(this, "Note", twipsRect(2400, 2040, 2775, 2325));
+
+    m_modAuto = place<QPushButton>(this, "ModAuto", twipsRect(rightColumn, 960, rightWidth, 375),
+                                   "Mod. Caratteristiche Automatici");
+    m_salva = place<QPushButton>(this, "Salva", twipsRect(rightColumn, 1440, rightWidth, 375), "Salva");
+    m_carica =
+        place<QPushButton>(this, "Carica", twipsRect(rightColumn, 1920, rightWidth, 375), "Carica");
+    m_cancella = place<QPushButton>(this, "Cancella", twipsRect(rightColumn, 2400, rightWidth, 375),
+                                    "Cancella");
+    m_azzera =
+        place<QPushButton>(this, "Azzera", twipsRect(rightColumn, 2880, rightWidth, 375), "Azzera");
+
+    m_frame1 = place<QGroupBox>(this, "Frame1", twipsRect(360, 6240, 4935, 735), "Png da Caricare");
+    m_chooser = place<QComboBox>(m_frame1, "ElencoFile", twipsRect(120, 300, 4695, 345));
+    m_refresh = place<QPushButton>(this, "Command1", twipsRect(rightColumn, 3360, rightWidth, 375),
+                                   "REFRESH");
+    m_refresh->hide(); // never shown
+
+    m_piu = place<QGroupBox>(this, "Piu", twipsRect(360, 4560, 1455, 975), "N° PNG");
+    m_piu->installEventFilter(this);
+    m_text1 = place<QLineEdit>(m_piu, "Text1", twipsRect(120, 360, 1215, 375), "1");
+    m_party = place<QPushButton>(this, "Party", twipsRect(1920, 4560, 6120, 435),
+                                 "CARICA O AGGIUNGI UN GRUPPO DI PG");
+    m_aggiungi = place<QPushButton>(this, "Aggiungi", twipsRect(1920, 5100, 6120, 555));
+    QFont bold = m_aggiungi->font();
+    bold.setBold(true);
+    m_aggiungi->setFont(bold);
+    m_gruppoUnico = place<QCheckBox>(this, "GruppoUnico", twipsRect(360, 5880, 4935, 300),
+                                     "Gruppo di PNG come uno solo");
+    m_gruppoUnico->setToolTip(QStringLiteral("Considera il gruppo di mostri, come un mostro unico. "
+                                             "Avranno quindi lo stesso punteggio di iniziativa."));
+    m_command3 = place<QPushButton>(this, "Command3", twipsRect(rightColumn, 7080, rightWidth, 495),
+                                    "Vai allo Scontro");
+    m_command3->setFont(bold);
+    m_command2 =
+        place<QPushButton>(this, "Command2", twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
+
+    connect(m_modAuto, &QPushButton::clicked, this, &SheetWindow::modAuto);
+    connect(m_azzera, &QPushButton::clicked, this, &SheetWindow::azzera);
+    connect(m_salva, &QPushButton::clicked, this, &SheetWindow::salva);
+    connect(m_carica, &QPushButton::clicked, this, &SheetWindow::carica);
+    connect(m_cancella, &QPushButton::clicked, this, &SheetWindow::cancella);
+    connect(m_refresh, &QPushButton::clicked, this, &SheetWindow::refreshChooser);
+    connect(m_text1, &QLineEdit::textChanged, this, &SheetWindow::onCopyTextChanged);
+    connect(m_name, &QLineEdit::textChanged, this, &SheetWindow::refreshAddButton);
+    connect(m_aggiungi, &QPushButton::clicked, this, &SheetWindow::addClicked);
+    connect(m_command3, &QPushButton::clicked, this, &SheetWindow::encounterClicked);
+    connect(m_command2, &QPushButton::clicked, this, &SheetWindow::menuClicked);
+    connect(m_party, &QPushButton::clicked, this, &SheetWindow::partyClicked);
+
+    setSheet(Sheet{});
+    refreshChooser();
+    showEncounterMode(m_command3->text());
+    hide();
+}
+
+Sheet SheetWindow::sheet() const {
+    Sheet s;
+    s.name = m_name->text();
+    s.pf = m_pf->text();
+    s.ba = m_ba->text();
+    s.ca = m_ca->text();
+    s.iniziativa = m_iniziativa->text();
+    for (std::size_t i = 0; i < 6; ++i) {
+        s.car[i] = m_car[i]->text();
+        s.carMod[i] = m_carMod[i]->text();
+    }
+    s.note = toFileText(m_note->toPlainText());
+    return s;
+}
+
+void SheetWindow::setSheet(const Sheet &s) {
+    m_name->setText(s.name);
+    m_pf->setText(s.pf);
+    m_ba->setText(s.ba);
+    m_ca->setText(s.ca);
+    m_iniziativa->setText(s.iniziativa);
+    for (std::size_t i = 0; i < 6; ++i) {
+        m_car[i]->setText(s.car[i]);
+        m_carMod[i]->setText(s.carMod[i]);
+    }
+    m_note->setPlainText(toWidgetText(s.note));
+}
+
+DataFolder::Status SheetWindow::caricaScheda(const QString &name) {
+    const auto result = m_folder.load(m_dialogs, name, Sheet::fieldCount);
+    if (result.status == DataFolder::Status::Loaded)
+        setSheet(Sheet::fromRecord(result.fields));
+    return result.status;
+}
+
+bool SheetWindow::salvataggio() { return m_folder.save(m_dialogs, m_name->text(), sheet().toRecord()); }
+
+void SheetWindow::refreshChooser() {
+    m_chooser->clear();
+    m_chooser->addItems(m_folder.entries());
+    if (m_chooser->count() > 0)
+        m_chooser->setCurrentIndex(0);
+}
+
+void SheetWindow::setEditable(bool editable) {
+    for (QLineEdit *field : {m_name, m_pf, m_iniziativa, m_ca, m_ba})
+        field->setReadOnly(!editable);
+    for (std::size_t i = 0; i < 6; ++i) {
+        m_car[i]->setReadOnly(!editable);
+        m_carMod[i]->setReadOnly(!editable);
+    }
+    m_note->setReadOnly(!editable);
+}
+
+void SheetWindow::setOuterHeight(int outerTwips) {
+    setFixedSize(twips(clientWidth), twips(outerTwips - frameTwips));
+}
+
+void SheetWindow::showEncounterMode(const QString &encounterCaption) {
+    m_mode = Mode::Encounter;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
+                                                       m_frame1, m_party, m_piu, m_cancella,
+                                                       m_aggiungi, m_command3})
+        w->show();
+    m_command2->hide();
+    m_command3->setText(encounterCaption);
+    m_command3->move(m_command3->x(), twips(7080));
+    m_frame1->move(m_frame1->x(), twips(6240));
+    setEditable(true);
+    setOuterHeight(encounterHeight);
+    refreshAddButton();
+}
+
+void SheetWindow::showEditingMode() {
+    m_mode = Mode::Editing;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_aggiungi, m_piu, m_gruppoUnico, m_party,
+                                                       m_command3})
+        w->hide();
+    for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
+                                                       m_frame1, m_cancella, m_command2})
+        w->show();
+    m_command2->move(m_command2->x(), twips(5260));
+    m_frame1->move(m_frame1->x(), twips(5140));
+    setEditable(true);
+    setOuterHeight(editingHeight);
+}
+
+void SheetWindow::showViewingMode() {
+    m_mode = Mode::Viewing;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
+                                                       m_frame1, m_piu, m_cancella, m_command2,
+                                                       m_aggiungi, m_party, m_gruppoUnico})
+        w->hide();
+    m_command3->setText(QStringLiteral("Torna allo Scontro"));
+    m_command3->move(m_command3->x(), twips(4560));
+    m_command3->show();
+    setEditable(false);
+    setOuterHeight(viewingHeight);
+}
+
+QString SheetWindow::copyText() const { return m_text1->text(); }
+void SheetWindow::setCopyText(const QString &text) { m_text1->setText(text); }
+bool SheetWindow::asOneGroup() const { return m_gruppoUnico->isChecked(); }
+void SheetWindow::setPF(const QString &text) { m_pf->setText(text); }
+
+void SheetWindow::onCopyTextChanged(const QString &text) {
+    const auto count = numeric::toWhole16(numeric::leading(text));
+    if (!count) {
+        m_dialogs.inform(QStringLiteral("Il numero di PNG non è valido: puoi aggiungerne al "
+                                        "massimo 32767 alla volta."));
+        const QSignalBlocker blocker(m_text1);
+        m_text1->setText(m_lastValidCopyText);
+        return;
+    }
+    m_lastValidCopyText = text;
+    m_numeroPNG = *count;
+    refreshAddButton();
+}
+
+void SheetWindow::onPiuClicked() {
+    if (m_numeroPNG == std::numeric_limits<std::int16_t>::max()) {
+        m_dialogs.inform(QStringLiteral("Il numero di PNG non è valido: puoi aggiungerne al "
+                                        "massimo 32767 alla volta."));
+        return;
+    }
+    ++m_numeroPNG;
+    refreshAddButton();
+}
+
+bool SheetWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_piu && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
+        m_piu->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        onPiuClicked();
+        return true;
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void SheetWindow::refreshAddButton() {
+    m_aggiungi->setText(QStringLiteral("AGGIUNGI ") + QString::number(m_numeroPNG) +
+                        QStringLiteral(" ") + m_name->text() +
+                        QStringLiteral(" AL COMBATTIMENTO!"));
+    m_gruppoUnico->setVisible(m_mode == Mode::Encounter && numeric::leading(m_text1->text()) > 1);
+}
+
+void SheetWindow::modAuto() {
+    for (std::size_t i = 0; i < 6; ++i) {
+        const auto modifier = abilityModifier(m_car[i]->text());
+        if (!modifier) {
+            m_dialogs.inform(QStringLiteral("Errore, devi inserire un numero!"));
+            m_car[i]->setText(QStringLiteral("10"));
+            return;
+        }
+        m_carMod[i]->setText(*modifier);
+    }
+}
+
+void SheetWindow::azzera() {
+    if (!m_dialogs.ask(QStringLiteral("Sei sicuro?"), QStringLiteral("Confermi?")))
+        return;
+    setSheet(Sheet{});
+}
+
+void SheetWindow::salva() {
+    if (!m_dialogs.ask(QStringLiteral("Vuoi salvare ''") + m_name->text() + QStringLiteral("''?"),
+                       QStringLiteral("Confermi?")))
+        return;
+    if (salvataggio())
+        refreshChooser();
+}
+
+void SheetWindow::carica() { caricaScheda(m_chooser->currentText()); }
+
+void SheetWindow::cancella() {
+    if (m_folder.remove(m_dialogs, m_name->text()))
+        refreshChooser();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "storage/Record.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Dialogs;
+
+// The folders below the data root that hold the saved items.
+namespace folders {
+QString sheets(const QString &root);  // Schede
+QString groups(const QString &root);  // Schede/Gruppi
+QString notepad(const QString &root); // Schede/Lavagna
+// Creates the three folders when missing; false when one cannot be made.
+bool ensure(const QString &root);
+} // namespace folders
+
+// One data folder: item files named after their items ("Orco.Melvo") and the list file
+// "ElencoFile.Melvo" naming them in the order they were first saved. Every file is written whole
+// through QSaveFile, so a crash never leaves half a file behind.
+class DataFolder {
+public:
+    explicit DataFolder(QString path);
+
+    const QString &path() const { return m_path; }
+    QString itemPath(const QString &name) const;
+    QString listPath() const;
+
+    // True when the item file of that name exists (Esiste_File).
+    bool exists(const QString &name) const;
+
+    // The list file's entries, first to last; empty when it is missing.
+    QStringList entries() const;
+
+    // Why a name cannot name an item file on every desktop system; std::nullopt when it can.
+    static std::optional<QString> nameProblem(const QString &name);
+
+    enum class Status { Loaded, Empty, Missing, Malformed, BadName };
+    struct Read {
+        Status status;
+        QStringList fields;
+    };
+    // Reads the first record of an item file.
+    Read read(const QString &name, int fieldCount) const;
+
+    // Writes the item file, then adds its list entry when the file did not exist before.
+    // All or nothing: on failure the item file and the list file are as they were.
+    bool write(const QString &name, const QStringList &fields);
+
+    // The same with the user told what went wrong.
+    bool save(Dialogs &dialogs, const QString &name, const QStringList &fields);
+
+    // Reads the item and tells the user why it could not be loaded; nothing is said for an
+    // empty file, which simply loads nothing.
+    Read load(Dialogs &dialogs, const QString &name, int fieldCount) const;
+
+    // Asks, deletes the item file and the last list entry equal to the name, says "Cancellato!".
+    // True when anything was deleted.
+    bool remove(Dialogs &dialogs, const QString &name);
+
+    // Largest item file that is read; a larger one is not a record of this program.
+    static constexpr qint64 maxItemBytes = 4 * 1024 * 1024;
+
+private:
+    bool writeList(const QStringList &entries) const;
+
+    QString m_path;
+};

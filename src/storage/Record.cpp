@@ -1,0 +1,136 @@
+#include "storage/Record.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace record {
+
+namespace {
+
+constexpr char codePage[] = "windows-1252";
+
+QString toText(QByteArrayView bytes) {
+    QStringDecoder decoder(codePage);
+    return decoder.decode(bytes);
+}
+
+class Reader {
+public:
+    explicit Reader(const QString &text) : m_text(text) {}
+
+    bool atEnd() const { return m_pos >= m_text.size(); }
+
+    // One field as the reader of the record encoding takes it.
+    std::optional<QString> field() {
+        while (!atEnd() && isBlank(m_text[m_pos]))
+            ++m_pos;
+        if (atEnd())
+            return std::nullopt;
+        QString value;
+        if (m_text[m_pos] == u'"') {
+            const qsizetype close = m_text.indexOf(u'"', m_pos + 1);
+            if (close < 0)
+                return std::nullopt; // cut off inside a field
+            value = m_text.mid(m_pos + 1, close - m_pos - 1);
+            m_pos = close + 1;
+            // Whatever stands between the closing quote and the separator is passed over.
+            while (!atEnd() && m_text[m_pos] != u',' && !isLineEnd(m_text[m_pos]))
+                ++m_pos;
+        } else {
+            const qsizetype start = m_pos;
+            while (!atEnd() && m_text[m_pos] != u',' && !isLineEnd(m_text[m_pos]))
+                ++m_pos;
+            value = m_text.mid(start, m_pos - start).trimmed();
+        }
+        skipSeparator();
+        return value;
+    }
+
+private:
+    static bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+    static bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+
+    void skipSeparator() {
+        if (atEnd())
+            return;
+        if (m_text[m_pos] == u',') {
+            ++m_pos;
+            return;
+        }
+        if (m_text[m_pos] == u'\r')
+            ++m_pos;
+        if (!atEnd() && m_text[m_pos] == u'\n')
+            ++m_pos;
+    }
+
+    const QString &m_text;
+    qsizetype m_pos = 0;
+};
+
+} // namespace
+
+bool representable(const QString &text) {
+    QStringEncoder encoder(codePage);
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError();
+}
+
+QByteArray encode(const QStringList &fields) {
+    QString line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += u',';
+        line += u'"';
+        line += fields[i];
+        line += u'"';
+    }
+    line += QStringLiteral("\r\n");
+    QStringEncoder encoder(codePage);
+    return encoder.encode(line);
+}
+
+std::optional<QStringList> decode(const QByteArray &bytes, int count) {
+    if (bytes.contains('\0'))
+        return std::nullopt;
+    const QString text = toText(bytes);
+    Reader reader(text);
+    QStringList fields;
+    fields.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        auto value = reader.field();
+        if (!value)
+            return std::nullopt;
+        fields.append(*value);
+    }
+    return fields;
+}
+
+QStringList decodeList(const QByteArray &bytes) {
+    QStringList entries;
+    if (bytes.contains('\0'))
+        return entries;
+    const QString text = toText(bytes);
+    Reader reader(text);
+    while (!reader.atEnd()) {
+        auto value = reader.field();
+        if (!value)
+            break;
+        entries.append(*value);
+    }
+    return entries;
+}
+
+QString substitute(QString text, Scheme scheme) {
+    text.replace(u',', scheme == Scheme::Sheet ? QStringLiteral("$") : QStringLiteral("$£$"));
+    text.replace(u'"', QStringLiteral("''"));
+    return text;
+}
+
+QString restore(QString text, Scheme scheme) {
+    text.replace(scheme == Scheme::Sheet ? QStringLiteral("$") : QStringLiteral("$£$"),
+                 QStringLiteral(","));
+    text.replace(QStringLiteral("''"), QStringLiteral("\""));
+    return text;
+}
+
+} // namespace record

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The record encoding of every data file: each field between double quotes, fields separated by
+// one comma, the record ended by CR LF, one byte per character in the Windows-1252 code page.
+namespace record {
+
+// Encodes one record. Characters that Windows-1252 cannot hold come out as the substitute byte;
+// callers that need a lossless file check `representable` first.
+QByteArray encode(const QStringList &fields);
+
+// Reads `count` fields of the first record. std::nullopt when the bytes do not hold that many
+// well-formed fields (a quoted field without its closing quote, too few fields, a NUL byte).
+std::optional<QStringList> decode(const QByteArray &bytes, int count);
+
+// Reads every record of a list file (one field per record). Stops at the first malformed entry.
+QStringList decodeList(const QByteArray &bytes);
+
+// True when every character of the text has a byte of its own in Windows-1252.
+bool representable(const QString &text);
+
+enum class Scheme { Sheet, Notepad };
+
+// Substitutions applied to free-text fields before writing ("," and the double quote)...
+QString substitute(QString text, Scheme scheme);
+// ...and reversed after reading.
+QString restore(QString text, Scheme scheme);
+
+} // namespace record

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "common/Twips.h"
+
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+// A window of the program: captioned "Torvane", never destroyed by its close box (closing only
+// hides it and says so), with controls placed at twip positions.
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(const QString &objectName, QWidget *parent = nullptr);
+
+    // Client area size in twips.
+    void setClientTwips(int width, int height);
+
+signals:
+    void closedByUser();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+};
+
+// Creates a control of type T as a child of `parent`, names it and places it (twips).
+template <typename T, typename... Args>
+T *place(QWidget *parent, const QString &objectName, QRect twipsGeometry, Args &&...args) {
+    auto *widget = new T(std::forward<Args>(args)..., parent);
+    widget->setObjectName(objectName);
+    widget->setGeometry(twipsGeometry);
+    return widget;
+}
+
+inline QLabel *placeLabel(QWidget *parent, const QString &objectName, const QString &text,
+                          QRect twipsGeometry) {
+    return place<QLabel>(parent, objectName, twipsGeometry, text);
+}
+
+// "Name(3)": the object name of item 3 of a control array.
+inline QString item(const char *name, int index) {
+    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
+}
