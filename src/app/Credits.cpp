@@ -24,12 +24,13 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
 
     auto *author = placeLabel(this, "Label9", QStringLiteral("- Programmato da ") + credits::team,
                               twipsRect(120, 120, 6855, 375));
-    auto *started = placeLabel(this, "Label8",
-                               QStringLiteral("- Programmazione iniziata a dicembre 2026"),
-                               twipsRect(120, 480, 6135, 375));
+    auto *started =
+        placeLabel(this, "Label8", QStringLiteral("- Programmazione iniziata a dicembre 2026"),
+                   twipsRect(120, 480, 6135, 375));
     auto *invite = placeLabel(this, "Label1",
                               QStringLiteral("Per dubbi, consigli o segnalazioni scrivete pure "
-                                             "a: ") + credits::email,
+                                             "a: ") +
+                                  credits::email,
                               twipsRect(360, 960, 5295, 615));
     invite->setWordWrap(true);
     auto *visit = placeLabel(this, "Label6", QStringLiteral("Visita il mio sito web:"),
@@ -50,7 +51,9 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     hide();
 }
 
-bool CreditsWindow::goUrl(const QString &address) { return m_openUrl(QUrl(address)); }
+bool CreditsWindow::goUrl(const QString &address) {
+    return m_openUrl(QUrl(address));
+}
 
 void CreditsWindow::setLinkLit(bool lit) {
     QPalette palette = m_link->palette();

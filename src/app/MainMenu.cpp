@@ -8,7 +8,8 @@
 
 MainMenu::MainMenu(QWidget *parent) : Form(QStringLiteral("Form4"), parent) {
     setClientTwips(4800, 5520);
-    auto *title = placeLabel(this, "Label1", QStringLiteral("TORVANE"), twipsRect(0, 240, 4800, 720));
+    auto *title =
+        placeLabel(this, "Label1", QStringLiteral("TORVANE"), twipsRect(0, 240, 4800, 720));
     QFont titleFont(QStringLiteral("Arial Rounded MT Bold"), 24);
     titleFont.setBold(true);
     title->setFont(titleFont);

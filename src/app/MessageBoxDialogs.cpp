@@ -4,11 +4,12 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-QWidget *MessageBoxDialogs::owner() { return QApplication::activeWindow(); }
+QWidget *MessageBoxDialogs::owner() {
+    return QApplication::activeWindow();
+}
 
 void MessageBoxDialogs::inform(const QString &text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), text, QMessageBox::Ok,
-                    owner());
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), text, QMessageBox::Ok, owner());
     box.exec();
 }
 

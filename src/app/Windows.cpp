@@ -50,7 +50,9 @@ bool Windows::created(const QString &objectName) const {
     return false;
 }
 
-void Windows::start() { menu().show(); }
+void Windows::start() {
+    menu().show();
+}
 
 MainMenu &Windows::menu() {
     if (m_menu)
@@ -133,10 +135,9 @@ CreditsWindow &Windows::credits() {
 GroupWindow &Windows::groups() {
     if (!m_groups) {
         m_groups = std::make_unique<GroupWindow>(m_dialogs, folders::groups(m_dataRoot));
-        QObject::connect(m_groups.get(), &GroupWindow::accepted,
-                         [this](const QStringList &names, int n) {
-                             m_encounter.acceptParty(names, n);
-                         });
+        QObject::connect(
+            m_groups.get(), &GroupWindow::accepted,
+            [this](const QStringList &names, int n) { m_encounter.acceptParty(names, n); });
         QObject::connect(m_groups.get(), &Form::closedByUser, [this] { afterClose(); });
     }
     return *m_groups;
@@ -159,9 +160,9 @@ void Windows::startEncounter() {
 }
 
 void Windows::exit() {
-    for (QWidget *w : std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(),
-                                                       m_credits.get(), m_groups.get(),
-                                                       m_notepad.get(), m_menu.get()}) {
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(), m_credits.get(),
+                                          m_groups.get(), m_notepad.get(), m_menu.get()}) {
         if (w)
             w->hide();
     }
@@ -171,9 +172,9 @@ void Windows::exit() {
 void Windows::afterClose() {
     // Closing a window only hides it; with nothing of the program left on screen, the menu
     // comes back so the program can always be used or left.
-    for (QWidget *w : std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(),
-                                                       m_credits.get(), m_groups.get(),
-                                                       m_notepad.get(), m_menu.get()}) {
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(), m_credits.get(),
+                                          m_groups.get(), m_notepad.get(), m_menu.get()}) {
         if (w && w->isVisible())
             return;
     }

@@ -29,12 +29,12 @@ public:
     // Creates and shows the main menu.
     void start();
 
-    MainMenu &menu();                // Form4
-    SheetWindow &sheet();            // Form1
+    MainMenu &menu();                   // Form4
+    SheetWindow &sheet();               // Form1
     EncounterWindow &encounterWindow(); // Form2
-    CreditsWindow &credits();        // Form5
-    GroupWindow &groups();           // Form6
-    NotepadWindow &notepad();        // Form7
+    CreditsWindow &credits();           // Form5
+    GroupWindow &groups();              // Form6
+    NotepadWindow &notepad();           // Form7
     Encounter &encounter() { return m_encounter; }
 
     bool created(const QString &objectName) const;

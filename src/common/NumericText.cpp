@@ -9,7 +9,9 @@ namespace numeric {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Length of the leading number after `start`, or 0 when there is none.
 qsizetype scanNumber(QStringView text, qsizetype start) {
@@ -54,7 +56,9 @@ double leading(QStringView text) {
     return std::strtod(ascii.constData(), nullptr);
 }
 
-bool hasLeadingNumber(QStringView text) { return scanNumber(text, skipBlanks(text)) > 0; }
+bool hasLeadingNumber(QStringView text) {
+    return scanNumber(text, skipBlanks(text)) > 0;
+}
 
 std::optional<std::int64_t> roundHalfEven(double value) {
     if (!std::isfinite(value))
@@ -73,8 +77,12 @@ template <typename T> static std::optional<T> toWhole(double value) {
     return static_cast<T>(*rounded);
 }
 
-std::optional<std::int16_t> toWhole16(double value) { return toWhole<std::int16_t>(value); }
-std::optional<std::int32_t> toWhole32(double value) { return toWhole<std::int32_t>(value); }
+std::optional<std::int16_t> toWhole16(double value) {
+    return toWhole<std::int16_t>(value);
+}
+std::optional<std::int32_t> toWhole32(double value) {
+    return toWhole<std::int32_t>(value);
+}
 
 QString write(double value) {
     if (value == 0.0)

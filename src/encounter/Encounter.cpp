@@ -17,9 +17,13 @@ const QString coma = QStringLiteral("(Coma)");
 const QString morto = QStringLiteral("(Morto)");
 const QString nonLimitati = QStringLiteral("(PF Non Limitati)");
 
-QString spaced(const QString &marker) { return QStringLiteral(" ") + marker; }
+QString spaced(const QString &marker) {
+    return QStringLiteral(" ") + marker;
+}
 
-void removeAll(QString &note, const QString &what) { note.remove(what); }
+void removeAll(QString &note, const QString &what) {
+    note.remove(what);
+}
 
 // A note that ends with `marker`, with any coma or death marker taken out first.
 QString withStateMarker(QString note, const QString &marker, bool comaFirst) {
@@ -45,8 +49,9 @@ std::int32_t clamp32(double value) {
     const auto whole = numeric::roundHalfEven(value);
     if (!whole)
         return value < 0 ? std::numeric_limits<std::int32_t>::min() : 0;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        *whole, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(*whole, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace
@@ -159,9 +164,8 @@ void Encounter::toggleLimiter() {
     }
     entry.limitatore = true;
     const QString pf = text(r, Col::PF);
-    const auto ceiling = numeric::hasLeadingNumber(pf)
-                             ? numeric::toWhole32(numeric::leading(pf))
-                             : std::nullopt;
+    const auto ceiling =
+        numeric::hasLeadingNumber(pf) ? numeric::toWhole32(numeric::leading(pf)) : std::nullopt;
     if (ceiling)
         entry.pfMassimi = *ceiling;
     QString note = text(r, Col::NoteNome);
@@ -242,9 +246,8 @@ void Encounter::nextToAct() {
         emit partyChanged();
 
     const std::int64_t k = wholeOr(numeric::leading(m_indiceIniz), 0);
-    const double v = (k >= 1 && k <= std::int64_t(list.size()))
-                         ? list[static_cast<std::size_t>(k - 1)]
-                         : 0.0;
+    const double v =
+        (k >= 1 && k <= std::int64_t(list.size())) ? list[static_cast<std::size_t>(k - 1)] : 0.0;
     const QString value = numeric::write(v);
     std::int64_t count = 0;
     for (int r = 1; r <= creatures(); ++r) {

@@ -62,7 +62,7 @@ public:
 
     // Hit points.
     void applyAmount(const QString &amount, bool heal); // "Applica"
-    void toggleLimiter();                              // "Abilita/Disabilita limitatore PF"
+    void toggleLimiter();                               // "Abilita/Disabilita limitatore PF"
 
     // Turns.
     void nextToAct(); // "Prossimo ad agire"
@@ -77,10 +77,10 @@ public:
                             QString &currentIniziativa);
 
     // Removal and the end.
-    void remove(int row);   // "X" of a row, with its question
-    bool confirmEnd();      // the question of "Scontro Terminato"
-    void end();             // everything "Scontro Terminato" does to the encounter
-    void startNew();        // "Gestisci uno Scontro": a fresh roster and fresh tables
+    void remove(int row); // "X" of a row, with its question
+    bool confirmEnd();    // the question of "Scontro Terminato"
+    void end();           // everything "Scontro Terminato" does to the encounter
+    void startNew();      // "Gestisci uno Scontro": a fresh roster and fresh tables
 
     // Player-character panel; the count comes from the group window when needed.
     void setPartyCount(std::function<int()> count) { m_partyCount = std::move(count); }

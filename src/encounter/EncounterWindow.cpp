@@ -50,7 +50,11 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     m_roster->verticalHeader()->setMinimumSectionSize(twips(rowPitch));
     m_roster->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_roster->horizontalHeader()->setFixedHeight(twips(650) - 2);
-    m_roster->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
+    m_roster->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) |
+                                                      Qt::Alignment(Qt::TextWordWrap));
+    QFont headerFont = m_roster->horizontalHeader()->font();
+    headerFont.setPointSizeF(headerFont.pointSizeF() * 0.9);
+    m_roster->horizontalHeader()->setFont(headerFont);
     for (int c = 0; c < RosterModel::ColumnCount; ++c)
         m_roster->setColumnWidth(c, twips(columnTwips[static_cast<std::size_t>(c)]));
     m_roster->setRowHidden(0, true); // the template row is never shown
@@ -62,12 +66,11 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     next->setFont(bold);
     auto *bonus = place<QPushButton>(this, "Command5", twipsRect(rightColumn, 660, rightWidth, 390),
                                      "Aggiungi Bonus Iniziat.");
-    auto *addMore = place<QPushButton>(this, "Command1",
-                                       twipsRect(rightColumn, 1110, rightWidth, 390),
-                                       "Aggiungi nuovi PNG");
-    auto *notes = place<QPushButton>(this, "Lavagnetta",
-                                     twipsRect(rightColumn, 1560, rightWidth, 390),
-                                     "Apri il blocco appunti");
+    auto *addMore = place<QPushButton>(
+        this, "Command1", twipsRect(rightColumn, 1110, rightWidth, 390), "Aggiungi nuovi PNG");
+    auto *notes =
+        place<QPushButton>(this, "Lavagnetta", twipsRect(rightColumn, 1560, rightWidth, 390),
+                           "Apri il blocco appunti");
 
     auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(rightColumn, 2010, rightWidth, 1740),
                                    "Modifiche ai PF");
@@ -90,8 +93,8 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     m_indiceIniz = place<QLineEdit>(this, "IndiceIniz", QRect(), "1");
     m_indiceAlto = place<QLineEdit>(this, "IndiceAlto", QRect(), "1");
     auto *crea = place<QPushButton>(this, "PulsanteCrea", QRect(), "Crea");
-    for (QWidget *hidden : std::initializer_list<QWidget *>{m_numeroControlli, m_indiceIniz,
-                                                            m_indiceAlto, crea})
+    for (QWidget *hidden :
+         std::initializer_list<QWidget *>{m_numeroControlli, m_indiceIniz, m_indiceAlto, crea})
         hidden->hide();
 
     buildScrollControls();
@@ -164,7 +167,8 @@ void EncounterWindow::buildScrollControls() {
         button->setToolTip(QString::fromUtf8(spec.tip));
         const int lines = spec.lines;
         if (spec.up)
-            connect(button, &QToolButton::clicked, this, [this, lines] { m_encounter.scrollUp(lines); });
+            connect(button, &QToolButton::clicked, this,
+                    [this, lines] { m_encounter.scrollUp(lines); });
         else
             connect(button, &QToolButton::clicked, this,
                     [this, lines] { m_encounter.scrollDown(lines); });
@@ -185,7 +189,8 @@ void EncounterWindow::buildPartyPanel() {
     for (int i = 0; i < Encounter::partySlots; ++i) {
         const auto s = static_cast<std::size_t>(i);
         const int top = 3810 + i * 405;
-        m_nomePG[s] = place<QLineEdit>(this, item("NomePG", i), twipsRect(rightColumn, top, 1620, 375));
+        m_nomePG[s] =
+            place<QLineEdit>(this, item("NomePG", i), twipsRect(rightColumn, top, 1620, 375));
         m_nomePG[s]->setEnabled(false);
         m_lblIniz[s] = placeLabel(this, item("LblIniz", i), QStringLiteral("Iniz."),
                                   twipsRect(rightColumn + 1665, top, 420, 375));
@@ -200,9 +205,8 @@ void EncounterWindow::applyView() {
     // Only rows up to the larger of the old and new scroll offsets can change their state; rows
     // below are shown.
     const int rows = m_encounter.model().rows();
-    const std::int64_t end =
-        std::min<std::int64_t>(rows, std::max<std::int64_t>(m_appliedOffsetEnd,
-                                                            m_encounter.topRow() + 1));
+    const std::int64_t end = std::min<std::int64_t>(
+        rows, std::max<std::int64_t>(m_appliedOffsetEnd, m_encounter.topRow() + 1));
     for (int r = 0; r < end; ++r) {
         const bool hidden = !m_encounter.rowShown(r);
         if (m_roster->isRowHidden(r) != hidden)

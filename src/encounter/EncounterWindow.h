@@ -24,11 +24,11 @@ public:
     RosterView *roster() const { return m_roster; }
 
 signals:
-    void addMoreRequested();     // "Aggiungi nuovi PNG"
-    void bonusRequested();       // "Aggiungi Bonus Iniziat."
-    void notepadRequested();     // "Apri il blocco appunti"
-    void sheetRequested(int row);// ">>" of a row
-    void endConfirmed();         // "Scontro Terminato" answered Yes, before the roster is reset
+    void addMoreRequested();      // "Aggiungi nuovi PNG"
+    void bonusRequested();        // "Aggiungi Bonus Iniziat."
+    void notepadRequested();      // "Apri il blocco appunti"
+    void sheetRequested(int row); // ">>" of a row
+    void endConfirmed();          // "Scontro Terminato" answered Yes, before the roster is reset
 
 private:
     void buildScrollControls();

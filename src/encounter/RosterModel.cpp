@@ -8,7 +8,9 @@ namespace {
 const QColor white(255, 255, 255);
 const QColor yellow(255, 255, 0);
 
-std::size_t slot(int column) { return static_cast<std::size_t>(column - RosterModel::firstText); }
+std::size_t slot(int column) {
+    return static_cast<std::size_t>(column - RosterModel::firstText);
+}
 
 } // namespace
 
@@ -115,9 +117,12 @@ QVariant RosterModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     static const std::array<const char *, ColumnCount> captions{
-        "",   "Nome PNG", "Note aggiuntive Nome", "PF",  "Iniziativa", "BA",
-        "CA", "For",      "Des",                  "Cos", "Int",        "Sag",
-        "Car", "Modifica PF", "Elimina",          "Vedi Scheda"};
+        "",           "Nome PNG",    "Note aggiuntive Nome",
+        "PF",         "Iniziativa",  "BA",
+        "CA",         "For",         "Des",
+        "Cos",        "Int",         "Sag",
+        "Car",        "Modifica PF", "Elimina",
+        "Vedi Scheda"};
     return QString::fromUtf8(captions[static_cast<std::size_t>(section)]);
 }
 

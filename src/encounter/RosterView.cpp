@@ -33,9 +33,8 @@ QWidget *RosterDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
     auto *editor = new QLineEdit(parent);
     editor->setFrame(false);
     // Every keystroke is a change of the field: commit it at once.
-    connect(editor, &QLineEdit::textEdited, this, [this, editor] {
-        emit const_cast<RosterDelegate *>(this)->commitData(editor);
-    });
+    connect(editor, &QLineEdit::textEdited, this,
+            [this, editor] { emit const_cast<RosterDelegate *>(this)->commitData(editor); });
     return editor;
 }
 

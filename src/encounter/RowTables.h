@@ -10,11 +10,11 @@ struct RowTables {
     static constexpr int size = maxCreatures + 1;
 
     struct Entry {
-        bool bonusIniz = false;      // BonusInizApplicato
-        std::int32_t gruppo = 0;     // GruppoPNG
-        bool bonusGruppo = false;    // BonusGruppoApplicato
-        bool limitatore = true;      // LimitatorePF
-        std::int32_t pfMassimi = 0;  // PFMassimi
+        bool bonusIniz = false;     // BonusInizApplicato
+        std::int32_t gruppo = 0;    // GruppoPNG
+        bool bonusGruppo = false;   // BonusGruppoApplicato
+        bool limitatore = true;     // LimitatorePF
+        std::int32_t pfMassimi = 0; // PFMassimi
         bool operator==(const Entry &) const = default;
     };
 

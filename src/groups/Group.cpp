@@ -25,8 +25,7 @@ QStringList Group::toRecord() const {
     return fields;
 }
 
-Group Group::fromRecord(const QStringList &fields, const QString &loadedAs,
-                        const Group &previous) {
+Group Group::fromRecord(const QStringList &fields, const QString &loadedAs, const Group &previous) {
     Group group = previous;
     group.name = loadedAs;
     group.count = fields.value(1).replace(QStringLiteral("''"), QStringLiteral("\""));

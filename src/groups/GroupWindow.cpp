@@ -28,8 +28,8 @@ GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
                                   twipsRect(120, top + 30, 1500, 345));
         m_slots[s] = place<QLineEdit>(this, item("NomePG", i), twipsRect(1680, top, 3000, 345));
     }
-    auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(120, 4500, 4560, 735),
-                                   "Gruppo da Caricare");
+    auto *frame =
+        place<QGroupBox>(this, "Frame1", twipsRect(120, 4500, 4560, 735), "Gruppo da Caricare");
     m_chooser = place<QComboBox>(frame, "ElencoFile", twipsRect(120, 300, 4320, 345));
     auto *nuovo = place<QPushButton>(this, "Nuovo", twipsRect(120, 5340, 1080, 420), "NUOVO");
     auto *salva = place<QPushButton>(this, "Salva", twipsRect(1280, 5340, 1080, 420), "SALVA");
@@ -54,9 +54,13 @@ GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     hide();
 }
 
-int GroupWindow::count() const { return Group::countOf(m_count->text()); }
+int GroupWindow::count() const {
+    return Group::countOf(m_count->text());
+}
 
-bool GroupWindow::namesMode() const { return !m_count->isEnabled(); }
+bool GroupWindow::namesMode() const {
+    return !m_count->isEnabled();
+}
 
 Group GroupWindow::group() const {
     Group g;

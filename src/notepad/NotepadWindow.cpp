@@ -18,8 +18,8 @@ NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *p
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(120, 4290, 3600, 780),
-                                   "Pagina da Caricare");
+    auto *frame =
+        place<QGroupBox>(this, "Frame1", twipsRect(120, 4290, 3600, 780), "Pagina da Caricare");
     m_chooser = place<QComboBox>(frame, "ElencoFile", twipsRect(120, 330, 3360, 345));
     auto *nuovo = place<QPushButton>(this, "Nuovo", twipsRect(3840, 4380, 1560, 345), "NUOVO");
     auto *salva = place<QPushButton>(this, "Salva", twipsRect(5520, 4380, 1560, 345), "SALVA");
@@ -28,8 +28,8 @@ NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *p
         place<QPushButton>(this, "Cancella", twipsRect(5520, 4770, 1560, 345), "CANCELLA");
     auto *refresh = place<QPushButton>(this, "Command1", QRect(), "REFRESH");
     refresh->hide(); // never shown
-    m_hide = place<QPushButton>(this, "Command2", twipsRect(120, 5250, 6960, 480),
-                                "NASCONDI LAVAGNA");
+    m_hide =
+        place<QPushButton>(this, "Command2", twipsRect(120, 5250, 6960, 480), "NASCONDI LAVAGNA");
     QFont bold = m_hide->font();
     bold.setBold(true);
     m_hide->setFont(bold);

@@ -18,12 +18,12 @@ namespace {
 constexpr int encounterHeight = 8300;
 constexpr int editingHeight = 6700;
 constexpr int viewingHeight = 6000;
-constexpr int clientWidth = 8400;
+constexpr int clientWidth = 8700;
 // What the title bar and frame take of an outer height.
 constexpr int frameTwips = 450;
 
 constexpr int rightColumn = 5520;
-constexpr int rightWidth = 2520;
+constexpr int rightWidth = 3000;
 
 // Ability rows top to bottom: For, Des, Cos, Int, Sag, Car (array indices 1..5, 0).
 struct AbilityRow {
@@ -38,8 +38,12 @@ constexpr std::array<AbilityRow, 6> abilityRows{{{1, "For:", 960},
                                                  {5, "Sag:", 2880},
                                                  {0, "Car:", 3360}}};
 
-QString toWidgetText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
-QString toFileText(QString text) { return text.replace(u'\n', QStringLiteral("\r\n")); }
+QString toWidgetText(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+QString toFileText(QString text) {
+    return text.replace(u'\n', QStringLiteral("\r\n"));
+}
 
 } // namespace
 
@@ -51,11 +55,11 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     big.setPointSizeF(big.pointSizeF() * 1.2);
     m_name->setFont(big);
 
-    placeLabel(this, "LabelPF", "PF:", twipsRect(2160, 960, 660, 375));
+    placeLabel(this, "LabelPF", "PF:", twipsRect(2280, 960, 570, 375));
     m_pf = place<QLineEdit>(this, "PF", twipsRect(2880, 960, 615, 375));
     placeLabel(this, "LabelIniziativa", "Iniziativa:", twipsRect(3600, 960, 900, 375));
     m_iniziativa = place<QLineEdit>(this, "Iniziativa", twipsRect(4560, 960, 615, 375));
-    placeLabel(this, "LabelCA", "CA:", twipsRect(2160, 1440, 660, 375));
+    placeLabel(this, "LabelCA", "CA:", twipsRect(2280, 1440, 570, 375));
     m_ca = place<QLineEdit>(this, "CA", twipsRect(2880, 1440, 615, 375));
     placeLabel(this, "LabelBA", "BA:", twipsRect(3600, 1440, 900, 375));
     m_ba = place<QLineEdit>(this, "BA", twipsRect(4560, 1440, 615, 375));
@@ -63,7 +67,8 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
         const auto i = static_cast<std::size_t>(row.index);
         placeLabel(this, item("LabelCar", row.index), QString::fromLatin1(row.caption),
                    twipsRect(360, row.top, 480, 375));
-        m_car[i] = place<QLineEdit>(this, item("Car", row.index), twipsRect(840, row.top, 615, 375));
+        m_car[i] =
+            place<QLineEdit>(this, item("Car", row.index), twipsRect(840, row.top, 615, 375));
         m_carMod[i] =
             place<QLineEdit>(this, item("CarMod", row.index), twipsRect(1560, row.top, 615, 375));
     }
@@ -71,7 +76,8 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
 
     m_modAuto = place<QPushButton>(this, "ModAuto", twipsRect(rightColumn, 960, rightWidth, 375),
                                    "Mod. Caratteristiche Automatici");
-    m_salva = place<QPushButton>(this, "Salva", twipsRect(rightColumn, 1440, rightWidth, 375), "Salva");
+    m_salva =
+        place<QPushButton>(this, "Salva", twipsRect(rightColumn, 1440, rightWidth, 375), "Salva");
     m_carica =
         place<QPushButton>(this, "Carica", twipsRect(rightColumn, 1920, rightWidth, 375), "Carica");
     m_cancella = place<QPushButton>(this, "Cancella", twipsRect(rightColumn, 2400, rightWidth, 375),
@@ -88,9 +94,9 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     m_piu = place<QGroupBox>(this, "Piu", twipsRect(360, 4560, 1455, 975), "N° PNG");
     m_piu->installEventFilter(this);
     m_text1 = place<QLineEdit>(m_piu, "Text1", twipsRect(120, 360, 1215, 375), "1");
-    m_party = place<QPushButton>(this, "Party", twipsRect(1920, 4560, 6120, 435),
+    m_party = place<QPushButton>(this, "Party", twipsRect(1920, 4560, 6600, 435),
                                  "CARICA O AGGIUNGI UN GRUPPO DI PG");
-    m_aggiungi = place<QPushButton>(this, "Aggiungi", twipsRect(1920, 5100, 6120, 555));
+    m_aggiungi = place<QPushButton>(this, "Aggiungi", twipsRect(1920, 5100, 6600, 555));
     QFont bold = m_aggiungi->font();
     bold.setBold(true);
     m_aggiungi->setFont(bold);
@@ -158,7 +164,9 @@ DataFolder::Status SheetWindow::caricaScheda(const QString &name) {
     return result.status;
 }
 
-bool SheetWindow::salvataggio() { return m_folder.save(m_dialogs, m_name->text(), sheet().toRecord()); }
+bool SheetWindow::salvataggio() {
+    return m_folder.save(m_dialogs, m_name->text(), sheet().toRecord());
+}
 
 void SheetWindow::refreshChooser() {
     m_chooser->clear();
@@ -183,9 +191,9 @@ void SheetWindow::setOuterHeight(int outerTwips) {
 
 void SheetWindow::showEncounterMode(const QString &encounterCaption) {
     m_mode = Mode::Encounter;
-    for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
-                                                       m_frame1, m_party, m_piu, m_cancella,
-                                                       m_aggiungi, m_command3})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera, m_frame1, m_party,
+                                          m_piu, m_cancella, m_aggiungi, m_command3})
         w->show();
     m_command2->hide();
     m_command3->setText(encounterCaption);
@@ -198,8 +206,8 @@ void SheetWindow::showEncounterMode(const QString &encounterCaption) {
 
 void SheetWindow::showEditingMode() {
     m_mode = Mode::Editing;
-    for (QWidget *w : std::initializer_list<QWidget *>{m_aggiungi, m_piu, m_gruppoUnico, m_party,
-                                                       m_command3})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_aggiungi, m_piu, m_gruppoUnico, m_party, m_command3})
         w->hide();
     for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
                                                        m_frame1, m_cancella, m_command2})
@@ -223,10 +231,18 @@ void SheetWindow::showViewingMode() {
     setOuterHeight(viewingHeight);
 }
 
-QString SheetWindow::copyText() const { return m_text1->text(); }
-void SheetWindow::setCopyText(const QString &text) { m_text1->setText(text); }
-bool SheetWindow::asOneGroup() const { return m_gruppoUnico->isChecked(); }
-void SheetWindow::setPF(const QString &text) { m_pf->setText(text); }
+QString SheetWindow::copyText() const {
+    return m_text1->text();
+}
+void SheetWindow::setCopyText(const QString &text) {
+    m_text1->setText(text);
+}
+bool SheetWindow::asOneGroup() const {
+    return m_gruppoUnico->isChecked();
+}
+void SheetWindow::setPF(const QString &text) {
+    m_pf->setText(text);
+}
 
 void SheetWindow::onCopyTextChanged(const QString &text) {
     const auto count = numeric::toWhole16(numeric::leading(text));
@@ -295,7 +311,9 @@ void SheetWindow::salva() {
         refreshChooser();
 }
 
-void SheetWindow::carica() { caricaScheda(m_chooser->currentText()); }
+void SheetWindow::carica() {
+    caricaScheda(m_chooser->currentText());
+}
 
 void SheetWindow::cancella() {
     if (m_folder.remove(m_dialogs, m_name->text()))

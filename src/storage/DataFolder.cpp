@@ -11,7 +11,9 @@
 
 namespace folders {
 
-QString sheets(const QString &root) { return QDir(root).filePath(QStringLiteral("Schede")); }
+QString sheets(const QString &root) {
+    return QDir(root).filePath(QStringLiteral("Schede"));
+}
 QString groups(const QString &root) {
     return QDir(root).filePath(QStringLiteral("Schede/Gruppi"));
 }
@@ -32,7 +34,9 @@ namespace {
 const QString extension = QStringLiteral(".Melvo");
 const QString listName = QStringLiteral("ElencoFile");
 
-QString quoted(const QString &name) { return QStringLiteral("''") + name + QStringLiteral("''"); }
+QString quoted(const QString &name) {
+    return QStringLiteral("''") + name + QStringLiteral("''");
+}
 
 bool writeWhole(const QString &path, const QByteArray &bytes) {
     QSaveFile file(path);
@@ -73,7 +77,9 @@ QString DataFolder::itemPath(const QString &name) const {
     return m_path + u'/' + name + extension;
 }
 
-QString DataFolder::listPath() const { return itemPath(listName); }
+QString DataFolder::listPath() const {
+    return itemPath(listName);
+}
 
 bool DataFolder::exists(const QString &name) const {
     if (nameProblem(name))

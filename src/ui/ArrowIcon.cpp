@@ -61,4 +61,6 @@ private:
 
 } // namespace
 
-QIcon arrowIcon(bool up, int chevrons) { return QIcon(new ArrowEngine(up, chevrons)); }
+QIcon arrowIcon(bool up, int chevrons) {
+    return QIcon(new ArrowEngine(up, chevrons));
+}

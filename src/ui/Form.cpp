@@ -7,7 +7,9 @@ Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Torvane"));
 }
 
-void Form::setClientTwips(int width, int height) { setFixedSize(twips(width), twips(height)); }
+void Form::setClientTwips(int width, int height) {
+    setFixedSize(twips(width), twips(height));
+}
 
 void Form::closeEvent(QCloseEvent *event) {
     event->ignore();

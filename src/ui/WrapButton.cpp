@@ -13,7 +13,7 @@ void WrapButton::paintEvent(QPaintEvent *) {
     const QString caption = option.text;
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(rect().adjusted(4, 1, -4, -1), Qt::AlignCenter | Qt::TextWordWrap, caption);
 }
