@@ -1,0 +1,297 @@
+#include "sheets/Sheet.h"
+#include "sheets/SheetWindow.h"
+#include "storage/Record.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Sheet orco() {
+    Sheet s;
+    s.name = "Orco";
+    s.pf = "12";
+    s.ba = "+3";
+    s.ca = "13";
+    s.iniziativa = "-1";
+    s.car = {"8", "16", "9", "14", "7", "11"};
+    s.carMod = {"-1", "+3", "-1", "+2", "-2", "+0"};
+    s.note = "Ascia, grande\r\nodia gli elfi";
+    return s;
+}
+
+} // namespace
+
+class TestSheet : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_root;
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<SheetWindow> m_window;
+
+    template <typename T> T *child(const char *name) {
+        auto *w = m_window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QString field(const char *name) { return child<QLineEdit>(name)->text(); }
+    void type(const char *name, const QString &text) {
+        QLineEdit *edit = child<QLineEdit>(name);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+    }
+    void click(const char *name) { child<QPushButton>(name)->click(); }
+
+private slots:
+    void init() {
+        m_root = QTemporaryDir();
+        QVERIFY(folders::ensure(m_root.path()));
+        m_dialogs.clear();
+        m_window = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_root.path()));
+        m_window->show();
+    }
+    void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
+
+    void defaultSheetFileBytes() {
+        Sheet s;
+        s.name = "Orco";
+        const QByteArray expected =
+            "\"Orco\",\"0\",\"0\",\"0\",\"0\",\"10\",\"10\",\"10\",\"10\",\"10\",\"10\",\"--- "
+            "Inserisci qui ---\r\n"
+            "--- le note aggiuntive ---\r\n"
+            "\",\"+0\",\"+0\",\"+0\",\"+0\",\"+0\",\"+0\"\r\n";
+        QCOMPARE(record::encode(s.toRecord()), expected);
+        QCOMPARE(expected.count("\r\n"), 3);
+    }
+
+    void fileOrderOfAbilities() {
+        const QStringList fields = orco().toRecord();
+        QCOMPARE(fields.size(), Sheet::fieldCount);
+        // For, Des, Cos, Int, Sag, Car, then the notes, then the modifiers in the same order.
+        QCOMPARE(fields.mid(5, 6), (QStringList{"16", "9", "14", "7", "11", "8"}));
+        QCOMPARE(fields[11], QStringLiteral("Ascia$ grande\r\nodia gli elfi"));
+        QCOMPARE(fields.mid(12, 6), (QStringList{"+3", "-1", "+2", "-2", "+0", "-1"}));
+    }
+
+    void roundTrip_data() {
+        QTest::addColumn<Sheet>("sheet");
+        QTest::addColumn<QString>("noteBack");
+        Sheet quotes = orco();
+        quotes.name = "Orco$2";
+        quotes.pf = "12 \"base\"";
+        quotes.car[3] = "1\"4";
+        quotes.note = "dice \"grr\", poi 5$";
+        QTest::newRow("every field") << orco() << orco().note;
+        QTest::newRow("quotes anywhere, dollar in name") << quotes << "dice \"grr\", poi 5,";
+        Sheet accents = orco();
+        accents.name = "Città perduta";
+        accents.note = "È già lì\r\n\r\nfine\r\n";
+        QTest::newRow("accents and empty lines") << accents << accents.note;
+    }
+    void roundTrip() {
+        QFETCH(Sheet, sheet);
+        QFETCH(QString, noteBack);
+        const QByteArray bytes = record::encode(sheet.toRecord());
+        const Sheet back = Sheet::fromRecord(*record::decode(bytes, Sheet::fieldCount));
+        Sheet expected = sheet;
+        expected.note = noteBack;
+        QCOMPARE(back, expected);
+    }
+
+    void modifiers_data() {
+        QTest::addColumn<QString>("score");
+        QTest::addColumn<QString>("modifier");
+        const std::pair<const char *, const char *> table[] = {
+            {"1", "-5"},  {"2", "-4"},  {"3", "-4"},  {"9", "-1"},    {"10", "+0"},
+            {"11", "+0"}, {"12", "+1"}, {"15", "+2"}, {"20", "+5"},   {"21", "+5"},
+            {" 14 ", "+2"}, {"13.5", "+2"}, {"12.5", "+1"}, {"32767", "+16378"}};
+        for (const auto &[score, modifier] : table)
+            QTest::newRow(score) << score << modifier;
+    }
+    void modifiers() {
+        QFETCH(QString, score);
+        QFETCH(QString, modifier);
+        QCOMPARE(abilityModifier(score), std::optional<QString>(modifier));
+    }
+
+    void modifierErrors_data() {
+        QTest::addColumn<QString>("score");
+        for (const char *score : {"0", "-3", "", "abc", "7abc", "40000", "0.4"})
+            QTest::newRow(score) << score;
+    }
+    void modifierErrors() {
+        QFETCH(QString, score);
+        QVERIFY(!abilityModifier(score));
+    }
+
+    // Which ability fails decides how far the modifiers get.
+    void modAutoStopsAtTheFirstError_data() {
+        QTest::addColumn<int>("bad");
+        QTest::addColumn<QStringList>("modifiers");
+        QTest::newRow("charisma first: nothing changes")
+            << 0 << QStringList{"+9", "+9", "+9", "+9", "+9", "+9"};
+        QTest::newRow("wisdom last: the others computed")
+            << 5 << QStringList{"+1", "+1", "+1", "+1", "+1", "+9"};
+        QTest::newRow("constitution: before it computed")
+            << 3 << QStringList{"+1", "+1", "+1", "+9", "+9", "+9"};
+    }
+    void modAutoStopsAtTheFirstError() {
+        QFETCH(int, bad);
+        QFETCH(QStringList, modifiers);
+        for (int i = 0; i < 6; ++i) {
+            child<QLineEdit>(qPrintable(QString("Car(%1)").arg(i)))->setText(i == bad ? "x" : "12");
+            child<QLineEdit>(qPrintable(QString("CarMod(%1)").arg(i)))->setText("+9");
+        }
+        click("ModAuto");
+        QCOMPARE(m_dialogs.informed(), QStringList{"Errore, devi inserire un numero!"});
+        QCOMPARE(field(qPrintable(QString("Car(%1)").arg(bad))), QStringLiteral("10"));
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(field(qPrintable(QString("CarMod(%1)").arg(i))), modifiers[i]);
+    }
+
+    void copyCountDrivesCaptionAndGroupBox() {
+        type("NomePNG", "Goblin");
+        type("Text1", "3");
+        QCOMPARE(child<QPushButton>("Aggiungi")->text(),
+                 QStringLiteral("AGGIUNGI 3 Goblin AL COMBATTIMENTO!"));
+        QVERIFY(child<QCheckBox>("GruppoUnico")->isVisible());
+        type("Text1", "1");
+        QVERIFY(!child<QCheckBox>("GruppoUnico")->isVisible());
+        type("Text1", "2.5");
+        QCOMPARE(m_window->numeroPNG(), 2);
+        type("Text1", "3.5");
+        QCOMPARE(m_window->numeroPNG(), 4);
+        type("Text1", "");
+        QCOMPARE(m_window->numeroPNG(), 0);
+        QVERIFY(!child<QCheckBox>("GruppoUnico")->isVisible());
+    }
+
+    void clicksOnTheFrameAddOne() {
+        QGroupBox *piu = child<QGroupBox>("Piu");
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(piu, Qt::LeftButton, {}, QPoint(4, piu->height() - 4));
+        QCOMPARE(m_window->numeroPNG(), 4);
+        QCOMPARE(field("Text1"), QStringLiteral("1"));
+        QCOMPARE(child<QPushButton>("Aggiungi")->text(),
+                 QStringLiteral("AGGIUNGI 4 Nome PNG AL COMBATTIMENTO!"));
+        QVERIFY(!child<QCheckBox>("GruppoUnico")->isVisible());
+        // A click on the field inside the frame is not a click on the frame.
+        QTest::mouseClick(child<QLineEdit>("Text1"), Qt::LeftButton);
+        QCOMPARE(m_window->numeroPNG(), 4);
+    }
+
+    void copyCountBeyond16BitsIsRefused() {
+        type("Text1", "32767");
+        QCOMPARE(m_window->numeroPNG(), 32767);
+        QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_0);
+        QCOMPARE(m_dialogs.informed().size(), 1);
+        QCOMPARE(field("Text1"), QStringLiteral("32767"));
+        QCOMPARE(m_window->numeroPNG(), 32767);
+        QGroupBox *piu = child<QGroupBox>("Piu");
+        QTest::mouseClick(piu, Qt::LeftButton, {}, QPoint(4, piu->height() - 4));
+        QCOMPARE(m_dialogs.informed().size(), 2);
+        QCOMPARE(m_window->numeroPNG(), 32767);
+    }
+
+    void azzera() {
+        m_window->setSheet(orco());
+        type("Text1", "5");
+        m_dialogs.no();
+        click("Azzera");
+        QCOMPARE(m_window->sheet(), orco());
+        m_dialogs.yes();
+        click("Azzera");
+        QCOMPARE(m_dialogs.boxes().last().text, QStringLiteral("Sei sicuro?"));
+        QCOMPARE(m_dialogs.boxes().last().title, QStringLiteral("Confermi?"));
+        QCOMPARE(m_window->sheet(), Sheet{});
+        QCOMPARE(field("Text1"), QStringLiteral("5"));
+    }
+
+    void saveAndLoadThroughTheButtons() {
+        m_window->setSheet(orco());
+        m_dialogs.yes();
+        click("Salva");
+        QCOMPARE(m_dialogs.boxes().last().text, QStringLiteral("Vuoi salvare ''Orco''?"));
+        QComboBox *chooser = child<QComboBox>("ElencoFile");
+        QCOMPARE(chooser->currentText(), QStringLiteral("Orco"));
+        m_window->setSheet(Sheet{});
+        click("Carica");
+        QCOMPARE(m_window->sheet(), orco());
+        QCOMPARE(child<QPlainTextEdit>("Note")->toPlainText(),
+                 QStringLiteral("Ascia, grande\nodia gli elfi"));
+
+        m_dialogs.no();
+        child<QLineEdit>("NomePNG")->setText("Goblin");
+        click("Salva");
+        QCOMPARE(chooser->count(), 1);
+        QVERIFY(!QFile::exists(m_window->folder().itemPath("Goblin")));
+    }
+
+    void unreadableFilesLeaveTheSheetAlone_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("missing") << QByteArray() << false << 1;
+        QTest::newRow("empty") << QByteArray() << true << 0;
+        QTest::newRow("seventeen fields")
+            << record::encode(orco().toRecord().mid(0, 17)) << true << 1;
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << true << 1;
+    }
+    void unreadableFilesLeaveTheSheetAlone() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, present);
+        QFETCH(int, messages);
+        if (present) {
+            QFile file(m_window->folder().itemPath("Orco"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        const Sheet before = orco();
+        m_window->setSheet(before);
+        QCOMPARE(m_window->caricaScheda("Orco") == DataFolder::Status::Loaded, false);
+        QCOMPARE(m_window->sheet(), before);
+        QCOMPARE(m_dialogs.informed().size(), messages);
+    }
+
+    void deleteThroughTheButton() {
+        m_window->setSheet(orco());
+        QVERIFY(m_window->salvataggio());
+        m_window->refreshChooser();
+        m_dialogs.yes();
+        click("Cancella");
+        QCOMPARE(m_dialogs.informed(), QStringList{"Cancellato!"});
+        QCOMPARE(child<QComboBox>("ElencoFile")->count(), 0);
+        QCOMPARE(field("NomePNG"), QStringLiteral("Orco")); // the fields are not cleared
+        QVERIFY(!child<QPushButton>("Command1")->isVisible());
+    }
+
+    void savedFileIsWhatTheWindowShows() {
+        m_window->setSheet(Sheet{});
+        child<QLineEdit>("NomePNG")->setText("Orco");
+        QVERIFY(m_window->salvataggio());
+        QCOMPARE(bytesOf(m_window->folder().itemPath("Orco")), record::encode([] {
+                     Sheet s;
+                     s.name = "Orco";
+                     return s.toRecord();
+                 }()));
+    }
+};
+
+QTEST_MAIN(TestSheet)
+#include "tst_sheet.moc"
