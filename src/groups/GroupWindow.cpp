@@ -72,8 +72,7 @@ Group GroupWindow::group() const {
 }
 
 void GroupWindow::openForParty() {
-    show();
-    raise();
+    bringToFront();
     resetToCountMode(true);
 }
 

@@ -50,8 +50,7 @@ NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *p
 }
 
 void NotepadWindow::showWithCaption(const QString &caption) {
-    show();
-    raise();
+    bringToFront();
     m_hide->setText(caption);
 }
 

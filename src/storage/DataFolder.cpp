@@ -184,7 +184,10 @@ DataFolder::Read DataFolder::load(Dialogs &dialogs, const QString &name, int fie
     case Status::Empty:
         break;
     case Status::Missing:
-        dialogs.inform(cannot + QStringLiteral(": il file non esiste."));
+        dialogs.inform(name.isEmpty()
+                           ? QStringLiteral("Non c'è nessun file da caricare: scegline uno "
+                                            "dall'elenco.")
+                           : cannot + QStringLiteral(": il file non esiste."));
         break;
     case Status::Malformed:
         dialogs.inform(cannot +

@@ -1,6 +1,7 @@
 #include "ui/Form.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 
 Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
     setObjectName(objectName);
@@ -15,4 +16,11 @@ void Form::closeEvent(QCloseEvent *event) {
     event->ignore();
     hide();
     emit closedByUser();
+}
+
+void Form::bringToFront() {
+    show();
+    // Window stacking means nothing without a window system (offscreen runs).
+    if (QGuiApplication::platformName() != u"offscreen")
+        raise();
 }

@@ -16,6 +16,9 @@ public:
     // Client area size in twips.
     void setClientTwips(int width, int height);
 
+    // Shows the window in front of the others.
+    void bringToFront();
+
 signals:
     void closedByUser();
 
