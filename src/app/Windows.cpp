@@ -67,9 +67,7 @@ MainMenu &Windows::menu() {
     });
     QObject::connect(m_menu.get(), &MainMenu::notepadClicked,
                      [this] { notepad().showWithCaption(QStringLiteral("CHIUDI LAVAGNA")); });
-    QObject::connect(m_menu.get(), &MainMenu::creditsClicked, [this] {
-        credits().bringToFront();
-    });
+    QObject::connect(m_menu.get(), &MainMenu::creditsClicked, [this] { credits().bringToFront(); });
     QObject::connect(m_menu.get(), &MainMenu::exitClicked, [this] { exit(); });
     return *m_menu;
 }

@@ -31,8 +31,8 @@ private:
 
     Encounter &enc() { return *m_enc; }
     QString text(int row, Col column) { return enc().text(row, column); }
-    void add(const QString &name, int n = 1, bool group = false,
-             std::optional<QString> note = {}, const QString &pf = "10") {
+    void add(const QString &name, int n = 1, bool group = false, std::optional<QString> note = {},
+             const QString &pf = "10") {
         enc().addCopies(creature(name, pf), n, group, note);
     }
     // Rows with the given initiatives, each a creature of its own.
@@ -80,9 +80,9 @@ private slots:
             const bool kept = r <= from;
             QCOMPARE(text(r, Col::NomePNG), kept ? QString("R%1").arg(r) : QString());
             QCOMPARE(text(r, Col::Iniz), QStringLiteral("0"));
-            QCOMPARE(enc().model().data(enc().model().index(r, Col::Indice), Qt::DisplayRole)
-                         .toString(),
-                     QString::number(r));
+            QCOMPARE(
+                enc().model().data(enc().model().index(r, Col::Indice), Qt::DisplayRole).toString(),
+                QString::number(r));
         }
         if (rows > 2)
             QCOMPARE(text(2, Col::NoteNome), QStringLiteral("nota"));
@@ -241,18 +241,34 @@ private slots:
         QTest::addColumn<QString>("pf");
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("message");
-        QTest::newRow("coma with note") << "arciere" << "-2" << "arciere (Coma)"
+        QTest::newRow("coma with note") << "arciere"
+                                        << "-2"
+                                        << "arciere (Coma)"
                                         << "(1) A arciere è in coma.";
-        QTest::newRow("death with note") << "arciere (Coma)" << "-12" << "arciere (Morto)"
+        QTest::newRow("death with note") << "arciere (Coma)"
+                                         << "-12"
+                                         << "arciere (Morto)"
                                          << "(1) A arciere (Coma) è morto.";
-        QTest::newRow("back to life") << "arciere (Morto)" << "0" << "arciere" << "";
-        QTest::newRow("death to coma") << "(Morto)" << "-9" << "(Coma)" << "(1) A (Morto) è in coma.";
-        QTest::newRow("limiter marker kept") << "(PF Non Limitati)" << "-1"
+        QTest::newRow("back to life") << "arciere (Morto)"
+                                      << "0"
+                                      << "arciere"
+                                      << "";
+        QTest::newRow("death to coma") << "(Morto)"
+                                       << "-9"
+                                       << "(Coma)"
+                                       << "(1) A (Morto) è in coma.";
+        QTest::newRow("limiter marker kept") << "(PF Non Limitati)"
+                                             << "-1"
                                              << "(PF Non Limitati) (Coma)"
                                              << "(1) A (PF Non Limitati) è in coma.";
-        QTest::newRow("fraction just past -9") << "" << "-9.5" << "(Morto)" << "(1) A  è morto.";
-        QTest::newRow("healed keeps limiter marker") << "x (PF Non Limitati) (Coma)" << "4"
-                                                     << "x (PF Non Limitati)" << "";
+        QTest::newRow("fraction just past -9") << ""
+                                               << "-9.5"
+                                               << "(Morto)"
+                                               << "(1) A  è morto.";
+        QTest::newRow("healed keeps limiter marker") << "x (PF Non Limitati) (Coma)"
+                                                     << "4"
+                                                     << "x (PF Non Limitati)"
+                                                     << "";
     }
     void markers() {
         QFETCH(QString, note);
@@ -353,8 +369,8 @@ private slots:
         QTest::addColumn<QStringList>("party");
         QTest::addColumn<int>("announced");
         QTest::addColumn<QString>("next");
-        QTest::newRow("all tied, rows first") << QList<int>{7, 7} << QStringList{"7", "7"} << 4
-                                              << "1";
+        QTest::newRow("all tied, rows first")
+            << QList<int>{7, 7} << QStringList{"7", "7"} << 4 << "1";
         QTest::newRow("no players") << QList<int>{3, 9} << QStringList{} << 1 << "2";
         QTest::newRow("no creatures") << QList<int>{} << QStringList{"4", "8"} << 1 << "2";
         QTest::newRow("nobody") << QList<int>{} << QStringList{} << 0 << "1";
@@ -471,7 +487,9 @@ private slots:
         add("Vuoto");
         QString shown = "4";
         enc().addInitiativeBonus(
-            [](const QString &) { return Encounter::BonusSource{Encounter::SheetRead::Empty, {}}; },
+            [](const QString &) {
+                return Encounter::BonusSource{Encounter::SheetRead::Empty, {}};
+            },
             shown);
         QCOMPARE(text(1, Col::Iniz), QStringLiteral("4"));
     }
@@ -499,7 +517,7 @@ private slots:
         QCOMPARE(text(3, Col::NomePNG), QStringLiteral("C"));
         QVERIFY(!enc().tables()[2].limitatore);
         QCOMPARE(enc().tables()[2].pfMassimi, 33);
-        QCOMPARE(enc().tables()[2].gruppo, 8); // D, the fourth single addition
+        QCOMPARE(enc().tables()[2].gruppo, 8);    // D, the fourth single addition
         QCOMPARE(enc().model().selectedRow(), 2); // the mark stays with the position
         QVERIFY(!enc().model().isHighlighted(2));
         QCOMPARE(enc().tables()[4], RowTables::Entry{});

@@ -40,8 +40,9 @@ private:
         return roster()->visualRect(m_enc->model().index(row, column)).center();
     }
     QLineEdit *openEditor(int row, int column) {
-        roster()->edit(m_enc->model().index(row, column));
-        auto *editor = roster()->viewport()->findChild<QLineEdit *>();
+        const QModelIndex index = m_enc->model().index(row, column);
+        roster()->edit(index);
+        auto *editor = qobject_cast<QLineEdit *>(roster()->indexWidget(index));
         if (!editor)
             qFatal("no editor");
         return editor;
@@ -129,7 +130,7 @@ private slots:
     }
 
     void scrollControlsAndRows() {
-        const QStringList names{"Sux3", "Sux2", "Su", "IndiceScelto", "VaiIndiceScelto",
+        const QStringList names{"Sux3", "Sux2",  "Su",   "IndiceScelto", "VaiIndiceScelto",
                                 "Giu",  "Giux2", "Giux3"};
         add(15);
         for (const QString &name : names)
@@ -153,8 +154,8 @@ private slots:
     void wheelScrollsWholeLines() {
         add(30);
         QPoint at = roster()->viewport()->rect().center();
-        QWheelEvent down(at, roster()->viewport()->mapToGlobal(at), {}, {0, -240}, Qt::NoButton,
-                         {}, Qt::NoScrollPhase, false);
+        QWheelEvent down(at, roster()->viewport()->mapToGlobal(at), {}, {0, -240}, Qt::NoButton, {},
+                         Qt::NoScrollPhase, false);
         QApplication::sendEvent(roster()->viewport(), &down);
         QCOMPARE(m_enc->indiceAlto(), QStringLiteral("3"));
         QWheelEvent up(at, roster()->viewport()->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {},

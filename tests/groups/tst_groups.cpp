@@ -64,14 +64,29 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("countAfter");
         QTest::addColumn<int>("shownCount");
-        QTest::newRow("zero") << "0" << "Devi inserire almeno un PG!" << "1" << 0;
-        QTest::newRow("nine") << "9" << "Il Programma consente un massimo di 8 PG!" << "8" << 0;
-        QTest::newRow("no number") << "tre" << "Devi inserire almeno un PG!" << "1" << 0;
-        QTest::newRow("three") << "3" << "" << "3" << 3;
-        QTest::newRow("fraction to even") << "2.5" << "" << "2.5" << 2;
-        QTest::newRow("fraction up") << "7.6" << "" << "7.6" << 8;
-        QTest::newRow("rounds past eight") << "8.5" << "" << "8.5" << 8;
-        QTest::newRow("rounds to nine") << "8.6" << "Il Programma consente un massimo di 8 PG!"
+        QTest::newRow("zero") << "0"
+                              << "Devi inserire almeno un PG!"
+                              << "1" << 0;
+        QTest::newRow("nine") << "9"
+                              << "Il Programma consente un massimo di 8 PG!"
+                              << "8" << 0;
+        QTest::newRow("no number") << "tre"
+                                   << "Devi inserire almeno un PG!"
+                                   << "1" << 0;
+        QTest::newRow("three") << "3"
+                               << ""
+                               << "3" << 3;
+        QTest::newRow("fraction to even") << "2.5"
+                                          << ""
+                                          << "2.5" << 2;
+        QTest::newRow("fraction up") << "7.6"
+                                     << ""
+                                     << "7.6" << 8;
+        QTest::newRow("rounds past eight") << "8.5"
+                                           << ""
+                                           << "8.5" << 8;
+        QTest::newRow("rounds to nine") << "8.6"
+                                        << "Il Programma consente un massimo di 8 PG!"
                                         << "8" << 0;
     }
     void countRange() {

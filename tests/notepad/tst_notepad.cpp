@@ -51,14 +51,18 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("commas") << "Orchi" << "Orchi, goblin e coboldi"
+        QTest::newRow("commas") << "Orchi"
+                                << "Orchi, goblin e coboldi"
                                 << QByteArray("\"Orchi\",\"Orchi$\xA3$ goblin e coboldi\"\r\n");
-        QTest::newRow("dollar stays") << "Soldi" << "5$ d'oro" << QByteArray("\"Soldi\",\"5$ d'oro\"\r\n");
-        QTest::newRow("quotes") << "Q" << "disse \"no\"" << QByteArray("\"Q\",\"disse ''no''\"\r\n");
+        QTest::newRow("dollar stays") << "Soldi"
+                                      << "5$ d'oro" << QByteArray("\"Soldi\",\"5$ d'oro\"\r\n");
+        QTest::newRow("quotes") << "Q"
+                                << "disse \"no\"" << QByteArray("\"Q\",\"disse ''no''\"\r\n");
         QTest::newRow("three lines, accents")
-            << "Città" << "uno\nè due\ntre"
-            << QByteArray("\"Citt\xE0\",\"uno\r\n\xE8 due\r\ntre\"\r\n");
-        QTest::newRow("comma in the name") << "a,b" << "x" << QByteArray("\"a$\xA3$b\",\"x\"\r\n");
+            << "Città"
+            << "uno\nè due\ntre" << QByteArray("\"Citt\xE0\",\"uno\r\n\xE8 due\r\ntre\"\r\n");
+        QTest::newRow("comma in the name") << "a,b"
+                                           << "x" << QByteArray("\"a$\xA3$b\",\"x\"\r\n");
     }
     void roundTrips() {
         QFETCH(QString, page);

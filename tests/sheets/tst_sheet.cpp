@@ -118,8 +118,8 @@ private slots:
         QTest::addColumn<QString>("score");
         QTest::addColumn<QString>("modifier");
         const std::pair<const char *, const char *> table[] = {
-            {"1", "-5"},  {"2", "-4"},  {"3", "-4"},  {"9", "-1"},    {"10", "+0"},
-            {"11", "+0"}, {"12", "+1"}, {"15", "+2"}, {"20", "+5"},   {"21", "+5"},
+            {"1", "-5"},    {"2", "-4"},    {"3", "-4"},    {"9", "-1"},        {"10", "+0"},
+            {"11", "+0"},   {"12", "+1"},   {"15", "+2"},   {"20", "+5"},       {"21", "+5"},
             {" 14 ", "+2"}, {"13.5", "+2"}, {"12.5", "+1"}, {"32767", "+16378"}};
         for (const auto &[score, modifier] : table)
             QTest::newRow(score) << score << modifier;

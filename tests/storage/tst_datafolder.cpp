@@ -127,8 +127,8 @@ private slots:
 
     void namesThatAreFine_data() {
         QTest::addColumn<QString>("name");
-        for (const char *name : {"Orco", "Orco$2", "Orco,2", "l'orco", "", "Città", "Con Artist",
-                                 "a.b"})
+        for (const char *name :
+             {"Orco", "Orco$2", "Orco,2", "l'orco", "", "Città", "Con Artist", "a.b"})
             QTest::newRow(name) << QString::fromUtf8(name);
     }
     void namesThatAreFine() {
@@ -168,18 +168,17 @@ private slots:
         using S = DataFolder::Status;
         QTest::newRow("missing") << QByteArray() << false << int(S::Missing) << true;
         QTest::newRow("empty") << QByteArray() << true << int(S::Empty) << false;
-        QTest::newRow("cut in a field") << QByteArray("\"a\",\"b") << true << int(S::Malformed)
-                                        << true;
-        QTest::newRow("fewer fields") << QByteArray("\"a\",\"b\"\r\n") << true
-                                      << int(S::Malformed) << true;
-        QTest::newRow("no quotes, one field") << QByteArray("hello") << true << int(S::Malformed)
-                                              << true;
-        QTest::newRow("binary") << QByteArray("\x01\x00\xff\xfe", 4) << true
-                                << int(S::Malformed) << true;
+        QTest::newRow("cut in a field")
+            << QByteArray("\"a\",\"b") << true << int(S::Malformed) << true;
+        QTest::newRow("fewer fields")
+            << QByteArray("\"a\",\"b\"\r\n") << true << int(S::Malformed) << true;
+        QTest::newRow("no quotes, one field")
+            << QByteArray("hello") << true << int(S::Malformed) << true;
+        QTest::newRow("binary") << QByteArray("\x01\x00\xff\xfe", 4) << true << int(S::Malformed)
+                                << true;
         QTest::newRow("10 MB") << QByteArray(10 * 1024 * 1024, ',') << true << int(S::Malformed)
                                << true;
-        QTest::newRow("good") << record::encode({"a", "b", "c"}) << true << int(S::Loaded)
-                              << false;
+        QTest::newRow("good") << record::encode({"a", "b", "c"}) << true << int(S::Loaded) << false;
     }
     void malformedLoads() {
         QFETCH(QByteArray, bytes);

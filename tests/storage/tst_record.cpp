@@ -34,16 +34,16 @@ private slots:
             << QByteArray("  \"a\",   \"b\"\r\n") << 2 << QStringList{"a", "b"} << true;
         QTest::newRow("unquoted fields trimmed")
             << QByteArray(" 12 ,abc\r\n") << 2 << QStringList{"12", "abc"} << true;
-        QTest::newRow("mixed lines") << QByteArray("\"a\"\r\n\"b\"\r\n") << 2
-                                     << QStringList{"a", "b"} << true;
-        QTest::newRow("bare LF line ends") << QByteArray("\"a\"\n\"b\"\n") << 2
-                                           << QStringList{"a", "b"} << true;
+        QTest::newRow("mixed lines")
+            << QByteArray("\"a\"\r\n\"b\"\r\n") << 2 << QStringList{"a", "b"} << true;
+        QTest::newRow("bare LF line ends")
+            << QByteArray("\"a\"\n\"b\"\n") << 2 << QStringList{"a", "b"} << true;
         QTest::newRow("junk after closing quote skipped")
             << QByteArray("\"a\"xy,\"b\"") << 2 << QStringList{"a", "b"} << true;
         QTest::newRow("first record only")
             << QByteArray("\"a\"\r\n\"b\"\r\n") << 1 << QStringList{"a"} << true;
-        QTest::newRow("too few fields") << QByteArray("\"a\",\"b\"\r\n") << 3 << QStringList{}
-                                        << false;
+        QTest::newRow("too few fields")
+            << QByteArray("\"a\",\"b\"\r\n") << 3 << QStringList{} << false;
         QTest::newRow("cut inside a field")
             << QByteArray("\"a\",\"b") << 2 << QStringList{} << false;
         QTest::newRow("NUL byte") << QByteArray("\"a\0\"", 4) << 1 << QStringList{} << false;
@@ -76,14 +76,24 @@ private slots:
         QTest::addColumn<QString>("readBack");
         const int sheet = int(Scheme::Sheet);
         const int notepad = int(Scheme::Notepad);
-        QTest::newRow("sheet comma and dollar") << sheet << "5$ e 3,2" << "5$ e 3$2" << "5, e 3,2";
-        QTest::newRow("sheet quote") << sheet << "un \"re\"" << "un ''re''" << "un \"re\"";
-        QTest::newRow("sheet typed apostrophes")
-            << sheet << "l''altro" << "l''altro" << "l\"altro";
+        QTest::newRow("sheet comma and dollar") << sheet << "5$ e 3,2"
+                                                << "5$ e 3$2"
+                                                << "5, e 3,2";
+        QTest::newRow("sheet quote") << sheet << "un \"re\""
+                                     << "un ''re''"
+                                     << "un \"re\"";
+        QTest::newRow("sheet typed apostrophes") << sheet << "l''altro"
+                                                 << "l''altro"
+                                                 << "l\"altro";
         QTest::newRow("notepad comma") << notepad << "Orchi, goblin e coboldi"
-                                       << "Orchi$£$ goblin e coboldi" << "Orchi, goblin e coboldi";
-        QTest::newRow("notepad dollar unchanged") << notepad << "5$" << "5$" << "5$";
-        QTest::newRow("notepad quote") << notepad << "a\"b" << "a''b" << "a\"b";
+                                       << "Orchi$£$ goblin e coboldi"
+                                       << "Orchi, goblin e coboldi";
+        QTest::newRow("notepad dollar unchanged") << notepad << "5$"
+                                                  << "5$"
+                                                  << "5$";
+        QTest::newRow("notepad quote") << notepad << "a\"b"
+                                       << "a''b"
+                                       << "a\"b";
     }
     void substitutions() {
         QFETCH(int, scheme);

@@ -1,0 +1,168 @@
+#include "AppFixture.h"
+#include "encounter/EncounterWindow.h"
+#include "encounter/RosterView.h"
+#include "sheets/SheetWindow.h"
+
+#include <QCheckBox>
+#include <QRadioButton>
+
+using Col = RosterModel::Column;
+
+// A whole fight from the main menu to "Scontro Terminato", through the windows' controls.
+class TestFight : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<AppFixture> app;
+
+    Encounter &enc() { return app->windows->encounter(); }
+    RosterView *roster() { return app->control<RosterView>("Form2", "Roster"); }
+    void clickCell(int row, int column) {
+        QTest::mouseClick(roster()->viewport(), Qt::LeftButton, {},
+                          roster()->visualRect(enc().model().index(row, column)).center());
+    }
+    void typeCell(int row, int column, const QString &text) {
+        const QModelIndex index = enc().model().index(row, column);
+        roster()->edit(index);
+        auto *editor = qobject_cast<QLineEdit *>(roster()->indexWidget(index));
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return); // the editor closes once events are handled
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void sheet(const QString &name, const QString &pf, const QString &iniziativa) {
+        app->type("Form1", "NomePNG", name);
+        app->type("Form1", "PF", pf);
+        app->type("Form1", "Iniziativa", iniziativa);
+    }
+    QStringList nextToAct() {
+        app->dialogs.clear();
+        app->click("Form2", "Command4");
+        return app->dialogs.informed();
+    }
+
+private slots:
+    void init() { app = std::make_unique<AppFixture>(); }
+    void cleanup() { app.reset(); }
+
+    void wholeFight() {
+        app->click("Form4", "Command2"); // "Gestisci uno Scontro"
+
+        // Four goblins as one group with a common note, then an orc.
+        sheet("Goblin", "7", "2");
+        app->type("Form1", "Text1", "4");
+        app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
+        app->dialogs.yes().answer(QString("arcieri"));
+        app->click("Form1", "Aggiungi");
+        app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(false);
+        sheet("Orco", "15", "-1");
+        app->click("Form1", "Aggiungi");
+        QCOMPARE(app->dialogs.informed(),
+                 (QStringList{"I PNG sono stati aggiunti!", "Il PNG è stato aggiunto!"}));
+        QCOMPARE(enc().creatures(), 5);
+
+        // The party: two characters typed in the group window and accepted.
+        app->click("Form1", "Party");
+        QVERIFY(app->visible("Form6"));
+        app->type("Form6", "NumeroPG", "2");
+        app->click("Form6", "InserisciPG");
+        app->type("Form6", "NomeGruppo", "Eroi");
+        app->type("Form6", "NomePG(0)", "Aragorn");
+        app->type("Form6", "NomePG(1)", "Legolas");
+        app->click("Form6", "Accetta");
+        QVERIFY(!app->visible("Form6"));
+
+        app->click("Form1", "Command3"); // "Vai allo Scontro"
+        QVERIFY(app->visible("Form2"));
+        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
+
+        // Initiative rolls typed into the roster and the panel, then the sheets' bonus.
+        typeCell(1, Col::Iniz, "10");
+        typeCell(5, Col::Iniz, "12");
+        for (int r = 2; r <= 4; ++r)
+            QCOMPARE(enc().text(r, Col::Iniz), QStringLiteral("10"));
+        app->type("Form2", "InizPG(0)", "15");
+        app->type("Form2", "InizPG(1)", "5");
+        app->click("Form2", "Command5");
+        QCOMPARE(enc().text(3, Col::Iniz), QStringLiteral("12"));
+        QCOMPARE(enc().text(5, Col::Iniz), QStringLiteral("11"));
+        QCOMPARE(app->control<QLineEdit>("Form1", "NomePNG")->text(), QStringLiteral("Orco"));
+
+        // A round: Aragorn, the goblins together, the orc, Legolas; then Aragorn again.
+        QCOMPARE(nextToAct(),
+                 QStringList{"Deve agire Aragorn che ha ottenuto 15 nel tiro di iniziativa."});
+        const QStringList goblins = nextToAct();
+        QCOMPARE(goblins.size(), 4);
+        QCOMPARE(goblins.first(),
+                 QStringLiteral("Deve agire (1) Goblin arcieri che ha ottenuto 12 nel tiro di "
+                                "iniziativa."));
+        QVERIFY(enc().model().isHighlighted(4));
+        QCOMPARE(nextToAct(),
+                 QStringList{"Deve agire (5) Orco che ha ottenuto 11 nel tiro di iniziativa."});
+        QVERIFY(!enc().model().isHighlighted(4));
+        QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire Legolas che ha ottenuto 5 nel "
+                                                     "tiro di iniziativa."));
+        QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire Aragorn che ha ottenuto 15 nel "
+                                                     "tiro di iniziativa."));
+
+        // The orc takes damage into coma, then death.
+        clickCell(5, Col::Selezione);
+        app->type("Form2", "DanniPF", "20");
+        app->dialogs.clear();
+        app->click("Form2", "Command2");
+        QCOMPARE(app->dialogs.informed(), QStringList{"(5) Orco  è in coma."});
+        app->type("Form2", "DanniPF", "10");
+        app->click("Form2", "Command2");
+        QCOMPARE(enc().text(5, Col::PF), QStringLiteral("-15"));
+        QCOMPARE(enc().text(5, Col::NoteNome), QStringLiteral("(Morto)"));
+        // A goblin is healed past its ceiling.
+        clickCell(2, Col::Selezione);
+        app->control<QRadioButton>("Form2", "Aggiungi")->click();
+        app->type("Form2", "DanniPF", "5");
+        app->click("Form2", "Command2");
+        QCOMPARE(enc().text(2, Col::PF), QStringLiteral("7"));
+
+        // Goblin 2 leaves: the dead orc moves into row 2 and is announced again.
+        app->dialogs.clear();
+        app->dialogs.yes();
+        clickCell(2, Col::Elimina);
+        QCOMPARE(app->dialogs.informed(), QStringList{"(2) Orco (Morto) è morto."});
+        QCOMPARE(enc().creatures(), 4);
+        QCOMPARE(enc().text(2, Col::NomePNG), QStringLiteral("Orco"));
+        QCOMPARE(enc().text(3, Col::Iniz), QStringLiteral("12"));
+
+        // Its sheet, seen from the roster, and back.
+        clickCell(2, Col::Visualizza);
+        QVERIFY(app->visible("Form1"));
+        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("-15"));
+        QCOMPARE(app->control<QLineEdit>("Form1", "Iniziativa")->text(), QStringLiteral("-1"));
+        app->click("Form1", "Command3");
+        QVERIFY(app->visible("Form2"));
+
+        // The end.
+        app->dialogs.yes();
+        app->click("Form2", "Command3");
+        QVERIFY(app->visible("Form4"));
+        QVERIFY(!app->visible("Form2"));
+        QVERIFY(!app->visible("Form1"));
+        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->text(), QStringLiteral("0"));
+        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->palette().color(QPalette::Base),
+                 QColor(255, 255, 255));
+        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->text(), QStringLiteral("Aragorn"));
+
+        // A new encounter starts clean, at the top of the order.
+        app->click("Form4", "Command2");
+        sheet("Orco", "15", "-1");
+        app->click("Form1", "Aggiungi");
+        app->click("Form1", "Command3");
+        QCOMPARE(enc().creatures(), 1);
+        QCOMPARE(enc().tables()[1].gruppo, 2);
+        QCOMPARE(enc().text(1, Col::NoteNome), QString());
+        QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire (1) Orco che ha ottenuto 0 nel "
+                                                     "tiro di iniziativa."));
+    }
+};
+
+QTEST_MAIN(TestFight)
+#include "tst_fight.moc"
