@@ -11,6 +11,8 @@
 #include "storage/DataFolder.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,5 +79,73 @@ int main(int argc, char *argv[]) {
     child<QPushButton>(sheet, "Command3")->click();
     EncounterWindow &fight = windows.encounterWindow();
     save(fight, out, QStringLiteral("encounter-20.png"));
+
+    // Thirty goblins, one in coma, scrolled to line 12.
+    Encounter &encounter = windows.encounter();
+    child<QPushButton>(fight, "Command1")->click();
+    child<QLineEdit>(sheet, "Text1")->setText(QStringLiteral("10"));
+    child<QPushButton>(sheet, "Aggiungi")->click();
+    child<QPushButton>(sheet, "Command3")->click();
+    encounter.model().setSelectedRow(14);
+    child<QLineEdit>(fight, "DanniPF")->setText(QStringLiteral("10"));
+    child<QPushButton>(fight, "Command2")->click();
+    child<QLineEdit>(fight, "IndiceScelto")->setText(QStringLiteral("12"));
+    child<QPushButton>(fight, "VaiIndiceScelto")->click();
+    save(fight, out, QStringLiteral("encounter-scrolled.png"));
+
+    // A fight in progress: a group, an orc, the party, a turn announced.
+    windows.encounter().end();
+    fight.hide();
+    child<QPushButton>(windows.menu(), "Command2")->click();
+    child<QLineEdit>(sheet, "Text1")->setText(QStringLiteral("4"));
+    child<QCheckBox>(sheet, "GruppoUnico")->setChecked(true);
+    child<QPushButton>(sheet, "Aggiungi")->click();
+    child<QCheckBox>(sheet, "GruppoUnico")->setChecked(false);
+    child<QLineEdit>(sheet, "NomePNG")->setText(QStringLiteral("Orco"));
+    child<QLineEdit>(sheet, "PF")->setText(QStringLiteral("15"));
+    child<QLineEdit>(sheet, "Iniziativa")->setText(QStringLiteral("-1"));
+    child<QLineEdit>(sheet, "Text1")->setText(QStringLiteral("2"));
+    child<QPushButton>(sheet, "Aggiungi")->click();
+    child<QPushButton>(sheet, "Party")->click();
+    GroupWindow &group = windows.groups();
+    child<QLineEdit>(group, "NumeroPG")->setText(QStringLiteral("3"));
+    child<QPushButton>(group, "InserisciPG")->click();
+    child<QLineEdit>(group, "NomeGruppo")->setText(QStringLiteral("La Compagnia"));
+    const QStringList heroes{"Aragorn", "Legolas", "Gimli"};
+    for (int i = 0; i < 3; ++i)
+        child<QLineEdit>(group, qPrintable(QString("NomePG(%1)").arg(i)))->setText(heroes[i]);
+    save(group, out, QStringLiteral("groups.png"));
+    child<QPushButton>(group, "Accetta")->click();
+    child<QPushButton>(sheet, "Command3")->click();
+    encounter.setText(1, RosterModel::Iniz, QStringLiteral("14"));
+    encounter.setText(5, RosterModel::Iniz, QStringLiteral("17"));
+    encounter.setText(6, RosterModel::Iniz, QStringLiteral("9"));
+    child<QLineEdit>(fight, "InizPG(0)")->setText(QStringLiteral("18"));
+    child<QLineEdit>(fight, "InizPG(1)")->setText(QStringLiteral("14"));
+    child<QLineEdit>(fight, "InizPG(2)")->setText(QStringLiteral("6"));
+    child<QPushButton>(fight, "Command5")->click();
+    encounter.model().setSelectedRow(6);
+    child<QLineEdit>(fight, "DanniPF")->setText(QStringLiteral("18"));
+    child<QPushButton>(fight, "Command2")->click();
+    child<QPushButton>(fight, "Command4")->click();
+    child<QPushButton>(fight, "Command4")->click();
+    save(fight, out, QStringLiteral("fight.png"));
+
+    // The orc's sheet seen from the roster.
+    emit fight.sheetRequested(5);
+    save(sheet, out, QStringLiteral("sheet-viewing.png"));
+    sheet.hide();
+
+    NotepadWindow &notes = windows.notepad();
+    notes.showWithCaption(QStringLiteral("NASCONDI LAVAGNA"));
+    child<QLineEdit>(notes, "NomeFile")->setText(QStringLiteral("Sessione 12"));
+    child<QPlainTextEdit>(notes, "Lavagna")
+        ->setPlainText(QStringLiteral("Il goblin capo porta la chiave della torre.\n"
+                                      "Ricompensa: 120 monete d'oro, una pozione.\n"
+                                      "Prossima volta: il ponte, le guardie, il drago."));
+    save(notes, out, QStringLiteral("notepad.png"));
+
+    child<QPushButton>(windows.menu(), "Command3")->click();
+    save(windows.credits(), out, QStringLiteral("credits.png"));
     return 0;
 }

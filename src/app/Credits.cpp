@@ -9,7 +9,7 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     : Form(QStringLiteral("Form5"), parent), m_openUrl(std::move(openUrl)) {
     if (!m_openUrl)
         m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
-    setClientTwips(5775, 3060);
+    setClientTwips(6600, 3060); // wide enough for the link beside its caption
 
     // Behind the link line and the close button: it only notices the mouse leaving the link.
     m_background = placeLabel(this, "Label4", QString(), twipsRect(0, 1680, 7215, 1215));
@@ -22,7 +22,7 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     QFont small = large;
     small.setPointSizeF(8.25);
 
-    auto *author = placeLabel(this, "Label9", QStringLiteral("- Programmato da ") + credits::team,
+    auto *author = placeLabel(this, "Label9", QStringLiteral("- Autore: ") + credits::team,
                               twipsRect(120, 120, 6855, 375));
     auto *started =
         placeLabel(this, "Label8", QStringLiteral("- Programmazione iniziata a dicembre 2026"),
@@ -39,13 +39,17 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     m_link->setMouseTracking(true);
     m_link->installEventFilter(this);
     m_link->setCursor(Qt::PointingHandCursor);
-    auto *close = place<QPushButton>(this, "Command1", twipsRect(4320, 2040, 1335, 495), "Chiudi");
+    auto *close = place<QPushButton>(this, "Command1", twipsRect(5145, 2040, 1335, 495), "Chiudi");
 
     for (QWidget *w : std::initializer_list<QWidget *>{author, started, invite, close})
         w->setFont(large);
     visit->setFont(small);
     m_link->setFont(small);
     setLinkLit(false);
+    // The link starts where its caption ends, whatever the font makes of the caption.
+    visit->resize(std::max(visit->width(), visit->sizeHint().width()), visit->height());
+    m_link->move(std::max(m_link->x(), visit->x() + visit->sizeHint().width() + 4), m_link->y());
+    m_link->resize(m_link->sizeHint().width() + 2, m_link->height());
 
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     hide();

@@ -72,14 +72,14 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         place<QPushButton>(this, "Lavagnetta", twipsRect(rightColumn, 1560, rightWidth, 390),
                            "Apri il blocco appunti");
 
-    auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(rightColumn, 2010, rightWidth, 1740),
+    auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(rightColumn, 2010, rightWidth, 1800),
                                    "Modifiche ai PF");
     m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
     m_heal = place<QRadioButton>(frame, "Aggiungi", twipsRect(1020, 300, 1500, 285), "Aggiungi");
     m_damage = place<QRadioButton>(frame, "Sottrai", twipsRect(1020, 585, 1500, 285), "Sottrai");
     m_damage->setChecked(true);
     auto *apply = place<QPushButton>(frame, "Command2", twipsRect(120, 900, 2325, 345), "Applica");
-    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1260, 2325, 405),
+    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1260, 2325, 465),
                                       "Abilita/Disabilita limitatore PF");
     limiter->setToolTip(QStringLiteral("Con il blocco abilitato, il PNG anche se curato di un "
                                        "numero superiore, non avrà mai più PF di quanti ne ha "
@@ -188,7 +188,7 @@ void EncounterWindow::buildScrollControls() {
 void EncounterWindow::buildPartyPanel() {
     for (int i = 0; i < Encounter::partySlots; ++i) {
         const auto s = static_cast<std::size_t>(i);
-        const int top = 3810 + i * 405;
+        const int top = 3870 + i * 405;
         m_nomePG[s] =
             place<QLineEdit>(this, item("NomePG", i), twipsRect(rightColumn, top, 1620, 375));
         m_nomePG[s]->setEnabled(false);
