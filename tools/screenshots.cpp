@@ -12,9 +12,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QDir>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>

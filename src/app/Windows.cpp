@@ -163,7 +163,7 @@ void Windows::exit() {
         if (w)
             w->hide();
     }
-    QCoreApplication::quit();
+    QCoreApplication::exit(0); // every window is hidden: nothing is left to ask
 }
 
 void Windows::afterClose() {

@@ -97,12 +97,14 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
                           const std::optional<QString> &note) {
     const std::int64_t nc0 = wholeOr(numeric::leading(m_numeroControlli), 1);
     const std::int32_t ceiling = clamp32(numeric::leading(sheet.pf));
-    const std::array<std::pair<Col, int>, 6> abilities{{{Col::Forz, 1},
-                                                        {Col::Des, 2},
-                                                        {Col::Cos, 3},
-                                                        {Col::Intel, 4},
-                                                        {Col::Sag, 5},
-                                                        {Col::Car, 0}}};
+    // The ability texts are made once and shared by every copy.
+    const std::array<Col, 6> abilityColumns{Col::Forz,  Col::Des, Col::Cos,
+                                            Col::Intel, Col::Sag, Col::Car};
+    std::array<QString, 6> abilities;
+    for (std::size_t k = 0; k < 6; ++k) {
+        const std::size_t i = (k + 1) % 6; // For, Des, Cos, Int, Sag are 1..5, Car is 0
+        abilities[k] = sheet.car[i] + QStringLiteral(" | ") + sheet.carMod[i];
+    }
     for (int k = 1; k <= n; ++k) {
         setNumeroControlli(QString::number(nc0 + k));
         creaRighe();
@@ -111,10 +113,8 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
         setText(r, Col::PF, sheet.pf);
         setText(r, Col::BA, sheet.ba);
         setText(r, Col::CA, sheet.ca);
-        for (const auto &[column, i] : abilities)
-            setText(r, column,
-                    sheet.car[static_cast<std::size_t>(i)] + QStringLiteral(" | ") +
-                        sheet.carMod[static_cast<std::size_t>(i)]);
+        for (std::size_t a = 0; a < abilities.size(); ++a)
+            setText(r, abilityColumns[a], abilities[a]);
         m_tables[r].pfMassimi = ceiling;
         if (asGroup) {
             if (note)
@@ -228,13 +228,9 @@ void Encounter::acceptParty(const QStringList &names, int n) {
 void Encounter::nextToAct() {
     const int n = partyCount();
     const int creatureCount = creatures();
-    std::vector<double> list;
-    list.reserve(static_cast<std::size_t>(creatureCount + n));
-    for (int r = 1; r <= creatureCount; ++r)
-        list.push_back(numeric::leading(text(r, Col::Iniz)));
+    std::vector<double> partyValues;
     for (int p = 0; p < n; ++p)
-        list.push_back(numeric::leading(m_party[static_cast<std::size_t>(p)].iniz));
-    std::sort(list.begin(), list.end(), std::greater<>());
+        partyValues.push_back(numeric::leading(m_party[static_cast<std::size_t>(p)].iniz));
 
     m_model.clearHighlights();
     bool partyWasHighlighted = false;
@@ -245,14 +241,13 @@ void Encounter::nextToAct() {
     if (partyWasHighlighted)
         emit partyChanged();
 
+    // The value at the turn position of all initiatives sorted from highest to lowest (0 for a
+    // position beyond the list).
     const std::int64_t k = wholeOr(numeric::leading(m_indiceIniz), 0);
-    const double v =
-        (k >= 1 && k <= std::int64_t(list.size())) ? list[static_cast<std::size_t>(k - 1)] : 0.0;
+    const double v = m_model.initiatives().at(k, partyValues);
     const QString value = numeric::write(v);
     std::int64_t count = 0;
-    for (int r = 1; r <= creatures(); ++r) {
-        if (numeric::leading(text(r, Col::Iniz)) != v)
-            continue;
+    for (int r : m_model.initiatives().rowsWith(v)) {
         const QString note = text(r, Col::NoteNome);
         QString message = QStringLiteral("Deve agire (") + QString::number(r) +
                           QStringLiteral(") ") + text(r, Col::NomePNG);
@@ -265,7 +260,7 @@ void Encounter::nextToAct() {
     }
     for (int p = 0; p < n; ++p) {
         PartySlot &slot = m_party[static_cast<std::size_t>(p)];
-        if (numeric::leading(slot.iniz) != v)
+        if (partyValues[static_cast<std::size_t>(p)] != v)
             continue;
         m_dialogs.inform(QStringLiteral("Deve agire ") + slot.name +
                          QStringLiteral(" che ha ottenuto ") + value +

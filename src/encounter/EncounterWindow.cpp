@@ -133,6 +133,10 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     connect(&m_encounter, &Encounter::partyChanged, this, &EncounterWindow::applyParty);
     connect(&m_encounter.model(), &QAbstractItemModel::rowsInserted, this,
             &EncounterWindow::applyView);
+    connect(&m_encounter.model(), &QAbstractItemModel::modelReset, this, [this] {
+        m_appliedOffsetEnd = m_encounter.model().rows(); // a reset shows every row again
+        applyView();
+    });
 
     m_appliedOffsetEnd = m_encounter.model().rows();
     applyView();

@@ -1,5 +1,7 @@
 #include "encounter/RosterModel.h"
 
+#include "common/NumericText.h"
+
 #include <QBrush>
 #include <QColor>
 
@@ -128,9 +130,17 @@ QVariant RosterModel::headerData(int section, Qt::Orientation orientation, int r
 
 void RosterModel::setText(int row, int column, const QString &value) {
     QString &cell = m_rows[static_cast<std::size_t>(row)].text[slot(column)];
+    Q_ASSERT(row >= 0 && row < rows());
     if (cell == value)
         return; // a field raises its change handling only when its text changes
     cell = value;
+    if (column == Iniz) {
+        Row &r = m_rows[static_cast<std::size_t>(row)];
+        const double old = r.iniz;
+        r.iniz = numeric::leading(value);
+        if (row > 0)
+            m_initiatives.set(row, old, r.iniz);
+    }
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
     if (column == PF)
@@ -144,13 +154,27 @@ void RosterModel::resize(int count) {
     const int current = rows();
     if (count < current) {
         beginRemoveRows({}, count, current - 1);
-        m_rows.resize(static_cast<std::size_t>(count));
+        constexpr int fewRows = 64;
+        m_count = count;
+        if (current - count > fewRows) {
+            rebuildInitiatives();
+        } else {
+            for (int r = current - 1; r >= count; --r)
+                m_initiatives.remove(r, m_rows[static_cast<std::size_t>(r)].iniz);
+        }
         if (m_selected >= count)
             m_selected = -1;
         endRemoveRows();
     } else if (count > current) {
         beginInsertRows({}, current, count - 1);
-        m_rows.resize(static_cast<std::size_t>(count), templateRow());
+        const Row added = templateRow();
+        const std::size_t kept = std::min(m_rows.size(), static_cast<std::size_t>(count));
+        for (std::size_t r = static_cast<std::size_t>(current); r < kept; ++r)
+            m_rows[r] = added;
+        m_rows.resize(std::max(m_rows.size(), static_cast<std::size_t>(count)), added);
+        m_count = count;
+        for (int r = std::max(current, 1); r < count; ++r)
+            m_initiatives.add(r, added.iniz);
         endInsertRows();
     }
 }
@@ -186,4 +210,10 @@ void RosterModel::clearHighlights() {
             setHighlighted(row, false);
     }
     m_highlighted.clear();
+}
+
+void RosterModel::rebuildInitiatives() {
+    m_initiatives.clear();
+    for (int r = 1; r < rows(); ++r)
+        m_initiatives.add(r, m_rows[static_cast<std::size_t>(r)].iniz);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encounter/InitiativeIndex.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
@@ -41,7 +43,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    int rows() const { return static_cast<int>(m_rows.size()); }
+    int rows() const { return m_count; }
     const QString &text(int row, int column) const;
     // Sets a text cell; when the text changes, the change handling of PF and Iniz runs at once.
     void setText(int row, int column, const QString &text);
@@ -57,6 +59,9 @@ public:
     void setHighlighted(int row, bool on);
     void clearHighlights();
 
+    // The creature rows' initiatives, read by the leading-number rule, kept sorted.
+    const InitiativeIndex &initiatives() const { return m_initiatives; }
+
 signals:
     void pfChanged(int row);
     void inizChanged(int row);
@@ -65,10 +70,16 @@ private:
     struct Row {
         std::array<QString, lastText - firstText + 1> text;
         bool highlighted = false;
+        double iniz = 0; // Iniz read as a number
     };
+    void rebuildInitiatives();
     Row templateRow() const;
 
+    // Rows 0 to m_count - 1 are the roster; storage beyond them is kept from longer rosters
+    // and filled afresh when rows are added again, so ending a large encounter frees nothing.
     std::vector<Row> m_rows;
+    int m_count = 1;
     std::vector<int> m_highlighted; // rows that may be highlighted
     int m_selected = -1;
+    InitiativeIndex m_initiatives;
 };

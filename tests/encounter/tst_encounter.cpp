@@ -1,7 +1,9 @@
+#include "common/NumericText.h"
 #include "encounter/Encounter.h"
 #include "sheets/Sheet.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -88,6 +90,23 @@ private slots:
             QCOMPARE(text(2, Col::NoteNome), QStringLiteral("nota"));
         QCOMPARE(text(0, Col::Iniz), QStringLiteral("0"));
         QCOMPARE(text(0, Col::NomePNG), QString());
+    }
+
+    void rowsGrownAgainStartAsTemplate() {
+        add("A", 5);
+        enc().setText(4, Col::NoteNome, "vecchia");
+        enc().setText(4, Col::Iniz, "15");
+        enc().model().setHighlighted(4, true);
+        enc().setNumeroControlli("2");
+        enc().creaRighe();
+        enc().setNumeroControlli("6");
+        enc().creaRighe();
+        QCOMPARE(text(4, Col::NoteNome), QString());
+        QCOMPARE(text(4, Col::NomePNG), QString());
+        QCOMPARE(text(4, Col::Iniz), QStringLiteral("0"));
+        QVERIFY(!enc().model().isHighlighted(4));
+        QCOMPARE(enc().model().initiatives().rowsWith(15), std::vector<int>{});
+        QCOMPARE(text(1, Col::NomePNG), QStringLiteral("A"));
     }
 
     void oneRowSelectedAtMost() {
@@ -431,6 +450,58 @@ private slots:
         enc().nextToAct();
         QCOMPARE(m_dialogs.informed(),
                  QStringList{"Deve agire (1) G che ha ottenuto 1 nel tiro di iniziativa."});
+    }
+
+    // The sorted initiatives kept by the roster agree with sorting the fields afresh, whatever
+    // was typed, added or removed.
+    void turnOrderMatchesAFreshSort() {
+        QRandomGenerator random(7);
+        add("G", 40);
+        for (int round = 0; round < 300; ++round) {
+            const int rows = enc().creatures();
+            switch (random.bounded(6)) {
+            case 0:
+                add("G", 1 + int(random.bounded(5)));
+                break;
+            case 1:
+                if (rows > 1) {
+                    m_dialogs.yes();
+                    enc().remove(1 + int(random.bounded(rows)));
+                }
+                break;
+            case 2:
+                enc().setNumeroControlli(QString::number(1 + random.bounded(rows + 1)));
+                enc().creaRighe();
+                break;
+            default:
+                if (rows > 0) {
+                    const QStringList texts{"7", "7abc", "-3.5", "", "x", "12", "0", "99"};
+                    enc().setText(1 + int(random.bounded(rows)), Col::Iniz,
+                                  texts[random.bounded(int(texts.size()))]);
+                }
+            }
+            std::vector<double> party;
+            for (int p = 0; p < int(random.bounded(4)); ++p)
+                party.push_back(double(random.bounded(20)));
+            std::vector<double> all = party;
+            for (int r = 1; r <= enc().creatures(); ++r)
+                all.push_back(numeric::leading(text(r, Col::Iniz)));
+            std::sort(all.begin(), all.end(), std::greater<>());
+            const auto &index = enc().model().initiatives();
+            QCOMPARE(index.size(), enc().creatures());
+            for (long long k = 0; k <= static_cast<long long>(all.size()) + 1; ++k) {
+                const double expected =
+                    k >= 1 && k <= static_cast<long long>(all.size()) ? all[std::size_t(k - 1)] : 0;
+                QCOMPARE(index.at(k, party), expected);
+            }
+            for (double v : {0.0, 7.0, 12.0}) {
+                std::vector<int> holding;
+                for (int r = 1; r <= enc().creatures(); ++r)
+                    if (numeric::leading(text(r, Col::Iniz)) == v)
+                        holding.push_back(r);
+                QCOMPARE(index.rowsWith(v), holding);
+            }
+        }
     }
 
     void bonusOncePerGroup() {

@@ -216,6 +216,16 @@ private slots:
         QCOMPARE(ended.size(), 1);
         QCOMPARE(shownRows(), QList<int>{});
     }
+
+    // Trimming a long roster at once keeps the template row hidden and the rest shown.
+    void longTrimKeepsTheLayout() {
+        add(200);
+        m_enc->goToLine("50");
+        m_enc->setNumeroControlli("101");
+        m_enc->creaRighe();
+        QCOMPARE(shownRows().size(), 100);
+        QVERIFY(roster()->isRowHidden(0));
+    }
 };
 
 QTEST_MAIN(TestEncounterWindow)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <vector>
+
+// The creature rows' initiatives kept sorted as they change, so that the turn order is read
+// without walking the roster: the value at any position and the rows holding a value.
+class InitiativeIndex {
+public:
+    void set(int row, double oldValue, double newValue); // a row's value changed
+    void add(int row, double value);                     // a row appeared
+    void remove(int row, double value);                  // a row went away
+    void clear();
+
+    int size() const { return static_cast<int>(m_sorted.size()); }
+    // The value at 1-based position k of the creatures' values merged with `others`, both from
+    // highest to lowest; 0 beyond the list.
+    double at(long long k, std::vector<double> others) const;
+    // Rows whose value equals `value`, in row order.
+    std::vector<int> rowsWith(double value) const;
+
+private:
+    std::vector<double> m_sorted; // highest first
+    std::map<double, std::set<int>> m_rows;
+};
