@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <limits>
 
@@ -25,6 +26,16 @@ bool ensure(const QString &root) {
     QDir dir(root);
     return dir.mkpath(QStringLiteral("Schede/Gruppi")) &&
            dir.mkpath(QStringLiteral("Schede/Lavagna"));
+}
+
+QString chooseRoot(const QString &programDir, const QString &perUserDir) {
+    const QDir dir(programDir);
+    if (dir.exists(QStringLiteral("Schede")))
+        return programDir;
+    if (dir.dirName() == u"bin")
+        return perUserDir;
+    QTemporaryFile probe(dir.filePath(QStringLiteral(".torvane-XXXXXX")));
+    return probe.open() ? programDir : perUserDir;
 }
 
 } // namespace folders
@@ -143,13 +154,16 @@ bool DataFolder::write(const QString &name, const QStringList &fields) {
     const bool existed = exists(name);
     if (!writeWhole(itemPath(name), record::encode(fields)))
         return false;
-    if (existed)
-        return true;
+    // A new item gets its entry; so does an item whose file is there without one (a save cut
+    // short between the two files, or a file copied in by hand), or it would never be listed.
     QStringList list = entries();
+    if (existed && list.contains(name))
+        return true;
     list.append(name);
     if (writeList(list))
         return true;
-    QFile::remove(itemPath(name)); // the item did not exist before: leave the folder as it was
+    if (!existed)
+        QFile::remove(itemPath(name)); // leave the folder as it was
     return false;
 }
 

@@ -15,6 +15,10 @@ QString groups(const QString &root);  // Schede/Gruppi
 QString notepad(const QString &root); // Schede/Lavagna
 // Creates the three folders when missing; false when one cannot be made.
 bool ensure(const QString &root);
+// Where the data folders live: beside the program when it already keeps its data there, or when
+// it runs from a writable folder that is not an installed program folder ("bin"); otherwise in
+// the per-user data folder.
+QString chooseRoot(const QString &programDir, const QString &perUserDir);
 } // namespace folders
 
 // One data folder: item files named after their items ("Orco.Melvo") and the list file
@@ -45,8 +49,8 @@ public:
     // Reads the first record of an item file.
     Read read(const QString &name, int fieldCount) const;
 
-    // Writes the item file, then adds its list entry when the file did not exist before.
-    // All or nothing: on failure the item file and the list file are as they were.
+    // Writes the item file, then adds its list entry when the file did not exist before (or
+    // exists without an entry). On failure a new item leaves no file behind.
     bool write(const QString &name, const QStringList &fields);
 
     // The same with the user told what went wrong.

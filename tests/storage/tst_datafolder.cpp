@@ -42,6 +42,18 @@ private slots:
         QVERIFY(QDir(folders::notepad(m_root.path())).exists());
     }
 
+    void dataRootChoice() {
+        const QString perUser = m_root.filePath("utente");
+        QTemporaryDir program;
+        QCOMPARE(folders::chooseRoot(program.path(), perUser), program.path());
+        QVERIFY(QDir(program.path()).mkdir("bin"));
+        const QString bin = program.filePath("bin");
+        QCOMPARE(folders::chooseRoot(bin, perUser), perUser); // an installed program
+        QVERIFY(QDir(bin).mkdir("Schede"));
+        QCOMPARE(folders::chooseRoot(bin, perUser), bin); // data already kept beside it
+        QCOMPARE(folders::chooseRoot(program.filePath("missing"), perUser), perUser);
+    }
+
     void savingTwiceAddsOneEntry() {
         QVERIFY(m_folder->write("Orco", {"Orco", "1"}));
         QVERIFY(m_folder->write("Orco", {"Orco", "2"}));
@@ -55,6 +67,13 @@ private slots:
         QVERIFY(QFile::remove(m_folder->itemPath("Orco")));
         QVERIFY(m_folder->write("Orco", {"Orco"}));
         QCOMPARE(m_folder->entries(), (QStringList{"Orco", "Orco"}));
+    }
+
+    void unlistedFileGetsItsEntry() {
+        writeBytes(m_folder->itemPath("Orco"), record::encode({"Orco"})); // no list entry
+        QVERIFY(m_folder->write("Orco", {"Orco"}));
+        QVERIFY(m_folder->write("Orco", {"Orco"}));
+        QCOMPARE(m_folder->entries(), QStringList{"Orco"});
     }
 
     void deleteRemovesLastEqualEntry_data() {
