@@ -24,12 +24,12 @@ MainMenu::MainMenu(QWidget *parent) : Form(QStringLiteral("Form4"), parent) {
     QFont buttonFont(QStringLiteral("Arial"));
     buttonFont.setPointSizeF(9.75);
     buttonFont.setBold(true);
-    struct Spec {
+    struct Design {
         const char *name;
         const char *caption;
         void (MainMenu::*signal)();
     };
-    const std::array<Spec, 5> buttons{{
+    const std::array<Design, 5> buttons{{
         {"Command2", "Gestisci uno Scontro", &MainMenu::encounterClicked},
         {"Command4", "Aggiungi Nuove Schede", &MainMenu::sheetsClicked},
         {"Command5", "Aggiungi Pagine al Blocco Appunti", &MainMenu::notepadClicked},
@@ -38,12 +38,12 @@ MainMenu::MainMenu(QWidget *parent) : Form(QStringLiteral("Form4"), parent) {
     }};
     std::map<QString, QPushButton *> byName;
     int top = 1500;
-    for (const Spec &spec : buttons) {
-        auto *button = place<QPushButton>(this, spec.name, twipsRect(360, top, 4080, 600),
-                                          QString::fromUtf8(spec.caption));
+    for (const Design &design : buttons) {
+        auto *button = place<QPushButton>(this, design.name, twipsRect(360, top, 4080, 600),
+                                          QString::fromUtf8(design.caption));
         button->setFont(buttonFont);
-        connect(button, &QPushButton::clicked, this, spec.signal);
-        byName[QString::fromLatin1(spec.name)] = button;
+        connect(button, &QPushButton::clicked, this, design.signal);
+        byName[QString::fromLatin1(design.name)] = button;
         top += 750;
     }
     // Keyboard order: start an encounter, leave, credits, sheets, notepad.

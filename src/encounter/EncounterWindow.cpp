@@ -133,10 +133,6 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     connect(&m_encounter, &Encounter::partyChanged, this, &EncounterWindow::applyParty);
     connect(&m_encounter.model(), &QAbstractItemModel::rowsInserted, this,
             &EncounterWindow::applyView);
-    connect(&m_encounter.model(), &QAbstractItemModel::modelReset, this, [this] {
-        m_appliedOffsetEnd = m_encounter.model().rows(); // a reset shows every row again
-        applyView();
-    });
 
     m_appliedOffsetEnd = m_encounter.model().rows();
     applyView();
@@ -147,7 +143,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
 }
 
 void EncounterWindow::buildScrollControls() {
-    struct Spec {
+    struct Design {
         const char *name;
         int top;
         bool up;
@@ -155,7 +151,7 @@ void EncounterWindow::buildScrollControls() {
         int lines;
         const char *tip;
     };
-    static constexpr std::array<Spec, 6> arrows{{
+    static constexpr std::array<Design, 6> arrows{{
         {"Sux3", 120, true, 3, 10, "Scorre di 10 Linee"},
         {"Sux2", 480, true, 2, 5, "Scorre di 5 Linee"},
         {"Su", 840, true, 1, 1, "Scorre di 1 Linea"},
@@ -164,13 +160,14 @@ void EncounterWindow::buildScrollControls() {
         {"Giux3", 2640, false, 3, 10, "Scorre di 10 Linee"},
     }};
     std::size_t slot = 0;
-    for (const Spec &spec : arrows) {
-        auto *button = place<QToolButton>(this, spec.name, twipsRect(15120, spec.top, 495, 375));
-        button->setIcon(arrowIcon(spec.up, spec.chevrons));
+    for (const Design &design : arrows) {
+        auto *button =
+            place<QToolButton>(this, design.name, twipsRect(15120, design.top, 495, 375));
+        button->setIcon(arrowIcon(design.up, design.chevrons));
         button->setIconSize(button->size() - QSize(6, 4));
-        button->setToolTip(QString::fromUtf8(spec.tip));
-        const int lines = spec.lines;
-        if (spec.up)
+        button->setToolTip(QString::fromUtf8(design.tip));
+        const int lines = design.lines;
+        if (design.up)
             connect(button, &QToolButton::clicked, this,
                     [this, lines] { m_encounter.scrollUp(lines); });
         else

@@ -92,6 +92,11 @@ private slots:
         // A round: Aragorn, the goblins together, the orc, Legolas; then Aragorn again.
         QCOMPARE(nextToAct(),
                  QStringList{"Deve agire Aragorn che ha ottenuto 15 nel tiro di iniziativa."});
+        const QColor yellow(255, 255, 0);
+        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->palette().color(QPalette::Base),
+                 yellow);
+        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->palette().color(QPalette::Base),
+                 yellow);
         const QStringList goblins = nextToAct();
         QCOMPARE(goblins.size(), 4);
         QCOMPARE(goblins.first(),

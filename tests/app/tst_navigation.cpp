@@ -6,6 +6,7 @@
 #include "encounter/EncounterWindow.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,107 +41,66 @@ private slots:
         app.reset();
     }
 
-    void startsOnTheMenuWithFreshTables() {
-        QVERIFY(app->visible("Form4"));
-        QVERIFY(!app->windows->created("Form1"));
-        QVERIFY(!app->windows->created("Form2"));
-        QCOMPARE(enc().tables().prossimoGruppo, 1);
-        QCOMPARE(enc().tables()[5000], RowTables::Entry{});
-        QCOMPARE(app->windows->form("Form3"), nullptr);
-    }
-
     void sheetModes() {
+        QVERIFY(app->visible("Form4"));
+        QCOMPARE(enc().tables().prossimoGruppo, 1);
         app->click("Form4", "Command4");
-        QVERIFY(!app->visible("Form4"));
-        QVERIFY(app->visible("Form1"));
+        QVERIFY(!app->visible("Form4") && app->visible("Form1"));
         QVERIFY(!app->windows->created("Form2")); // the encounter is not touched
-        QWidget *sheet = app->windows->form("Form1");
         for (const char *hidden : {"Aggiungi", "Piu", "GruppoUnico", "Party", "Command3"})
             QVERIFY(!app->control("Form1", hidden)->isVisible());
-        QVERIFY(app->control("Form1", "Command2")->isVisible());
         QCOMPARE(app->control("Form1", "Frame1")->y(), twips(5140));
-        const int editingHeight = sheet->height();
+        const int editingHeight = app->windows->form("Form1")->height();
         app->click("Form1", "Command2"); // "Menù"
-        QVERIFY(app->visible("Form4"));
-        QVERIFY(!app->visible("Form1"));
+        QVERIFY(app->visible("Form4") && !app->visible("Form1"));
 
         app->click("Form4", "Command2");
-        QVERIFY(app->visible("Form1"));
         QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QStringLiteral("Vai allo Scontro"));
+                 QString("Vai allo Scontro"));
         QVERIFY(!app->control("Form1", "Command2")->isVisible());
         QCOMPARE(app->control("Form1", "Frame1")->y(), twips(6240));
-        QCOMPARE(sheet->height() - editingHeight, twips(8300) - twips(6700));
+        QCOMPARE(app->windows->form("Form1")->height() - editingHeight, twips(8300) - twips(6700));
         app->click("Form1", "Command3");
-        QVERIFY(app->visible("Form2"));
-        QVERIFY(!app->visible("Form1"));
+        QVERIFY(app->visible("Form2") && !app->visible("Form1"));
         app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
         QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QStringLiteral("Torna allo Scontro"));
+                 QString("Torna allo Scontro"));
         QVERIFY(!app->visible("Form2"));
-    }
-
-    void secondEncounterStartsClean() {
-        app->click("Form4", "Command2");
-        addFromSheet("Orco", 3);
-        QCOMPARE(enc().tables().prossimoGruppo, 5);
-        app->click("Form1", "Command3");
-        app->dialogs.yes();
-        app->click("Form2", "Command3");
-        QVERIFY(app->visible("Form4"));
-        app->click("Form4", "Command4"); // sheets only: nothing of the encounter changes
-        QCOMPARE(enc().tables().prossimoGruppo, 5);
-        app->click("Form1", "Command2");
-        app->click("Form4", "Command2");
-        QCOMPARE(enc().tables().prossimoGruppo, 1);
-        QCOMPARE(enc().tables()[2], RowTables::Entry{});
-        QCOMPARE(enc().creatures(), 0);
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("1"));
     }
 
     void additionMessagesAndWarnings_data() {
         QTest::addColumn<int>("before");
         QTest::addColumn<QString>("copies");
-        QTest::addColumn<bool>("warned");
+        QTest::addColumn<int>("warning"); // -1: none; 0: declined; 1: accepted
         QTest::addColumn<int>("after");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("one") << 0 << "1" << false << 1 << "Il PNG è stato aggiunto!";
-        QTest::newRow("empty count adds one")
-            << 0 << "" << false << 1 << "Il PNG è stato aggiunto!";
-        QTest::newRow("no number adds one")
-            << 0 << "abc" << false << 1 << "Il PNG è stato aggiunto!";
-        QTest::newRow("98 plus 2: no warning")
-            << 98 << "2" << false << 100 << "I PNG sono stati aggiunti!";
-        QTest::newRow("99 plus 2: warning")
-            << 99 << "2" << true << 101 << "I PNG sono stati aggiunti!";
+        QTest::newRow("one") << 0 << "1" << -1 << 1;
+        QTest::newRow("empty count adds one") << 0 << "" << -1 << 1;
+        QTest::newRow("no number adds one") << 0 << "abc" << -1 << 1;
+        QTest::newRow("98 plus 2: no warning") << 98 << "2" << -1 << 100;
+        QTest::newRow("99 plus 2: warning") << 99 << "2" << 1 << 101;
+        QTest::newRow("warning declined") << 100 << "1" << 0 << 100;
     }
     void additionMessagesAndWarnings() {
         QFETCH(int, before);
         QFETCH(QString, copies);
-        QFETCH(bool, warned);
+        QFETCH(int, warning);
         QFETCH(int, after);
-        QFETCH(QString, message);
         app->click("Form4", "Command2");
-        if (before > 0)
-            enc().addCopies(Sheet{}, before, false, {});
+        enc().addCopies(Sheet{}, before, false, {});
+        app->type("Form1", "NomePNG", "Orco");
         app->type("Form1", "Text1", copies);
-        if (warned)
-            app->dialogs.yes();
+        if (warning >= 0)
+            warning ? app->dialogs.yes() : app->dialogs.no();
         app->click("Form1", "Aggiungi");
         QCOMPARE(enc().creatures(), after);
-        QCOMPARE(app->dialogs.informed().last(), message);
-        QCOMPARE(app->dialogs.boxes().first().kind == ScriptedDialogs::Box::Ask, warned);
-        QCOMPARE(app->control<QLineEdit>("Form1", "Text1")->text(), QStringLiteral("1"));
-    }
-
-    void declinedWarningAddsNothing() {
-        app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, 100, false, {});
-        app->dialogs.no();
-        addFromSheet("Orco", 1);
-        QCOMPARE(app->dialogs.boxes().first().title, QStringLiteral("Attenzione!"));
-        QCOMPARE(enc().creatures(), 100);
-        QVERIFY(!app->windows->sheet().folder().exists("Orco"));
+        QCOMPARE(app->dialogs.boxes().first().kind == ScriptedDialogs::Box::Ask, warning >= 0);
+        QCOMPARE(app->windows->sheet().folder().exists("Orco"), warning != 0);
+        if (warning != 0)
+            QCOMPARE(app->dialogs.informed().last(),
+                     QString(after - before == 1 ? "Il PNG è stato aggiunto!"
+                                                 : "I PNG sono stati aggiunti!"));
+        QCOMPARE(app->control<QLineEdit>("Form1", "Text1")->text(),
+                 warning ? QString("1") : copies);
     }
 
     void fiveThousandAtMost() {
@@ -246,23 +206,33 @@ private slots:
         QVERIFY(app->visible("Form2"));
     }
 
-    void notepadCaptions() {
+    void notepad() {
         app->click("Form4", "Command5");
-        QVERIFY(app->visible("Form7"));
-        QVERIFY(app->visible("Form4"));
-        QCOMPARE(app->control<QPushButton>("Form7", "Command2")->text(),
-                 QStringLiteral("CHIUDI LAVAGNA"));
-        app->control<QPlainTextEdit>("Form7", "Lavagna")->setPlainText("note");
-        app->click("Form4", "Command2");
+        QVERIFY(app->visible("Form7") && app->visible("Form4"));
+        QCOMPARE(app->control<QPushButton>("Form7", "Command2")->text(), QString("CHIUDI LAVAGNA"));
+        auto *text = app->control<QPlainTextEdit>("Form7", "Lavagna");
+        QVERIFY(text->toPlainText().startsWith("Questo è il blocco appunti per il master,\n"));
+        app->dialogs.yes(); // saving without a name writes nothing
+        app->click("Form7", "Salva");
+        QCOMPARE(app->dialogs.informed(), QStringList{"Il File non è stato salvato. Devi dare un "
+                                                      "nome al file prima di salvarlo!"});
+        QCOMPARE(QDir(folders::notepad(app->root.path())).entryList(QDir::Files), QStringList{});
+        app->type("Form7", "NomeFile", "Piano");
+        text->setPlainText("Orchi, goblin\n5$ d'oro");
+        app->dialogs.yes();
+        app->click("Form7", "Salva");
+        text->clear();
+        app->click("Form7", "Carica");
+        QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
+
+        app->click("Form4", "Command2"); // from the encounter the same notepad, another caption
         app->click("Form1", "Command3");
         app->click("Form2", "Lavagnetta");
         QCOMPARE(app->control<QPushButton>("Form7", "Command2")->text(),
-                 QStringLiteral("NASCONDI LAVAGNA"));
-        QCOMPARE(app->control<QPlainTextEdit>("Form7", "Lavagna")->toPlainText(),
-                 QStringLiteral("note"));
+                 QString("NASCONDI LAVAGNA"));
+        QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
         app->click("Form7", "Command2");
-        QVERIFY(!app->visible("Form7"));
-        QVERIFY(app->visible("Form2"));
+        QVERIFY(!app->visible("Form7") && app->visible("Form2"));
     }
 
     void closingWindows() {
