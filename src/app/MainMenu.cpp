@@ -2,7 +2,6 @@
 
 #include "app/Credits.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -52,9 +51,4 @@ MainMenu::MainMenu(QWidget *parent) : Form(QStringLiteral("Form4"), parent) {
     setTabOrder(byName["Command3"], byName["Command4"]);
     setTabOrder(byName["Command4"], byName["Command5"]);
     byName["Command2"]->setFocus();
-}
-
-void MainMenu::closeEvent(QCloseEvent *event) {
-    event->ignore();
-    emit exitClicked();
 }

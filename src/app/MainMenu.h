@@ -13,8 +13,5 @@ signals:
     void sheetsClicked();    // "Aggiungi Nuove Schede"
     void notepadClicked();   // "Aggiungi Pagine al Blocco Appunti"
     void creditsClicked();   // "Riconoscimenti"
-    void exitClicked();      // "Esci", and the close box
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void exitClicked();      // "Esci"
 };

@@ -69,6 +69,7 @@ MainMenu &Windows::menu() {
                      [this] { notepad().showWithCaption(QStringLiteral("CHIUDI LAVAGNA")); });
     QObject::connect(m_menu.get(), &MainMenu::creditsClicked, [this] { credits().bringToFront(); });
     QObject::connect(m_menu.get(), &MainMenu::exitClicked, [this] { exit(); });
+    QObject::connect(m_menu.get(), &Form::closeRequested, [this] { exit(); });
     return *m_menu;
 }
 
@@ -77,20 +78,19 @@ SheetWindow &Windows::sheet() {
         return *m_sheet;
     m_sheet = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_dataRoot));
     SheetWindow *w = m_sheet.get();
-    QObject::connect(w, &SheetWindow::encounterClicked, [this] {
-        encounterWindow().show();
-        sheet().hide();
-    });
-    QObject::connect(w, &SheetWindow::menuClicked, [this] {
-        sheet().hide();
-        if (m_encounterWindow)
-            m_encounterWindow->hide();
-        menu().show();
-    });
+    QObject::connect(w, &SheetWindow::encounterClicked, [this] { fromSheetToEncounter(); });
+    QObject::connect(w, &SheetWindow::menuClicked, [this] { fromSheetToMenu(); });
     QObject::connect(w, &SheetWindow::addClicked,
                      [this] { sheetActions::addCopies(sheet(), m_encounter, m_dialogs); });
     QObject::connect(w, &SheetWindow::partyClicked, [this] { groups().openForParty(); });
-    QObject::connect(w, &Form::closedByUser, [this] { afterClose(); });
+    // Closing the sheet window is its own way out: the menu when editing sheets, the encounter
+    // otherwise (there is no way back to the menu in the middle of an encounter).
+    QObject::connect(w, &Form::closeRequested, [this] {
+        if (sheet().mode() == SheetWindow::Mode::Editing)
+            fromSheetToMenu();
+        else
+            fromSheetToEncounter();
+    });
     return *m_sheet;
 }
 
@@ -117,14 +117,15 @@ EncounterWindow &Windows::encounterWindow() {
         sheet().hide();
         menu().show();
     });
-    QObject::connect(w, &Form::closedByUser, [this] { afterClose(); });
+    // Closing the encounter window is "Scontro Terminato", with its question.
+    QObject::connect(w, &Form::closeRequested, w, &EncounterWindow::requestEnd);
     return *m_encounterWindow;
 }
 
 CreditsWindow &Windows::credits() {
     if (!m_credits) {
         m_credits = std::make_unique<CreditsWindow>(m_urlOpener);
-        QObject::connect(m_credits.get(), &Form::closedByUser, [this] { afterClose(); });
+        QObject::connect(m_credits.get(), &Form::closeRequested, [this] { hideBeside(credits()); });
     }
     return *m_credits;
 }
@@ -135,7 +136,7 @@ GroupWindow &Windows::groups() {
         QObject::connect(
             m_groups.get(), &GroupWindow::accepted,
             [this](const QStringList &names, int n) { m_encounter.acceptParty(names, n); });
-        QObject::connect(m_groups.get(), &Form::closedByUser, [this] { afterClose(); });
+        QObject::connect(m_groups.get(), &Form::closeRequested, [this] { hideBeside(groups()); });
     }
     return *m_groups;
 }
@@ -143,7 +144,7 @@ GroupWindow &Windows::groups() {
 NotepadWindow &Windows::notepad() {
     if (!m_notepad) {
         m_notepad = std::make_unique<NotepadWindow>(m_dialogs, folders::notepad(m_dataRoot));
-        QObject::connect(m_notepad.get(), &Form::closedByUser, [this] { afterClose(); });
+        QObject::connect(m_notepad.get(), &Form::closeRequested, [this] { hideBeside(notepad()); });
     }
     return *m_notepad;
 }
@@ -156,6 +157,18 @@ void Windows::startEncounter() {
     m_encounter.startNew();
 }
 
+void Windows::fromSheetToEncounter() {
+    encounterWindow().show();
+    sheet().hide();
+}
+
+void Windows::fromSheetToMenu() {
+    sheet().hide();
+    if (m_encounterWindow)
+        m_encounterWindow->hide();
+    menu().show();
+}
+
 void Windows::exit() {
     for (QWidget *w :
          std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(), m_credits.get(),
@@ -166,9 +179,10 @@ void Windows::exit() {
     QCoreApplication::exit(0); // every window is hidden: nothing is left to ask
 }
 
-void Windows::afterClose() {
-    // Closing a window only hides it; with nothing of the program left on screen, the menu
-    // comes back so the program can always be used or left.
+void Windows::hideBeside(QWidget &window) {
+    window.hide();
+    // With nothing of the program left on screen, the menu comes back so that the program can
+    // always be used or left.
     for (QWidget *w :
          std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(), m_credits.get(),
                                           m_groups.get(), m_notepad.get(), m_menu.get()}) {

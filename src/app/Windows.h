@@ -43,8 +43,10 @@ public:
 
 private:
     void startEncounter();
+    void fromSheetToEncounter();
+    void fromSheetToMenu();
     void exit();
-    void afterClose();
+    void hideBeside(QWidget &window);
 
     Dialogs &m_dialogs;
     QString m_dataRoot;

@@ -107,12 +107,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     connect(apply, &QPushButton::clicked, this,
             [this] { m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked()); });
     connect(limiter, &QPushButton::clicked, &m_encounter, &Encounter::toggleLimiter);
-    connect(end, &QPushButton::clicked, this, [this] {
-        if (!m_encounter.confirmEnd())
-            return;
-        emit endConfirmed();
-        m_encounter.end();
-    });
+    connect(end, &QPushButton::clicked, this, &EncounterWindow::requestEnd);
     connect(crea, &QPushButton::clicked, &m_encounter, &Encounter::creaRighe);
     connect(m_numeroControlli, &QLineEdit::textEdited, &m_encounter,
             &Encounter::setNumeroControlli);
@@ -140,6 +135,13 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     applyParty();
     setScrollControlsVisible(m_encounter.scrollControlsShown());
     hide();
+}
+
+void EncounterWindow::requestEnd() {
+    if (!m_encounter.confirmEnd())
+        return;
+    emit endConfirmed();
+    m_encounter.end();
 }
 
 void EncounterWindow::buildScrollControls() {

@@ -21,6 +21,8 @@ public:
     explicit EncounterWindow(Encounter &encounter, QWidget *parent = nullptr);
 
     Encounter &encounter() { return m_encounter; }
+    // "Scontro Terminato": asks, then ends the encounter.
+    void requestEnd();
     RosterView *roster() const { return m_roster; }
 
 signals:

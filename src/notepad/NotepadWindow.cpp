@@ -39,10 +39,7 @@ NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *p
     connect(carica, &QPushButton::clicked, this, &NotepadWindow::carica);
     connect(cancella, &QPushButton::clicked, this, &NotepadWindow::cancella);
     connect(refresh, &QPushButton::clicked, this, &NotepadWindow::refreshChooser);
-    connect(m_hide, &QPushButton::clicked, this, [this] {
-        hide();
-        emit closedByUser();
-    });
+    connect(m_hide, &QPushButton::clicked, this, &QWidget::hide);
 
     setPage(Page{});
     refreshChooser();

@@ -14,8 +14,7 @@ void Form::setClientTwips(int width, int height) {
 
 void Form::closeEvent(QCloseEvent *event) {
     event->ignore();
-    hide();
-    emit closedByUser();
+    emit closeRequested();
 }
 
 void Form::bringToFront() {

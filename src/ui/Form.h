@@ -6,8 +6,8 @@
 #include <QString>
 #include <QWidget>
 
-// A window of the program: captioned "Torvane", never destroyed by its close box (closing only
-// hides it and says so), with controls placed at twip positions.
+// A window of the program: captioned "Torvane", with controls placed at twip positions. Its
+// close box destroys nothing: it only asks, and the hub decides what closing means.
 class Form : public QWidget {
     Q_OBJECT
 public:
@@ -20,7 +20,7 @@ public:
     void bringToFront();
 
 signals:
-    void closedByUser();
+    void closeRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

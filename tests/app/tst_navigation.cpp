@@ -235,17 +235,27 @@ private slots:
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
     }
 
+    // Closing a window does what its own way out does.
     void closingWindows() {
         app->click("Form4", "Command4");
-        app->windows->form("Form1")->close();
-        QVERIFY(app->visible("Form4")); // nothing else on screen: the menu returns
+        app->windows->form("Form1")->close(); // editing sheets: back to the menu
+        QVERIFY(app->visible("Form4") && !app->visible("Form1"));
+        app->click("Form4", "Command2");
+        enc().addCopies(Sheet{}, 2, false, {});
+        app->windows->form("Form1")->close(); // in an encounter: to the encounter
+        QVERIFY(app->visible("Form2") && !app->visible("Form4"));
+        app->dialogs.no();
+        app->windows->form("Form2")->close(); // "Scontro Terminato?" No: the fight goes on
+        QVERIFY(app->visible("Form2"));
+        QCOMPARE(enc().creatures(), 2);
+        app->dialogs.yes();
+        app->windows->form("Form2")->close();
+        QVERIFY(app->visible("Form4") && !app->visible("Form2"));
         app->click("Form4", "Command3");
         app->windows->form("Form5")->close();
-        QVERIFY(app->visible("Form4"));
-        QVERIFY(app->windows->created("Form5"));
+        QVERIFY(app->visible("Form4") && !app->visible("Form5"));
         app->windows->form("Form4")->close(); // closing the menu ends the program
         QVERIFY(!app->visible("Form4"));
-        QVERIFY(!app->visible("Form1"));
     }
 
     void menuButtonsAndFocusOrder() {
