@@ -58,6 +58,10 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     for (int c = 0; c < RosterModel::ColumnCount; ++c)
         m_roster->setColumnWidth(c, twips(columnTwips[static_cast<std::size_t>(c)]));
     m_roster->setRowHidden(0, true); // the template row is never shown
+    // Names are greyed (they cannot be edited) but must stay easy to read at the table.
+    QPalette rosterPalette = m_roster->palette();
+    rosterPalette.setColor(QPalette::Disabled, QPalette::Text, QColor(90, 90, 90));
+    m_roster->setPalette(rosterPalette);
 
     auto *next = place<QPushButton>(this, "Command4", twipsRect(rightColumn, 120, rightWidth, 480),
                                     "Prossimo ad agire");
