@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 Windows::Windows(Dialogs &dialogs, const QString &dataRoot)
     : m_dialogs(dialogs), m_dataRoot(dataRoot), m_encounter(dialogs) {
     m_encounter.setPartyCount([this] { return m_groups ? m_groups->count() : 0; });
@@ -19,35 +21,37 @@ Windows::Windows(Dialogs &dialogs, const QString &dataRoot)
 Windows::~Windows() = default;
 
 QWidget *Windows::form(const QString &objectName) {
-    if (objectName == u"Form1")
-        return &sheet();
-    if (objectName == u"Form2")
-        return &encounterWindow();
-    if (objectName == u"Form4")
-        return &menu();
-    if (objectName == u"Form5")
-        return &credits();
-    if (objectName == u"Form6")
-        return &groups();
-    if (objectName == u"Form7")
-        return &notepad();
+    using Accessor = QWidget &(*)(Windows &);
+    static const std::pair<QStringView, Accessor> forms[] = {
+        {u"Form1", [](Windows &w) -> QWidget & { return w.sheet(); }},
+        {u"Form2", [](Windows &w) -> QWidget & { return w.encounterWindow(); }},
+        {u"Form4", [](Windows &w) -> QWidget & { return w.menu(); }},
+        {u"Form5", [](Windows &w) -> QWidget & { return w.credits(); }},
+        {u"Form6", [](Windows &w) -> QWidget & { return w.groups(); }},
+        {u"Form7", [](Windows &w) -> QWidget & { return w.notepad(); }},
+    };
+    for (const auto &[name, accessor] : forms) {
+        if (objectName == name)
+            return &accessor(*this);
+    }
     return nullptr;
 }
 
+std::vector<QWidget *> Windows::existing() const {
+    std::vector<QWidget *> windows;
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_menu.get(), m_sheet.get(), m_encounterWindow.get(),
+                                          m_credits.get(), m_groups.get(), m_notepad.get()}) {
+        if (w)
+            windows.push_back(w);
+    }
+    return windows;
+}
+
 bool Windows::created(const QString &objectName) const {
-    if (objectName == u"Form1")
-        return m_sheet != nullptr;
-    if (objectName == u"Form2")
-        return m_encounterWindow != nullptr;
-    if (objectName == u"Form4")
-        return m_menu != nullptr;
-    if (objectName == u"Form5")
-        return m_credits != nullptr;
-    if (objectName == u"Form6")
-        return m_groups != nullptr;
-    if (objectName == u"Form7")
-        return m_notepad != nullptr;
-    return false;
+    const auto windows = existing();
+    return std::any_of(windows.begin(), windows.end(),
+                       [&](QWidget *w) { return w->objectName() == objectName; });
 }
 
 void Windows::start() {
@@ -170,12 +174,8 @@ void Windows::fromSheetToMenu() {
 }
 
 void Windows::exit() {
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(), m_credits.get(),
-                                          m_groups.get(), m_notepad.get(), m_menu.get()}) {
-        if (w)
-            w->hide();
-    }
+    for (QWidget *w : existing())
+        w->hide();
     QCoreApplication::exit(0); // every window is hidden: nothing is left to ask
 }
 
@@ -183,11 +183,7 @@ void Windows::hideBeside(QWidget &window) {
     window.hide();
     // With nothing of the program left on screen, the menu comes back so that the program can
     // always be used or left.
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_sheet.get(), m_encounterWindow.get(), m_credits.get(),
-                                          m_groups.get(), m_notepad.get(), m_menu.get()}) {
-        if (w && w->isVisible())
-            return;
-    }
-    menu().show();
+    const auto windows = existing();
+    if (std::none_of(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); }))
+        menu().show();
 }

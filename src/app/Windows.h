@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 class Dialogs;
 class EncounterWindow;
@@ -47,6 +48,7 @@ private:
     void fromSheetToMenu();
     void exit();
     void hideBeside(QWidget &window);
+    std::vector<QWidget *> existing() const; // the windows created so far
 
     Dialogs &m_dialogs;
     QString m_dataRoot;

@@ -1,6 +1,7 @@
 #include "groups/GroupWindow.h"
 
 #include "common/Dialogs.h"
+#include "ui/Chooser.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -175,10 +176,7 @@ void GroupWindow::cancella() {
 }
 
 void GroupWindow::refreshChooser() {
-    m_chooser->clear();
-    m_chooser->addItems(m_folder.entries());
-    if (m_chooser->count() > 0)
-        m_chooser->setCurrentIndex(0);
+    refillChooser(m_chooser, m_folder.entries());
 }
 
 void GroupWindow::accetta() {

@@ -1,6 +1,7 @@
 #include "notepad/NotepadWindow.h"
 
 #include "common/Dialogs.h"
+#include "ui/Chooser.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -64,10 +65,7 @@ void NotepadWindow::setPage(const Page &page) {
 }
 
 void NotepadWindow::refreshChooser() {
-    m_chooser->clear();
-    m_chooser->addItems(m_folder.entries());
-    if (m_chooser->count() > 0)
-        m_chooser->setCurrentIndex(0);
+    refillChooser(m_chooser, m_folder.entries());
 }
 
 void NotepadWindow::nuovo() {

@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "common/NumericText.h"
+#include "ui/Chooser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -169,10 +170,7 @@ bool SheetWindow::salvataggio() {
 }
 
 void SheetWindow::refreshChooser() {
-    m_chooser->clear();
-    m_chooser->addItems(m_folder.entries());
-    if (m_chooser->count() > 0)
-        m_chooser->setCurrentIndex(0);
+    refillChooser(m_chooser, m_folder.entries());
 }
 
 void SheetWindow::setEditable(bool editable) {
