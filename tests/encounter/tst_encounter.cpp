@@ -119,6 +119,7 @@ private slots:
         QCOMPARE(text(3, Col::Car), QStringLiteral("8 | -1"));
         QCOMPARE(text(3, Col::Iniz), QStringLiteral("0"));
         QCOMPARE(enc().tables()[3].pfMassimi, 40000); // beyond 16 bits
+        QCOMPARE(enc().model().index(3, Col::NomePNG).data(Qt::ToolTipRole).toString(), "3");
         QCOMPARE(enc().numeroControlli(), QStringLiteral("6"));
     }
 
