@@ -39,7 +39,7 @@ private:
     QStringList nextToAct() {
         app->dialogs.clear();
         app->click("Form2", "Command4");
-        return app->dialogs.informed();
+        return app->dialogs.informed;
     }
 
 private slots:
@@ -58,7 +58,7 @@ private slots:
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(false);
         sheet("Orco", "15", "-1");
         app->click("Form1", "Aggiungi");
-        QCOMPARE(app->dialogs.informed(),
+        QCOMPARE(app->dialogs.informed,
                  (QStringList{"I PNG sono stati aggiunti!", "Il PNG è stato aggiunto!"}));
         QCOMPARE(enc().creatures(), 5);
 
@@ -116,7 +116,7 @@ private slots:
         app->type("Form2", "DanniPF", "20");
         app->dialogs.clear();
         app->click("Form2", "Command2");
-        QCOMPARE(app->dialogs.informed(), QStringList{"(5) Orco  è in coma."});
+        QCOMPARE(app->dialogs.informed, QStringList{"(5) Orco  è in coma."});
         app->type("Form2", "DanniPF", "10");
         app->click("Form2", "Command2");
         QCOMPARE(enc().text(5, Col::PF), QStringLiteral("-15"));
@@ -132,7 +132,7 @@ private slots:
         app->dialogs.clear();
         app->dialogs.yes();
         clickCell(2, Col::Elimina);
-        QCOMPARE(app->dialogs.informed(), QStringList{"(2) Orco (Morto) è morto."});
+        QCOMPARE(app->dialogs.informed, QStringList{"(2) Orco (Morto) è morto."});
         QCOMPARE(enc().creatures(), 4);
         QCOMPARE(enc().text(2, Col::NomePNG), QStringLiteral("Orco"));
         QCOMPARE(enc().text(3, Col::Iniz), QStringLiteral("12"));

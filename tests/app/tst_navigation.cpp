@@ -93,10 +93,10 @@ private slots:
             warning ? app->dialogs.yes() : app->dialogs.no();
         app->click("Form1", "Aggiungi");
         QCOMPARE(enc().creatures(), after);
-        QCOMPARE(app->dialogs.boxes().first().kind == ScriptedDialogs::Box::Ask, warning >= 0);
+        QCOMPARE(app->dialogs.questions.size(), warning >= 0 ? 1 : 0);
         QCOMPARE(app->windows->sheet().folder().exists("Orco"), warning != 0);
         if (warning != 0)
-            QCOMPARE(app->dialogs.informed().last(),
+            QCOMPARE(app->dialogs.informed.last(),
                      QString(after - before == 1 ? "Il PNG è stato aggiunto!"
                                                  : "I PNG sono stati aggiunti!"));
         QCOMPARE(app->control<QLineEdit>("Form1", "Text1")->text(),
@@ -109,8 +109,8 @@ private slots:
         app->type("Form1", "Text1", "20");
         app->click("Form1", "Aggiungi");
         QCOMPARE(enc().creatures(), 4990);
-        QCOMPARE(app->dialogs.informed().size(), 1);
-        QVERIFY(app->dialogs.informed().first().contains("ancora 10"));
+        QCOMPARE(app->dialogs.informed.size(), 1);
+        QVERIFY(app->dialogs.informed.first().contains("ancora 10"));
         app->type("Form1", "Text1", "10");
         app->dialogs.yes();
         app->click("Form1", "Aggiungi");
@@ -125,8 +125,8 @@ private slots:
         QCOMPARE(app->control<QComboBox>("Form1", "ElencoFile")->count(), 0); // no refresh
         addFromSheet("a/b", 1);
         QCOMPARE(enc().creatures(), 2); // the rows stay
-        QCOMPARE(app->dialogs.informed().size(), 3);
-        QVERIFY(app->dialogs.informed()[1].startsWith("Il File non è stato salvato."));
+        QCOMPARE(app->dialogs.informed.size(), 3);
+        QVERIFY(app->dialogs.informed[1].startsWith("Il File non è stato salvato."));
     }
 
     void groupBoxTickedWhileHidden() {
@@ -197,7 +197,7 @@ private slots:
         app->type("Form1", "NomePNG", "Altro");
         app->click("Form1", "Command3");
         emit app->windows->encounterWindow().sheetRequested(1);
-        QCOMPARE(app->dialogs.informed().last(),
+        QCOMPARE(app->dialogs.informed.last(),
                  QStringLiteral("Impossibile caricare ''Orco'': il file non esiste."));
         QVERIFY(app->visible("Form1"));
         QCOMPARE(app->control<QLineEdit>("Form1", "NomePNG")->text(), QStringLiteral("Orco"));
@@ -214,7 +214,7 @@ private slots:
         QVERIFY(text->toPlainText().startsWith("Questo è il blocco appunti per il master,\n"));
         app->dialogs.yes(); // saving without a name writes nothing
         app->click("Form7", "Salva");
-        QCOMPARE(app->dialogs.informed(), QStringList{"Il File non è stato salvato. Devi dare un "
+        QCOMPARE(app->dialogs.informed, QStringList{"Il File non è stato salvato. Devi dare un "
                                                       "nome al file prima di salvarlo!"});
         QCOMPARE(QDir(folders::notepad(app->root.path())).entryList(QDir::Files), QStringList{});
         app->type("Form7", "NomeFile", "Piano");
@@ -296,7 +296,7 @@ private slots:
         QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(app->opened.size(), 2); // the opener's failure is not reported
         QCOMPARE(app->opened.first(), QUrl(link->text()));
-        QCOMPARE(app->dialogs.boxes().size(), 0);
+        QVERIFY(app->dialogs.questions.isEmpty() && app->dialogs.informed.isEmpty());
         app->click("Form5", "Command1");
         QVERIFY(!app->visible("Form5"));
         QVERIFY(app->visible("Form4"));

@@ -42,7 +42,7 @@ private:
     Strings press() {
         m_dialogs.clear();
         enc().nextToAct();
-        return m_dialogs.informed();
+        return m_dialogs.informed;
     }
     Encounter::BonusSource sheetWith(const QString &iniziativa) {
         return {Encounter::SheetRead::Loaded, iniziativa};
@@ -125,7 +125,7 @@ private slots:
 
     void negativeHitPointsAnnouncedWhileAdding() {
         add("Zombi", 2, false, {}, "-3");
-        QCOMPARE(m_dialogs.informed(), (Strings{"(1) Zombi  è in coma.", "(2) Zombi  è in coma."}));
+        QCOMPARE(m_dialogs.informed, (Strings{"(1) Zombi  è in coma.", "(2) Zombi  è in coma."}));
         QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
         add("Scheletro", 1, true, QString("ossa"), "-20"); // the common note replaces the marker
         QCOMPARE(text(3, Col::NoteNome), QStringLiteral("ossa"));
@@ -169,7 +169,7 @@ private slots:
         add("A");
         enc().applyAmount("3", false);
         enc().toggleLimiter();
-        QCOMPARE(m_dialogs.informed(),
+        QCOMPARE(m_dialogs.informed,
                  Strings(2, "Devi selezionare un PNG prima di modificare i PF!"));
         QCOMPARE(text(1, Col::PF), QStringLiteral("10"));
         QVERIFY(enc().tables()[1].limitatore);
@@ -226,7 +226,7 @@ private slots:
         enc().setText(1, Col::NoteNome, note);
         enc().setText(1, Col::PF, pf);
         QCOMPARE(text(1, Col::NoteNome), after);
-        QCOMPARE(m_dialogs.informed(), message.isEmpty() ? Strings{} : Strings{message});
+        QCOMPARE(m_dialogs.informed, message.isEmpty() ? Strings{} : Strings{message});
     }
 
     void limiterOffAndOn() {
@@ -246,7 +246,7 @@ private slots:
         enc().setText(1, Col::PF, "tanti");
         enc().toggleLimiter();
         QCOMPARE(enc().tables()[1].pfMassimi, 30);
-        const Strings told = m_dialogs.informed();
+        const Strings told = m_dialogs.informed;
         QCOMPARE(told[0], QStringLiteral("(1) A  ora non ha nessun limitatore ai PF."));
         QCOMPARE(told[1], QStringLiteral("(1) A  ora ha il limitatore impostato a 30 PF."));
         QCOMPARE(told[2], QStringLiteral("(1) A capo ora non ha nessun limitatore ai PF."));
@@ -383,7 +383,7 @@ private slots:
             },
             shown);
         QCOMPARE(text(8, Col::Iniz), QStringLiteral("-1"));
-        QCOMPARE(m_dialogs.informed(), Strings{});
+        QCOMPARE(m_dialogs.informed, Strings{});
     }
 
     void bonusSkipsMissingSheetsAndRetries() {
@@ -398,9 +398,9 @@ private slots:
         };
         enc().addInitiativeBonus(load, shown);
         QCOMPARE(text(1, Col::Iniz) + text(3, Col::Iniz), QStringLiteral("03"));
-        QCOMPARE(m_dialogs.informed().size(), 1);
-        QVERIFY(m_dialogs.informed().first().contains("Fantasma"));
-        QVERIFY(!m_dialogs.informed().first().contains("Orco"));
+        QCOMPARE(m_dialogs.informed.size(), 1);
+        QVERIFY(m_dialogs.informed.first().contains("Fantasma"));
+        QVERIFY(!m_dialogs.informed.first().contains("Orco"));
         exists = true;
         enc().addInitiativeBonus(load, shown);
         QCOMPARE(text(1, Col::Iniz) + text(2, Col::Iniz) + text(3, Col::Iniz),
@@ -418,8 +418,8 @@ private slots:
         enc().model().setHighlighted(5, true);
         m_dialogs.yes();
         enc().remove(2);
-        QCOMPARE(m_dialogs.boxes().first().text,
-                 QStringLiteral("Vuoi davvero eliminare (2) B  dallo scontro?"));
+        QCOMPARE(m_dialogs.questions.first(),
+                 QStringLiteral("Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?"));
         QCOMPARE(enc().numeroControlli(), QStringLiteral("5"));
         QCOMPARE(text(2, Col::NomePNG) + text(2, Col::NoteNome) + text(2, Col::Iniz),
                  QStringLiteral("Enota E17"));
@@ -445,7 +445,7 @@ private slots:
         m_dialogs.clear();
         m_dialogs.yes();
         enc().remove(2);
-        QCOMPARE(m_dialogs.informed(), Strings{"(2) Orco (Coma) è in coma."}); // announced again
+        QCOMPARE(m_dialogs.informed, Strings{"(2) Orco (Coma) è in coma."}); // announced again
         QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
         QCOMPARE(text(2, Col::Iniz), QStringLiteral("8"));
         for (int r : {1, 3, 4})
@@ -456,7 +456,7 @@ private slots:
         add("Solo");
         m_dialogs.yes();
         enc().remove(1);
-        QCOMPARE(m_dialogs.informed(), Strings{"Non puoi eliminare l'ultimo png in questo modo! "
+        QCOMPARE(m_dialogs.informed, Strings{"Non puoi eliminare l'ultimo png in questo modo! "
                                                "Clicca su ''Scontro Terminato''"});
         QCOMPARE(enc().creatures(), 1);
         m_dialogs.no();
@@ -533,7 +533,7 @@ private slots:
         enc().scrollDown(5);
         enc().goToLine(typed);
         QCOMPARE(enc().indiceAlto(), QString::number(top));
-        QCOMPARE(m_dialogs.informed(),
+        QCOMPARE(m_dialogs.informed,
                  typed == "40" ? Strings{"Non ci sono abbastanza PNG in elenco! Devi inserire un "
                                          "numero compreso tra 1 e 30!"}
                                : Strings{});

@@ -76,7 +76,7 @@ private slots:
         QLineEdit *editor = openEditor(1, Col::PF);
         QTest::keyClicks(editor, "-12");
         QCOMPARE(m_enc->text(1, Col::PF), QStringLiteral("-12"));
-        QCOMPARE(m_dialogs.informed(),
+        QCOMPARE(m_dialogs.informed,
                  (QStringList{"(1) Goblin  è in coma.", "(1) Goblin (Coma) è morto."}));
     }
 

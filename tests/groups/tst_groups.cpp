@@ -81,7 +81,7 @@ private slots:
         QFETCH(int, shownCount);
         child("NumeroPG")->setText(typed);
         click("InserisciPG");
-        QCOMPARE(m_dialogs.informed(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(m_dialogs.informed, message.isEmpty() ? QStringList{} : QStringList{message});
         QCOMPARE(count(), countAfter);
         QCOMPARE(m_window->namesMode(), shownCount > 0);
         QCOMPARE(int(shownSlots().size()), shownCount);
@@ -122,7 +122,7 @@ private slots:
         click("Salva"); // count "0"
         child("NumeroPG")->setText("12");
         click("Salva");
-        QCOMPARE(m_dialogs.informed(),
+        QCOMPARE(m_dialogs.informed,
                  (QStringList{"Il File non è stato salvato. Devi inserire almeno un PG!",
                               "Il File non è stato salvato. Il Programma consente un massimo di "
                               "8 PG!"}));
@@ -162,7 +162,7 @@ private slots:
         m_window->refreshChooser();
         child("NumeroPG")->setText("2");
         click("Carica");
-        QCOMPARE(m_dialogs.informed().size(), namesMode ? 0 : 1);
+        QCOMPARE(m_dialogs.informed.size(), namesMode ? 0 : 1);
         QCOMPARE(count(), QStringLiteral("2"));
         QCOMPARE(m_window->namesMode(), namesMode);
     }

@@ -121,7 +121,7 @@ private slots:
             child<QLineEdit>(qPrintable(QString("CarMod(%1)").arg(i)))->setText("+9");
         }
         click("ModAuto");
-        QCOMPARE(m_dialogs.informed(), QStringList{"Errore, devi inserire un numero!"});
+        QCOMPARE(m_dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
         QCOMPARE(field(qPrintable(QString("Car(%1)").arg(bad))), QStringLiteral("10"));
         for (int i = 0; i < 6; ++i)
             QCOMPARE(field(qPrintable(QString("CarMod(%1)").arg(i))), modifiers[i]);
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(child<QPushButton>("Aggiungi")->text(),
                  QString("AGGIUNGI %1 Goblin AL COMBATTIMENTO!").arg(count));
         QCOMPARE(child<QCheckBox>("GruppoUnico")->isVisible(), groupBox);
-        QCOMPARE(m_dialogs.informed().size(), messages);
+        QCOMPARE(m_dialogs.informed.size(), messages);
     }
 
     void azzera() {
@@ -171,8 +171,7 @@ private slots:
         QCOMPARE(m_window->sheet(), orco());
         m_dialogs.yes();
         click("Azzera");
-        QCOMPARE(m_dialogs.boxes().last().text, QStringLiteral("Sei sicuro?"));
-        QCOMPARE(m_dialogs.boxes().last().title, QStringLiteral("Confermi?"));
+        QCOMPARE(m_dialogs.questions.last(), QStringLiteral("Confermi?: Sei sicuro?"));
         QCOMPARE(m_window->sheet(), Sheet{});
         QCOMPARE(field("Text1"), QStringLiteral("5"));
     }
@@ -181,7 +180,7 @@ private slots:
         m_window->setSheet(orco());
         m_dialogs.yes();
         click("Salva");
-        QCOMPARE(m_dialogs.boxes().last().text, QStringLiteral("Vuoi salvare ''Orco$2 è''?"));
+        QCOMPARE(m_dialogs.questions.last(), QStringLiteral("Confermi?: Vuoi salvare ''Orco$2 è''?"));
         QComboBox *chooser = child<QComboBox>("ElencoFile");
         QCOMPARE(chooser->currentText(), QStringLiteral("Orco$2 è"));
         m_window->setSheet(Sheet{});
@@ -220,7 +219,7 @@ private slots:
         m_window->setSheet(before);
         QCOMPARE(m_window->caricaScheda("Orco") == DataFolder::Status::Loaded, false);
         QCOMPARE(m_window->sheet(), before);
-        QCOMPARE(m_dialogs.informed().size(), messages);
+        QCOMPARE(m_dialogs.informed.size(), messages);
     }
 };
 

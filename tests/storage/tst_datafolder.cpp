@@ -96,10 +96,9 @@ private slots:
         m_folder->remove(m_dialogs, "Orco");
         QCOMPARE(m_folder->entries(), after);
         QVERIFY(!m_folder->exists("Orco"));
-        QCOMPARE(m_dialogs.boxes().first().text, QStringLiteral("Sei sicuro di voler cancellare "
-                                                                "''Orco''?"));
-        QCOMPARE(m_dialogs.boxes().first().title, QStringLiteral("Attenzione!"));
-        QCOMPARE(m_dialogs.informed(), Strings{told});
+        QCOMPARE(m_dialogs.questions.first(),
+                 QStringLiteral("Attenzione!: Sei sicuro di voler cancellare ''Orco''?"));
+        QCOMPARE(m_dialogs.informed, Strings{told});
     }
 
     void namesThatCannotNameFiles_data() {
@@ -113,7 +112,7 @@ private slots:
     void namesThatCannotNameFiles() {
         QFETCH(QString, name);
         QVERIFY(!m_folder->save(m_dialogs, name, {name}));
-        QVERIFY(m_dialogs.informed().first().startsWith("Il File non è stato salvato. Il nome"));
+        QVERIFY(m_dialogs.informed.first().startsWith("Il File non è stato salvato. Il nome"));
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), Strings{});
         QCOMPARE(int(m_folder->read(name, 1).status), int(DataFolder::Status::BadName));
     }
@@ -134,8 +133,8 @@ private slots:
         QVERIFY(!m_folder->save(m_dialogs, "Orco", {"Orco", "freccia →"})); // not in the code page
         QVERIFY(QDir(m_folder->path()).mkdir("Goblin.Melvo")); // the item cannot be written
         QVERIFY(!m_folder->save(m_dialogs, "Goblin", {"Goblin"}));
-        QCOMPARE(m_dialogs.informed().size(), 2);
-        QVERIFY(m_dialogs.informed()[1].startsWith("Il File non è stato salvato."));
+        QCOMPARE(m_dialogs.informed.size(), 2);
+        QVERIFY(m_dialogs.informed[1].startsWith("Il File non è stato salvato."));
         QVERIFY(QDir(m_folder->path()).mkdir("ElencoFile.Melvo")); // the list cannot be written
         QVERIFY(!m_folder->write("Orco", {"Orco"}));
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), Strings{});
@@ -162,7 +161,7 @@ private slots:
         if (bytes != "-")
             writeBytes(m_folder->itemPath("Orco"), bytes);
         QCOMPARE(int(m_folder->load(m_dialogs, "Orco", 3).status), status);
-        QCOMPARE(m_dialogs.informed().size(), told ? 1 : 0);
+        QCOMPARE(m_dialogs.informed.size(), told ? 1 : 0);
     }
 };
 

@@ -2,9 +2,8 @@
 
 #include "common/Dialogs.h"
 
-#include <QList>
-#include <QString>
 #include <QStringList>
+#include <QTest>
 #include <deque>
 #include <functional>
 
@@ -12,33 +11,54 @@
 // script. A question or input box with no scripted answer fails the running test.
 class ScriptedDialogs : public Dialogs {
 public:
-    struct Box {
-        enum Kind { Inform, Ask, Input } kind;
-        QString text;
-        QString title;
-    };
-
-    void inform(const QString &text) override;
-    bool ask(const QString &text, const QString &title) override;
+    void inform(const QString &text) override {
+        informed << text;
+        if (onInform)
+            onInform(text);
+    }
+    bool ask(const QString &text, const QString &title) override {
+        questions << title + QStringLiteral(": ") + text;
+        return next(m_answers, false, text);
+    }
     std::optional<QString> input(const QString &prompt, const QString &title,
-                                 const QString &defaultText) override;
+                                 const QString &) override {
+        questions << title + QStringLiteral(": ") + prompt;
+        return next(m_inputs, std::optional<QString>(), prompt);
+    }
 
     // Answers for the next questions / input boxes, in order.
-    ScriptedDialogs &yes(int times = 1);
-    ScriptedDialogs &no(int times = 1);
-    ScriptedDialogs &answer(std::optional<QString> text);
-
-    // Texts of the OK-only messages shown so far.
-    QStringList informed() const;
-    const QList<Box> &boxes() const { return m_boxes; }
+    ScriptedDialogs &yes(int times = 1) { return script(true, times); }
+    ScriptedDialogs &no(int times = 1) { return script(false, times); }
+    ScriptedDialogs &answer(std::optional<QString> text) {
+        m_inputs.push_back(std::move(text));
+        return *this;
+    }
     bool scriptUsed() const { return m_answers.empty() && m_inputs.empty(); }
-    void clear();
+    void clear() { // forgets what was shown and scripted; keeps onInform
+        informed.clear();
+        questions.clear();
+        m_answers.clear();
+        m_inputs.clear();
+    }
 
-    // Called when each OK-only message is shown, before it "closes".
-    std::function<void(const QString &)> onInform;
+    QStringList informed;  // the OK-only messages shown, in order
+    QStringList questions; // "title: text" of the questions and input boxes shown
+    std::function<void(const QString &)> onInform; // when a message shows, before it closes
 
 private:
-    QList<Box> m_boxes;
+    ScriptedDialogs &script(bool answer, int times) {
+        m_answers.insert(m_answers.end(), static_cast<std::size_t>(times), answer);
+        return *this;
+    }
+    template <typename T> T next(std::deque<T> &queue, T otherwise, const QString &text) {
+        if (queue.empty()) {
+            QTest::qFail(qPrintable("unexpected box: " + text), __FILE__, __LINE__);
+            return otherwise;
+        }
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
     std::deque<bool> m_answers;
     std::deque<std::optional<QString>> m_inputs;
 };
