@@ -35,6 +35,7 @@ int RosterModel::columnCount(const QModelIndex &parent) const {
 }
 
 const QString &RosterModel::text(int row, int column) const {
+    Q_ASSERT(row >= 0 && row < rows());
     return m_rows[static_cast<std::size_t>(row)].text[slot(column)];
 }
 
@@ -129,8 +130,8 @@ QVariant RosterModel::headerData(int section, Qt::Orientation orientation, int r
 }
 
 void RosterModel::setText(int row, int column, const QString &value) {
-    QString &cell = m_rows[static_cast<std::size_t>(row)].text[slot(column)];
     Q_ASSERT(row >= 0 && row < rows());
+    QString &cell = m_rows[static_cast<std::size_t>(row)].text[slot(column)];
     if (cell == value)
         return; // a field raises its change handling only when its text changes
     cell = value;
@@ -209,7 +210,6 @@ void RosterModel::clearHighlights() {
         if (row < rows())
             setHighlighted(row, false);
     }
-    m_highlighted.clear();
 }
 
 void RosterModel::rebuildInitiatives() {
