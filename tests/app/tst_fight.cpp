@@ -156,8 +156,14 @@ private slots:
                  QColor(255, 255, 255));
         QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->text(), QStringLiteral("Aragorn"));
 
-        // A new encounter starts clean, at the top of the order.
+        // Editing sheets touches nothing of the encounter; a new encounter starts clean.
+        const auto prossimo = enc().tables().prossimoGruppo;
+        app->click("Form4", "Command4");
+        app->click("Form1", "Command2");
+        QCOMPARE(enc().tables().prossimoGruppo, prossimo);
+        QVERIFY(enc().tables()[2] != RowTables::Entry{});
         app->click("Form4", "Command2");
+        QCOMPARE(enc().tables()[2], RowTables::Entry{});
         sheet("Orco", "15", "-1");
         app->click("Form1", "Aggiungi");
         app->click("Form1", "Command3");
