@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "encounter/RosterView.h"
 #include "storage/DataFolder.h"
 #include "support/ScriptedDialogs.h"
 
@@ -30,7 +31,7 @@ public:
         return w;
     }
     void click(const QString &form, const QString &name) {
-        control<QPushButton>(form, name)->click();
+        control<QAbstractButton>(form, name)->click();
     }
     void type(const QString &form, const QString &name, const QString &text) {
         QLineEdit *edit = control<QLineEdit>(form, name);
@@ -42,6 +43,27 @@ public:
     }
     bool visible(const QString &form) {
         return windows->created(form) && windows->form(form)->isVisible();
+    }
+
+    // The roster grid of the encounter window.
+    Encounter &enc() { return windows->encounter(); }
+    RosterView *roster() { return control<RosterView>("Form2", "Roster"); }
+    void clickCell(int row, int column) {
+        QTest::mouseClick(roster()->viewport(), Qt::LeftButton, {},
+                          roster()->visualRect(enc().model().index(row, column)).center());
+    }
+    QLineEdit *editCell(int row, int column) {
+        const QModelIndex index = enc().model().index(row, column);
+        roster()->edit(index);
+        return qobject_cast<QLineEdit *>(roster()->indexWidget(index));
+    }
+    void typeCell(int row, int column, const QString &text) {
+        QLineEdit *editor = editCell(row, column);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return); // the editor closes once events are handled
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     QTemporaryDir root;

@@ -1,6 +1,5 @@
 #include "AppFixture.h"
 #include "encounter/EncounterWindow.h"
-#include "encounter/RosterView.h"
 #include "sheets/SheetWindow.h"
 
 #include <QCheckBox>
@@ -14,23 +13,6 @@ class TestFight : public QObject {
 private:
     std::unique_ptr<AppFixture> app;
 
-    Encounter &enc() { return app->windows->encounter(); }
-    RosterView *roster() { return app->control<RosterView>("Form2", "Roster"); }
-    void clickCell(int row, int column) {
-        QTest::mouseClick(roster()->viewport(), Qt::LeftButton, {},
-                          roster()->visualRect(enc().model().index(row, column)).center());
-    }
-    void typeCell(int row, int column, const QString &text) {
-        const QModelIndex index = enc().model().index(row, column);
-        roster()->edit(index);
-        auto *editor = qobject_cast<QLineEdit *>(roster()->indexWidget(index));
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return); // the editor closes once events are handled
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     void sheet(const QString &name, const QString &pf, const QString &iniziativa) {
         app->type("Form1", "NomePNG", name);
         app->type("Form1", "PF", pf);
@@ -60,7 +42,7 @@ private slots:
         app->click("Form1", "Aggiungi");
         QCOMPARE(app->dialogs.informed,
                  (QStringList{"I PNG sono stati aggiunti!", "Il PNG è stato aggiunto!"}));
-        QCOMPARE(enc().creatures(), 5);
+        QCOMPARE(app->enc().creatures(), 5);
 
         // The party: two characters typed in the group window and accepted.
         app->click("Form1", "Party");
@@ -78,15 +60,15 @@ private slots:
         QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
 
         // Initiative rolls typed into the roster and the panel, then the sheets' bonus.
-        typeCell(1, Col::Iniz, "10");
-        typeCell(5, Col::Iniz, "12");
+        app->typeCell(1, Col::Iniz, "10");
+        app->typeCell(5, Col::Iniz, "12");
         for (int r = 2; r <= 4; ++r)
-            QCOMPARE(enc().text(r, Col::Iniz), QStringLiteral("10"));
+            QCOMPARE(app->enc().text(r, Col::Iniz), QStringLiteral("10"));
         app->type("Form2", "InizPG(0)", "15");
         app->type("Form2", "InizPG(1)", "5");
         app->click("Form2", "Command5");
-        QCOMPARE(enc().text(3, Col::Iniz), QStringLiteral("12"));
-        QCOMPARE(enc().text(5, Col::Iniz), QStringLiteral("11"));
+        QCOMPARE(app->enc().text(3, Col::Iniz), QStringLiteral("12"));
+        QCOMPARE(app->enc().text(5, Col::Iniz), QStringLiteral("11"));
         QCOMPARE(app->control<QLineEdit>("Form1", "NomePNG")->text(), QStringLiteral("Orco"));
 
         // A round: Aragorn, the goblins together, the orc, Legolas; then Aragorn again.
@@ -102,43 +84,43 @@ private slots:
         QCOMPARE(goblins.first(),
                  QStringLiteral("Deve agire (1) Goblin arcieri che ha ottenuto 12 nel tiro di "
                                 "iniziativa."));
-        QVERIFY(enc().model().isHighlighted(4));
+        QVERIFY(app->enc().model().isHighlighted(4));
         QCOMPARE(nextToAct(),
                  QStringList{"Deve agire (5) Orco che ha ottenuto 11 nel tiro di iniziativa."});
-        QVERIFY(!enc().model().isHighlighted(4));
+        QVERIFY(!app->enc().model().isHighlighted(4));
         QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire Legolas che ha ottenuto 5 nel "
                                                      "tiro di iniziativa."));
         QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire Aragorn che ha ottenuto 15 nel "
                                                      "tiro di iniziativa."));
 
         // The orc takes damage into coma, then death.
-        clickCell(5, Col::Selezione);
+        app->clickCell(5, Col::Selezione);
         app->type("Form2", "DanniPF", "20");
         app->dialogs.clear();
         app->click("Form2", "Command2");
         QCOMPARE(app->dialogs.informed, QStringList{"(5) Orco  è in coma."});
         app->type("Form2", "DanniPF", "10");
         app->click("Form2", "Command2");
-        QCOMPARE(enc().text(5, Col::PF), QStringLiteral("-15"));
-        QCOMPARE(enc().text(5, Col::NoteNome), QStringLiteral("(Morto)"));
+        QCOMPARE(app->enc().text(5, Col::PF), QStringLiteral("-15"));
+        QCOMPARE(app->enc().text(5, Col::NoteNome), QStringLiteral("(Morto)"));
         // A goblin is healed past its ceiling.
-        clickCell(2, Col::Selezione);
+        app->clickCell(2, Col::Selezione);
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "5");
         app->click("Form2", "Command2");
-        QCOMPARE(enc().text(2, Col::PF), QStringLiteral("7"));
+        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
 
         // Goblin 2 leaves: the dead orc moves into row 2 and is announced again.
         app->dialogs.clear();
         app->dialogs.yes();
-        clickCell(2, Col::Elimina);
+        app->clickCell(2, Col::Elimina);
         QCOMPARE(app->dialogs.informed, QStringList{"(2) Orco (Morto) è morto."});
-        QCOMPARE(enc().creatures(), 4);
-        QCOMPARE(enc().text(2, Col::NomePNG), QStringLiteral("Orco"));
-        QCOMPARE(enc().text(3, Col::Iniz), QStringLiteral("12"));
+        QCOMPARE(app->enc().creatures(), 4);
+        QCOMPARE(app->enc().text(2, Col::NomePNG), QStringLiteral("Orco"));
+        QCOMPARE(app->enc().text(3, Col::Iniz), QStringLiteral("12"));
 
         // Its sheet, seen from the roster, and back.
-        clickCell(2, Col::Visualizza);
+        app->clickCell(2, Col::Visualizza);
         QVERIFY(app->visible("Form1"));
         QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("-15"));
         QCOMPARE(app->control<QLineEdit>("Form1", "Iniziativa")->text(), QStringLiteral("-1"));
@@ -157,19 +139,19 @@ private slots:
         QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->text(), QStringLiteral("Aragorn"));
 
         // Editing sheets touches nothing of the encounter; a new encounter starts clean.
-        const auto prossimo = enc().tables().prossimoGruppo;
+        const auto prossimo = app->enc().tables().prossimoGruppo;
         app->click("Form4", "Command4");
         app->click("Form1", "Command2");
-        QCOMPARE(enc().tables().prossimoGruppo, prossimo);
-        QVERIFY(enc().tables()[2] != RowTables::Entry{});
+        QCOMPARE(app->enc().tables().prossimoGruppo, prossimo);
+        QVERIFY(app->enc().tables()[2] != RowTables::Entry{});
         app->click("Form4", "Command2");
-        QCOMPARE(enc().tables()[2], RowTables::Entry{});
+        QCOMPARE(app->enc().tables()[2], RowTables::Entry{});
         sheet("Orco", "15", "-1");
         app->click("Form1", "Aggiungi");
         app->click("Form1", "Command3");
-        QCOMPARE(enc().creatures(), 1);
-        QCOMPARE(enc().tables()[1].gruppo, 2);
-        QCOMPARE(enc().text(1, Col::NoteNome), QString());
+        QCOMPARE(app->enc().creatures(), 1);
+        QCOMPARE(app->enc().tables()[1].gruppo, 2);
+        QCOMPARE(app->enc().text(1, Col::NoteNome), QString());
         QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire (1) Orco che ha ottenuto 0 nel "
                                                      "tiro di iniziativa."));
     }

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QWheelEvent>
 
 using Col = RosterModel::Column;
 
@@ -20,7 +21,7 @@ class TestNavigation : public QObject {
 private:
     std::unique_ptr<AppFixture> app;
 
-    Encounter &enc() { return app->windows->encounter(); }
+    Encounter &enc() { return app->enc(); }
     void addFromSheet(const QString &name, int n, const QString &pf = "10") {
         app->type("Form1", "NomePNG", name);
         app->type("Form1", "PF", pf);
@@ -157,9 +158,7 @@ private slots:
         app->click("Form1", "Command3");
         enc().setText(2, Col::PF, "5");
         app->type("Form1", "Iniziativa", "9"); // changed on screen, not on file
-        auto *roster = app->control<RosterView>("Form2", "Roster");
-        QTest::mouseClick(roster->viewport(), Qt::LeftButton, {},
-                          roster->visualRect(enc().model().index(2, Col::Visualizza)).center());
+        app->clickCell(2, Col::Visualizza);
         QVERIFY(app->visible("Form1"));
         QVERIFY(!app->visible("Form2"));
         QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("5"));
@@ -215,7 +214,7 @@ private slots:
         app->dialogs.yes(); // saving without a name writes nothing
         app->click("Form7", "Salva");
         QCOMPARE(app->dialogs.informed, QStringList{"Il File non è stato salvato. Devi dare un "
-                                                      "nome al file prima di salvarlo!"});
+                                                    "nome al file prima di salvarlo!"});
         QCOMPARE(QDir(folders::notepad(app->root.path())).entryList(QDir::Files), QStringList{});
         app->type("Form7", "NomeFile", "Piano");
         text->setPlainText("Orchi, goblin\n5$ d'oro");
@@ -233,6 +232,61 @@ private slots:
         QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
         app->click("Form7", "Command2");
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
+    }
+
+    // Typing into a roster cell is a change at every keystroke, wherever the cursor stands.
+    void rosterCellsCommitEveryKeystroke() {
+        app->click("Form4", "Command2");
+        enc().addCopies(Sheet{}, 1, false, {});
+        app->click("Form1", "Command3");
+        app->typeCell(1, Col::PF, "-12");
+        QCOMPARE(app->dialogs.informed,
+                 (QStringList{"(1) Nome PNG  è in coma.", "(1) Nome PNG (Coma) è morto."}));
+        QLineEdit *editor = app->editCell(1, Col::NoteNome);
+        editor->setText("ac");
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClick(editor, Qt::Key_Left);
+        QTest::keyClicks(editor, "rc");
+        QCOMPARE(enc().text(1, Col::NoteNome), QStringLiteral("arcc"));
+        QCOMPARE(editor->cursorPosition(), 3);
+    }
+
+    void scrollingTheRoster() {
+        const QStringList controls{"Sux3", "Sux2",  "Su",   "IndiceScelto", "VaiIndiceScelto",
+                                   "Giu",  "Giux2", "Giux3"};
+        auto firstShown = [&] {
+            int r = 0;
+            while (app->roster()->isRowHidden(r))
+                ++r;
+            return r;
+        };
+        app->click("Form4", "Command2");
+        enc().addCopies(Sheet{}, 15, false, {});
+        app->click("Form1", "Command3");
+        for (const QString &name : controls)
+            QVERIFY(!app->control("Form2", name)->isVisible());
+        app->click("Form2", "Command1");
+        app->type("Form1", "Text1", "15");
+        app->click("Form1", "Aggiungi");
+        app->click("Form1", "Command3");
+        for (const QString &name : controls)
+            QVERIFY(app->control("Form2", name)->isVisible());
+        app->click("Form2", "Giux3");
+        app->click("Form2", "Su");
+        QCOMPARE(firstShown(), 10);
+        QCOMPARE(app->control<QLineEdit>("Form2", "IndiceAlto")->text(), QStringLiteral("10"));
+        app->type("Form2", "IndiceScelto", "25");
+        app->click("Form2", "VaiIndiceScelto");
+        QCOMPARE(firstShown(), 25);
+        QWidget *viewport = app->roster()->viewport();
+        const QPoint at = viewport->rect().center();
+        QWheelEvent up(at, viewport->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {},
+                       Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &up); // two notches, two lines
+        QCOMPARE(firstShown(), 23);
+        enc().setNumeroControlli("20");
+        app->click("Form2", "PulsanteCrea"); // laid out again: home, template row hidden
+        QCOMPARE(firstShown(), 1);
     }
 
     // Closing a window does what its own way out does.

@@ -457,7 +457,7 @@ private slots:
         m_dialogs.yes();
         enc().remove(1);
         QCOMPARE(m_dialogs.informed, Strings{"Non puoi eliminare l'ultimo png in questo modo! "
-                                               "Clicca su ''Scontro Terminato''"});
+                                             "Clicca su ''Scontro Terminato''"});
         QCOMPARE(enc().creatures(), 1);
         m_dialogs.no();
         add("Altro");

@@ -180,7 +180,8 @@ private slots:
         m_window->setSheet(orco());
         m_dialogs.yes();
         click("Salva");
-        QCOMPARE(m_dialogs.questions.last(), QStringLiteral("Confermi?: Vuoi salvare ''Orco$2 è''?"));
+        QCOMPARE(m_dialogs.questions.last(),
+                 QStringLiteral("Confermi?: Vuoi salvare ''Orco$2 è''?"));
         QComboBox *chooser = child<QComboBox>("ElencoFile");
         QCOMPARE(chooser->currentText(), QStringLiteral("Orco$2 è"));
         m_window->setSheet(Sheet{});

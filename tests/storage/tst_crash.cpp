@@ -19,8 +19,8 @@ struct Kind {
     int names;
     int fields;
 };
-const Kind kinds[] = {{folders::sheets, "S", 5, 18}, {folders::groups, "G", 4, 10},
-                      {folders::notepad, "P", 3, 2}};
+const Kind kinds[] = {
+    {folders::sheets, "S", 5, 18}, {folders::groups, "G", 4, 10}, {folders::notepad, "P", 3, 2}};
 
 QStringList fields(int counter, int count) {
     QStringList fields{QString(), QString::number(counter)};
