@@ -2,6 +2,7 @@
 #include "sheets/SheetWindow.h"
 #include "storage/Record.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Tables.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,21 +38,17 @@ private:
     ScriptedDialogs m_dialogs;
     std::unique_ptr<SheetWindow> m_window;
 
-    template <typename T> T *child(const char *name) {
-        auto *w = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+    template <typename T = QLineEdit> T *child(const QString &name) {
+        return m_window->findChild<T *>(name);
     }
-    QString field(const char *name) { return child<QLineEdit>(name)->text(); }
-    void type(const char *name, const QString &text) {
-        QLineEdit *edit = child<QLineEdit>(name);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
+    QString field(const QString &name) { return child(name)->text(); }
+    void type(const QString &name, const QString &text) {
+        child(name)->selectAll();
+        QTest::keyClicks(child(name), text);
         if (text.isEmpty())
-            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClick(child(name), Qt::Key_Delete);
     }
-    void click(const char *name) { child<QPushButton>(name)->click(); }
+    void click(const QString &name) { child<QPushButton>(name)->click(); }
 
 private slots:
     void init() {
@@ -86,15 +83,24 @@ private slots:
     }
 
     void modifiers_data() {
-        QTest::addColumn<QString>("score");
-        QTest::addColumn<QString>("modifier"); // empty: the score is refused
-        const std::pair<const char *, const char *> table[] = {
-            {"1", "-5"},         {"3", "-4"},  {"9", "-1"},    {"10", "+0"},   {"11", "+0"},
-            {"12", "+1"},        {"21", "+5"}, {" 14 ", "+2"}, {"13.5", "+2"}, {"12.5", "+1"},
-            {"32767", "+16378"}, {"0", ""},    {"-3", ""},     {"", ""},       {"7abc", ""},
-            {"40000", ""},       {"0.4", ""}};
-        for (const auto &[score, modifier] : table)
-            QTest::newRow(score) << score << modifier;
+        textTable({"score", "modifier"}, // no modifier: the score is refused
+                  {{"1", "1", "-5"},
+                   {"3", "3", "-4"},
+                   {"9", "9", "-1"},
+                   {"10", "10", "+0"},
+                   {"11", "11", "+0"},
+                   {"12", "12", "+1"},
+                   {"21", "21", "+5"},
+                   {" 14 ", " 14 ", "+2"},
+                   {"13.5", "13.5", "+2"},
+                   {"12.5", "12.5", "+1"},
+                   {"32767", "32767", "+16378"},
+                   {"0", "0", ""},
+                   {"-3", "-3", ""},
+                   {"empty", "", ""},
+                   {"7abc", "7abc", ""},
+                   {"40000", "40000", ""},
+                   {"0.4", "0.4", ""}});
     }
     void modifiers() {
         QFETCH(QString, score);
@@ -104,63 +110,56 @@ private slots:
 
     // Which ability fails decides how far the modifiers get.
     void modAutoStopsAtTheFirstError_data() {
-        QTest::addColumn<int>("bad");
-        QTest::addColumn<QStringList>("modifiers");
-        QTest::newRow("charisma first: nothing changes")
-            << 0 << QStringList{"+9", "+9", "+9", "+9", "+9", "+9"};
-        QTest::newRow("wisdom last: the others computed")
-            << 5 << QStringList{"+1", "+1", "+1", "+1", "+1", "+9"};
-        QTest::newRow("constitution: before it computed")
-            << 3 << QStringList{"+1", "+1", "+1", "+9", "+9", "+9"};
+        textTable({"bad", "modifiers"},
+                  {{"charisma first: nothing changes", "0", "+9 +9 +9 +9 +9 +9"},
+                   {"wisdom last: the others computed", "5", "+1 +1 +1 +1 +1 +9"},
+                   {"constitution: before it computed", "3", "+1 +1 +1 +9 +9 +9"}});
     }
     void modAutoStopsAtTheFirstError() {
-        QFETCH(int, bad);
-        QFETCH(QStringList, modifiers);
+        QFETCH(QString, bad);
+        QFETCH(QString, modifiers);
         for (int i = 0; i < 6; ++i) {
-            child<QLineEdit>(qPrintable(QString("Car(%1)").arg(i)))->setText(i == bad ? "x" : "12");
-            child<QLineEdit>(qPrintable(QString("CarMod(%1)").arg(i)))->setText("+9");
+            child(QString("Car(%1)").arg(i))->setText(QString::number(i) == bad ? "x" : "12");
+            child(QString("CarMod(%1)").arg(i))->setText("+9");
         }
         click("ModAuto");
         QCOMPARE(m_dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
-        QCOMPARE(field(qPrintable(QString("Car(%1)").arg(bad))), QStringLiteral("10"));
+        QCOMPARE(field("Car(" + bad + ")"), QStringLiteral("10"));
         for (int i = 0; i < 6; ++i)
-            QCOMPARE(field(qPrintable(QString("CarMod(%1)").arg(i))), modifiers[i]);
+            QCOMPARE(field(QString("CarMod(%1)").arg(i)), modifiers.split(u' ')[i]);
     }
 
     void copyCount_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("frameClicks"); // on the frame "N° PNG", not on the field
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("textAfter");
-        QTest::addColumn<bool>("groupBox");
-        QTest::addColumn<int>("messages");
-        QTest::newRow("three") << "3" << 0 << 3 << "3" << true << 0;
-        QTest::newRow("one, three clicks") << "1" << 3 << 4 << "1" << false << 0;
-        QTest::newRow("half to even") << "2.5" << 0 << 2 << "2.5" << true << 0;
-        QTest::newRow("half up to even") << "3.5" << 0 << 4 << "3.5" << true << 0;
-        QTest::newRow("empty") << "" << 0 << 0 << "" << false << 0;
-        QTest::newRow("typed past 16 bits") << "327670" << 0 << 32767 << "32767" << true << 1;
-        QTest::newRow("clicked past 16 bits") << "32767" << 1 << 32767 << "32767" << true << 1;
+        // Typed into "N° PNG", clicks on its frame (not on the field), then the count, the
+        // field, whether "Gruppo di PNG come uno solo" shows, and the messages.
+        textTable({"typed", "clicks", "count", "field", "groupBox", "messages"},
+                  {{"three", "3", "0", "3", "3", "yes", "0"},
+                   {"one, three clicks", "1", "3", "4", "1", "no", "0"},
+                   {"half to even", "2.5", "0", "2", "2.5", "yes", "0"},
+                   {"half up to even", "3.5", "0", "4", "3.5", "yes", "0"},
+                   {"empty", "", "0", "0", "", "no", "0"},
+                   {"typed past 16 bits", "327670", "0", "32767", "32767", "yes", "1"},
+                   {"clicked past 16 bits", "32767", "1", "32767", "32767", "yes", "1"}});
     }
     void copyCount() {
         QFETCH(QString, typed);
-        QFETCH(int, frameClicks);
-        QFETCH(int, count);
-        QFETCH(QString, textAfter);
-        QFETCH(bool, groupBox);
-        QFETCH(int, messages);
+        QFETCH(QString, clicks);
+        QFETCH(QString, count);
+        QFETCH(QString, field);
+        QFETCH(QString, groupBox);
+        QFETCH(QString, messages);
         type("NomePNG", "Goblin");
         type("Text1", typed);
         QGroupBox *piu = child<QGroupBox>("Piu");
-        for (int i = 0; i < frameClicks; ++i)
+        for (int i = 0; i < clicks.toInt(); ++i)
             QTest::mouseClick(piu, Qt::LeftButton, {}, QPoint(4, piu->height() - 4));
-        QTest::mouseClick(child<QLineEdit>("Text1"), Qt::LeftButton); // not the frame
-        QCOMPARE(m_window->numeroPNG(), count);
-        QCOMPARE(field("Text1"), textAfter);
+        QTest::mouseClick(child("Text1"), Qt::LeftButton); // not the frame
+        QCOMPARE(QString::number(m_window->numeroPNG()), count);
+        QCOMPARE(this->field("Text1"), field);
         QCOMPARE(child<QPushButton>("Aggiungi")->text(),
-                 QString("AGGIUNGI %1 Goblin AL COMBATTIMENTO!").arg(count));
-        QCOMPARE(child<QCheckBox>("GruppoUnico")->isVisible(), groupBox);
-        QCOMPARE(m_dialogs.informed.size(), messages);
+                 "AGGIUNGI " + count + " Goblin AL COMBATTIMENTO!");
+        QCOMPARE(child<QCheckBox>("GruppoUnico")->isVisible(), groupBox == "yes");
+        QCOMPARE(QString::number(m_dialogs.informed.size()), messages);
     }
 
     void azzera() {
@@ -182,7 +181,7 @@ private slots:
         click("Salva");
         QCOMPARE(m_dialogs.questions.last(),
                  QStringLiteral("Confermi?: Vuoi salvare ''Orco$2 è''?"));
-        QComboBox *chooser = child<QComboBox>("ElencoFile");
+        auto *chooser = child<QComboBox>("ElencoFile");
         QCOMPARE(chooser->currentText(), QStringLiteral("Orco$2 è"));
         m_window->setSheet(Sheet{});
         click("Carica"); // every field back as typed, name included
@@ -191,36 +190,27 @@ private slots:
                  QStringLiteral("Ascia, grande\n\nodia gli \"elfi\"\n"));
 
         m_dialogs.no();
-        child<QLineEdit>("NomePNG")->setText("Goblin");
+        child("NomePNG")->setText("Goblin");
         click("Salva");
         QCOMPARE(chooser->count(), 1);
         QVERIFY(!QFile::exists(m_window->folder().itemPath("Goblin")));
     }
 
     void unreadableFilesLeaveTheSheetAlone_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<int>("messages");
-        QTest::newRow("missing") << QByteArray() << false << 1;
-        QTest::newRow("empty") << QByteArray() << true << 0;
-        QTest::newRow("seventeen fields")
-            << record::encode(orco().toRecord().mid(0, 17)) << true << 1;
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << true << 1;
+        textTable({"file"}, {{"missing", "missing"}, {"empty", ""}, {"seventeen fields", "17"}});
     }
     void unreadableFilesLeaveTheSheetAlone() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, present);
-        QFETCH(int, messages);
-        if (present) {
-            QFile file(m_window->folder().itemPath("Orco"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+        QFETCH(QString, file);
+        if (file != "missing") {
+            QFile item(m_window->folder().itemPath("Orco"));
+            QVERIFY(item.open(QIODevice::WriteOnly));
+            item.write(file.isEmpty() ? QByteArray()
+                                      : record::encode(orco().toRecord().mid(0, 17)));
         }
-        const Sheet before = orco();
-        m_window->setSheet(before);
-        QCOMPARE(m_window->caricaScheda("Orco") == DataFolder::Status::Loaded, false);
-        QCOMPARE(m_window->sheet(), before);
-        QCOMPARE(m_dialogs.informed.size(), messages);
+        m_window->setSheet(orco());
+        QVERIFY(m_window->caricaScheda("Orco") != DataFolder::Status::Loaded);
+        QCOMPARE(m_window->sheet(), orco());
+        QCOMPARE(m_dialogs.informed.size(), file.isEmpty() ? 0 : 1);
     }
 };
 
