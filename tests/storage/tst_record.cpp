@@ -1,7 +1,9 @@
 #include "notepad/Page.h"
 #include "storage/Record.h"
 
+#include "support/Tables.h"
 #include <QRandomGenerator>
+
 #include <QTest>
 
 using record::Scheme;
@@ -51,38 +53,23 @@ private slots:
     }
 
     void substitutions_data() {
-        QTest::addColumn<int>("scheme");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("readBack");
-        const int sheet = int(Scheme::Sheet);
-        const int notepad = int(Scheme::Notepad);
-        QTest::newRow("sheet comma, dollar") << sheet << "5$ e 3,2"
-                                             << "5$ e 3$2"
-                                             << "5, e 3,2";
-        QTest::newRow("sheet quote") << sheet << "un \"re\""
-                                     << "un ''re''"
-                                     << "un \"re\"";
-        QTest::newRow("typed apostrophes") << sheet << "l''altro"
-                                           << "l''altro"
-                                           << "l\"altro";
-        QTest::newRow("notepad comma") << notepad << "Orchi, goblin"
-                                       << "Orchi$£$ goblin"
-                                       << "Orchi, goblin";
-        QTest::newRow("notepad dollar") << notepad << "5$"
-                                        << "5$"
-                                        << "5$";
-        QTest::newRow("notepad quote") << notepad << "a\"b"
-                                       << "a''b"
-                                       << "a\"b";
+        textTable(
+            {"scheme", "typed", "stored", "readBack"},
+            {{"sheet comma, dollar", "sheet", "5$ e 3,2", "5$ e 3$2", "5, e 3,2"},
+             {"sheet quote", "sheet", "un \"re\"", "un ''re''", "un \"re\""},
+             {"typed apostrophes", "sheet", "l''altro", "l''altro", "l\"altro"},
+             {"notepad comma", "notepad", "Orchi, goblin", "Orchi$£$ goblin", "Orchi, goblin"},
+             {"notepad dollar", "notepad", "5$", "5$", "5$"},
+             {"notepad quote", "notepad", "a\"b", "a''b", "a\"b"}});
     }
     void substitutions() {
-        QFETCH(int, scheme);
+        QFETCH(QString, scheme);
         QFETCH(QString, typed);
         QFETCH(QString, stored);
         QFETCH(QString, readBack);
-        QCOMPARE(record::substitute(typed, Scheme(scheme)), stored);
-        QCOMPARE(record::restore(stored, Scheme(scheme)), readBack);
+        const Scheme s = scheme == "sheet" ? Scheme::Sheet : Scheme::Notepad;
+        QCOMPARE(record::substitute(typed, s), stored);
+        QCOMPARE(record::restore(stored, s), readBack);
     }
 
     void notepadPage() {
