@@ -4,9 +4,13 @@
 #include "common/NumericText.h"
 #include "sheets/Sheet.h"
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
+#include <set>
 #include <vector>
 
 using Col = RosterModel::Column;
@@ -16,6 +20,9 @@ namespace {
 const QString coma = QStringLiteral("(Coma)");
 const QString morto = QStringLiteral("(Morto)");
 const QString nonLimitati = QStringLiteral("(PF Non Limitati)");
+
+// A step's log keeps its first lines; a press over thousands of rows is summed up after them.
+constexpr int eventsShown = 8;
 
 QString spaced(const QString &marker) {
     return QStringLiteral(" ") + marker;
@@ -45,44 +52,430 @@ std::int64_t wholeOr(double value, std::int64_t fallback) {
     return numeric::roundHalfEven(value).value_or(fallback);
 }
 
-std::int32_t clamp32(double value) {
-    const auto whole = numeric::roundHalfEven(value);
-    if (!whole)
-        return value < 0 ? std::numeric_limits<std::int32_t>::min() : 0;
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(*whole, std::numeric_limits<std::int32_t>::min(),
-                                 std::numeric_limits<std::int32_t>::max()));
+// A value as a whole number (nearest, halves to even), kept within the finite doubles.
+double whole(double value) {
+    constexpr double largest = std::numeric_limits<double>::max();
+    if (std::isnan(value))
+        return 0;
+    return std::nearbyint(std::clamp(value, -largest, largest));
+}
+
+QString plural(qsizetype n, const char *one, const char *many) {
+    return QString::number(n) + u' ' + QString::fromUtf8(n == 1 ? one : many);
 }
 
 } // namespace
 
+// One user operation: the outermost scope opens the step and closes it, inner ones join it.
+class Encounter::StepScope {
+public:
+    explicit StepScope(Encounter &encounter, int typingKey = 0) : m_encounter(encounter) {
+        if (m_encounter.m_depth++ == 0)
+            m_encounter.openStep(typingKey);
+    }
+    ~StepScope() {
+        if (--m_encounter.m_depth == 0)
+            m_encounter.closeStep();
+    }
+    StepScope(const StepScope &) = delete;
+    StepScope &operator=(const StepScope &) = delete;
+
+private:
+    Encounter &m_encounter;
+};
+
 Encounter::Encounter(Dialogs &dialogs, QObject *parent) : QObject(parent), m_dialogs(dialogs) {
+    m_model.setTables(&m_tables);
+    m_model.setEditHandler(
+        [this](int row, int column, const QString &value) { setText(row, column, value); });
     connect(&m_model, &RosterModel::pfChanged, this, &Encounter::pfChanged);
     connect(&m_model, &RosterModel::inizChanged, this, &Encounter::inizChanged);
+    connect(&m_model, &RosterModel::marksChanged, this, &Encounter::onMarksChanged);
 }
 
-void Encounter::setNumeroControlli(const QString &text) {
-    if (m_numeroControlli == text)
+Encounter::~Encounter() {
+    m_model.setLog(nullptr);
+}
+
+// ---- steps ------------------------------------------------------------------------------------
+
+void Encounter::openStep(int typingKey) {
+    m_step = Step{};
+    m_step.typingKey = typingKey;
+    m_step.before = ambient();
+    m_eventsLeft = eventsShown;
+    m_eventsCut = 0;
+    m_model.setLog(&m_step.changes);
+}
+
+void Encounter::closeStep() {
+    m_model.setLog(nullptr);
+    if (m_step.changes.empty())
+        return; // nothing happened: no step
+    if (m_eventsCut > 0)
+        m_step.events << QStringLiteral("… e altri ") + QString::number(m_eventsCut);
+    m_step.after = ambient();
+    const bool merged = !m_ambientSinceStep && m_history.merge(m_step);
+    m_ambientSinceStep = false;
+    if (merged) {
+        emit stepRecorded(m_step, true); // the keystroke alone
+    } else {
+        m_history.push(std::move(m_step));
+        emit stepRecorded(m_history.step(m_history.size() - 1), false);
+    }
+    m_step = Step{};
+    emit changed();
+}
+
+void Encounter::log(Change &&change) {
+    if (m_depth > 0)
+        m_step.changes.push_back(std::move(change));
+}
+
+void Encounter::say(const QString &line) {
+    if (m_depth == 0)
         return;
-    m_numeroControlli = text;
+    if (m_step.headline.isEmpty())
+        m_step.headline = line;
+    else if (m_eventsLeft-- > 0)
+        m_step.events << line;
+    else
+        ++m_eventsCut;
+}
+
+void Encounter::putEntry(int row, const RowTables::Entry &entry) {
+    RowTables::Entry &slot = m_tables.entries[static_cast<std::size_t>(row)];
+    if (slot == entry)
+        return;
+    log(change::Entry{row, slot, entry});
+    slot = entry;
+}
+
+void Encounter::putProssimoGruppo(std::int32_t value) {
+    if (m_tables.prossimoGruppo == value)
+        return;
+    log(change::Group{m_tables.prossimoGruppo, value});
+    m_tables.prossimoGruppo = value;
+}
+
+void Encounter::putField(int which, const QString &text) {
+    QString &field = which == change::Field::NumeroControlli ? m_numeroControlli : m_indiceIniz;
+    if (field == text)
+        return;
+    log(change::Field{change::Field::Which(which), field, text});
+    field = text;
     emit hiddenFieldsChanged();
 }
 
-void Encounter::setIndiceIniz(const QString &text) {
-    if (m_indiceIniz == text)
+void Encounter::putParty(int slot, const PartySlot &value) {
+    PartySlot &s = m_party[static_cast<std::size_t>(slot)];
+    if (s == value)
         return;
-    m_indiceIniz = text;
-    emit hiddenFieldsChanged();
+    log(change::Party{slot, s, value});
+    s = value;
+    emit partyChanged();
 }
+
+void Encounter::putRound(std::int64_t value) {
+    if (m_round == value)
+        return;
+    log(change::Round{m_round, value});
+    m_round = value;
+    emit turnChanged();
+}
+
+void Encounter::putTurn(const TurnLine &value) {
+    if (m_turn == value)
+        return;
+    log(change::Turn{m_turn, value});
+    m_turn = value;
+    emit turnChanged();
+}
+
+void Encounter::noteAmbient() {
+    if (m_depth > 0 || m_applying)
+        return; // a step takes the marks and the view before and after it
+    m_ambientSinceStep = true;
+    emit ambientChanged();
+}
+
+void Encounter::onMarksChanged() {
+    noteAmbient();
+}
+
+// ---- undo and redo ----------------------------------------------------------------------------
+
+bool Encounter::applyChange(const Change &change, bool forward) {
+    auto rowValid = [this](int row) { return row >= 0 && row < m_model.rows(); };
+    return std::visit(
+        [&](const auto &c) -> bool {
+            using T = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<T, change::Cell>) {
+                if (!rowValid(c.row) || !RosterModel::isText(c.column) ||
+                    text(c.row, c.column) != (forward ? c.before : c.after))
+                    return false;
+                m_model.assignText(c.row, c.column, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Rows>) {
+                const int from = forward ? c.before : c.after;
+                const int to = forward ? c.after : c.before;
+                if (m_model.rows() != from || to < 1 || to > RowTables::size ||
+                    (c.before > c.after &&
+                     c.removed.size() != static_cast<std::size_t>(c.before - c.after)))
+                    return false;
+                m_model.resize(to);
+                if (!forward && c.before > c.after) {
+                    for (int k = 0; k < c.before - c.after; ++k) {
+                        const RosterRow &row = c.removed[static_cast<std::size_t>(k)];
+                        for (int column = RosterModel::firstText; column <= RosterModel::lastText;
+                             ++column)
+                            m_model.assignText(c.after + k, column,
+                                               row.text[static_cast<std::size_t>(
+                                                   column - RosterModel::firstText)]);
+                        m_model.setHighlighted(c.after + k, row.highlighted);
+                    }
+                }
+            } else if constexpr (std::is_same_v<T, change::Highlight>) {
+                if (!rowValid(c.row))
+                    return false;
+                m_model.setHighlighted(c.row, forward ? c.on : !c.on);
+            } else if constexpr (std::is_same_v<T, change::Entry>) {
+                if (c.row < 0 || c.row >= RowTables::size ||
+                    m_tables[c.row] != (forward ? c.before : c.after))
+                    return false;
+                putEntry(c.row, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Group>) {
+                putProssimoGruppo(forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Field>) {
+                if (c.which != change::Field::NumeroControlli &&
+                    c.which != change::Field::IndiceIniz)
+                    return false;
+                putField(c.which, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Party>) {
+                if (c.slot < 0 || c.slot >= partySlots)
+                    return false;
+                putParty(c.slot, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Round>) {
+                putRound(forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Turn>) {
+                putTurn(forward ? c.after : c.before);
+            }
+            return true;
+        },
+        change);
+}
+
+bool Encounter::applyStep(const Step &step, bool forward) {
+    m_applying = true;
+    bool ok = true;
+    if (forward) {
+        for (const Change &change : step.changes)
+            if (!(ok = applyChange(change, true)))
+                break;
+    } else {
+        for (auto c = step.changes.rbegin(); c != step.changes.rend(); ++c)
+            if (!(ok = applyChange(*c, false)))
+                break;
+    }
+    ok = ok && setAmbient(forward ? step.after : step.before);
+    m_applying = false;
+    return ok;
+}
+
+bool Encounter::undo() {
+    if (m_depth > 0 || !m_history.canUndo())
+        return false;
+    const int done = m_history.done() - 1;
+    const bool ok = applyStep(m_history.step(done), false);
+    m_history.setDone(done);
+    m_ambientSinceStep = true; // a keystroke after an undo starts a step of its own
+    emit historyMoved(done);
+    emit changed();
+    return ok;
+}
+
+bool Encounter::redo() {
+    if (m_depth > 0 || !m_history.canRedo())
+        return false;
+    const int done = m_history.done();
+    const bool ok = applyStep(m_history.step(done), true);
+    m_history.setDone(done + 1);
+    m_ambientSinceStep = true;
+    emit historyMoved(done + 1);
+    emit changed();
+    return ok;
+}
+
+bool Encounter::goTo(int done) {
+    if (m_depth > 0 || done < 0 || done > m_history.size())
+        return false;
+    bool ok = true;
+    while (ok && m_history.done() > done) {
+        ok = applyStep(m_history.step(m_history.done() - 1), false);
+        m_history.setDone(m_history.done() - 1);
+    }
+    while (ok && m_history.done() < done) {
+        ok = applyStep(m_history.step(m_history.done()), true);
+        m_history.setDone(m_history.done() + 1);
+    }
+    m_ambientSinceStep = true;
+    emit historyMoved(m_history.done());
+    emit changed();
+    return ok;
+}
+
+bool Encounter::replay(Step step, bool merged) {
+    if (!applyStep(step, true))
+        return false;
+    if (merged) {
+        if (!m_history.merge(step))
+            return false;
+    } else {
+        m_history.push(std::move(step));
+    }
+    return true;
+}
+
+Ambient Encounter::ambient() const {
+    const auto &marked = m_model.marked();
+    return {{marked.begin(), marked.end()}, m_view};
+}
+
+bool Encounter::setAmbient(const Ambient &ambient) {
+    for (int r : ambient.marked)
+        if (r < 1 || r > creatures())
+            return false;
+    if (ambient.view.offset < 0 || ambient.view.linee < 0)
+        return false;
+    m_model.setMarked(ambient.marked);
+    const bool controls = ambient.view.scrollControlsShown != m_view.scrollControlsShown;
+    setOffset(ambient.view.offset, ambient.view.blank);
+    m_view = ambient.view;
+    if (controls)
+        emit scrollControlsChanged(m_view.scrollControlsShown);
+    return true;
+}
+
+EncounterState Encounter::capture() const {
+    EncounterState state;
+    state.rows = m_model.capture();
+    state.tables = m_tables;
+    state.numeroControlli = m_numeroControlli;
+    state.indiceIniz = m_indiceIniz;
+    state.party = m_party;
+    state.round = m_round;
+    state.turn = m_turn;
+    state.ambient = ambient();
+    return state;
+}
+
+bool Encounter::restore(const EncounterState &state) {
+    if (state.rows.empty() || state.rows.size() > std::size_t(RowTables::size) || state.round < 1)
+        return false;
+    for (int r : state.ambient.marked)
+        if (r < 1 || r >= int(state.rows.size()))
+            return false;
+    m_applying = true;
+    m_model.restore(state.rows);
+    m_tables = state.tables;
+    m_numeroControlli = state.numeroControlli;
+    m_indiceIniz = state.indiceIniz;
+    m_party = state.party;
+    m_round = state.round;
+    m_turn = state.turn;
+    m_view = {};
+    setAmbient(state.ambient);
+    m_history.clear();
+    m_applying = false;
+    m_ambientSinceStep = false;
+    emit hiddenFieldsChanged();
+    emit partyChanged();
+    emit turnChanged();
+    emit viewChanged();
+    emit scrollControlsChanged(m_view.scrollControlsShown);
+    emit changed();
+    return true;
+}
+
+// ---- rows -------------------------------------------------------------------------------------
 
 QString Encounter::rowLabel(int row) const {
     return QStringLiteral("(") + QString::number(row) + QStringLiteral(") ") +
            text(row, Col::NomePNG) + QStringLiteral(" ") + text(row, Col::NoteNome);
 }
 
-// ---- rows -------------------------------------------------------------------------------------
+QString Encounter::who(int row) const {
+    QString label =
+        QStringLiteral("(") + QString::number(row) + QStringLiteral(") ") + text(row, Col::NomePNG);
+    if (!text(row, Col::NoteNome).isEmpty())
+        label += u' ' + text(row, Col::NoteNome);
+    return label;
+}
+
+void Encounter::setNumeroControlli(const QString &text) {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Numero di righe");
+    say(QStringLiteral("Numero di righe: ") + text);
+    putField(change::Field::NumeroControlli, text);
+}
+
+void Encounter::setIndiceIniz(const QString &text) {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Posizione nel turno");
+    say(QStringLiteral("Posizione nel turno: ") + text);
+    putField(change::Field::IndiceIniz, text);
+}
+
+void Encounter::resetTables() {
+    m_tables = RowTables{};
+}
+
+void Encounter::setEntry(int row, const RowTables::Entry &entry) {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Dati della riga ") + QString::number(row);
+    say(m_step.action);
+    putEntry(row, entry);
+}
+
+void Encounter::setText(int row, int column, const QString &value) {
+    const QString before = text(row, column);
+    if (before == value)
+        return;
+    const int key = 1 + row * RosterModel::ColumnCount + column;
+    // Consecutive keystrokes in one cell are one step: its log runs from the text before the
+    // first of them.
+    QString first = before;
+    if (m_depth == 0 && !m_ambientSinceStep && m_history.canUndo() && !m_history.canRedo()) {
+        const Step &last = m_history.step(m_history.size() - 1);
+        if (last.typingKey == key && !last.changes.empty())
+            if (const auto *cell = std::get_if<change::Cell>(&last.changes.front()))
+                first = cell->before;
+    }
+    StepScope step(*this, key);
+    const QString name = who(row);
+    if (column == Col::PF) {
+        m_step.action = QStringLiteral("Modifica PF di ") + name;
+        say(name + QStringLiteral(": ") + first + QStringLiteral(" → ") + value +
+            QStringLiteral(" PF"));
+    } else if (column == Col::NoteNome) {
+        m_step.action = QStringLiteral("Modifica nota di ") + who(row);
+        say(QStringLiteral("(") + QString::number(row) + QStringLiteral(") ") +
+            text(row, Col::NomePNG) + QStringLiteral(": nota «") + value + QStringLiteral("»"));
+    } else {
+        const QString caption = RosterModel::caption(column);
+        m_step.action = QStringLiteral("Modifica ") + caption + QStringLiteral(" di ") + name;
+        say(name + QStringLiteral(": ") + caption + u' ' + first + QStringLiteral(" → ") + value);
+    }
+    m_model.setText(row, column, value);
+}
 
 void Encounter::creaRighe() {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Crea");
+    say(QStringLiteral("Righe del ruolino: ") + m_numeroControlli);
+    layOut();
+}
+
+void Encounter::layOut() {
     const double requested = numeric::leading(m_numeroControlli);
     if (requested < 0)
         return;
@@ -95,8 +488,16 @@ void Encounter::creaRighe() {
 
 void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
                           const std::optional<QString> &note) {
+    StepScope step(*this);
     const std::int64_t nc0 = wholeOr(numeric::leading(m_numeroControlli), 1);
-    const std::int32_t ceiling = clamp32(numeric::leading(sheet.pf));
+    const double ceiling = whole(numeric::leading(sheet.pf));
+    const int first = creatures() + 1;
+    m_step.action = QStringLiteral("Aggiungi ") + QString::number(n) + u' ' + sheet.name;
+    say(n == 1 ? QStringLiteral("(") + QString::number(first) + QStringLiteral(") ") + sheet.name +
+                     QStringLiteral(" entra nello scontro")
+               : QString::number(n) + u' ' + sheet.name +
+                     QStringLiteral(" entrano nello scontro (righe ") + QString::number(first) +
+                     QStringLiteral("–") + QString::number(first + n - 1) + u')');
     // The ability texts are made once and shared by every copy.
     const std::array<Col, 6> abilityColumns{Col::Forz,  Col::Des, Col::Cos,
                                             Col::Intel, Col::Sag, Col::Car};
@@ -106,26 +507,29 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
         abilities[k] = sheet.car[i] + QStringLiteral(" | ") + sheet.carMod[i];
     }
     for (int k = 1; k <= n; ++k) {
-        setNumeroControlli(QString::number(nc0 + k));
-        creaRighe();
+        putField(change::Field::NumeroControlli, QString::number(nc0 + k));
+        layOut();
         const int r = m_model.rows() - 1;
-        setText(r, Col::NomePNG, sheet.name);
-        setText(r, Col::PF, sheet.pf);
-        setText(r, Col::BA, sheet.ba);
-        setText(r, Col::CA, sheet.ca);
+        m_model.setText(r, Col::NomePNG, sheet.name);
+        RowTables::Entry entry = m_tables[r];
+        entry.pfMassimi = ceiling;
+        putEntry(r, entry);
+        m_model.setText(r, Col::PF, sheet.pf);
+        m_model.setText(r, Col::BA, sheet.ba);
+        m_model.setText(r, Col::CA, sheet.ca);
         for (std::size_t a = 0; a < abilities.size(); ++a)
-            setText(r, abilityColumns[a], abilities[a]);
-        m_tables[r].pfMassimi = ceiling;
+            m_model.setText(r, abilityColumns[a], abilities[a]);
         if (asGroup) {
             if (note)
-                setText(r, Col::NoteNome, *note);
-            m_tables[r].gruppo = m_tables.prossimoGruppo;
+                m_model.setText(r, Col::NoteNome, *note);
         } else {
-            ++m_tables.prossimoGruppo;
-            m_tables[r].gruppo = m_tables.prossimoGruppo;
+            putProssimoGruppo(m_tables.prossimoGruppo + 1);
         }
+        entry = m_tables[r];
+        entry.gruppo = m_tables.prossimoGruppo;
+        putEntry(r, entry);
     }
-    ++m_tables.prossimoGruppo;
+    putProssimoGruppo(m_tables.prossimoGruppo + 1);
     setOffset(0, false);
     updateScrollControls();
 }
@@ -133,51 +537,74 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
 // ---- hit points -------------------------------------------------------------------------------
 
 void Encounter::applyAmount(const QString &amount, bool heal) {
-    const int r = m_model.selectedRow();
-    if (r < 1 || r > creatures()) {
+    const std::vector<int> targets(m_model.marked().begin(), m_model.marked().end());
+    if (targets.empty()) {
         m_dialogs.inform(QStringLiteral("Devi selezionare un PNG prima di modificare i PF!"));
         return;
     }
+    StepScope step(*this);
     const double d = numeric::leading(amount);
-    const double p = numeric::leading(text(r, Col::PF));
-    double result = p - d;
-    if (heal) {
-        const RowTables::Entry &entry = m_tables[r];
-        result = (entry.limitatore && p + d >= entry.pfMassimi) ? double(entry.pfMassimi) : p + d;
+    const QString what = heal ? QStringLiteral("una cura di ") + numeric::write(d)
+                              : numeric::write(d) + QStringLiteral(" danni");
+    m_step.action = QStringLiteral("Applica ") + what + QStringLiteral(" a ") +
+                    (targets.size() == 1 ? who(targets.front())
+                                         : plural(qsizetype(targets.size()), "PNG", "PNG"));
+    for (int r : targets) {
+        const QString before = text(r, Col::PF);
+        const double p = numeric::leading(before);
+        double result = p - d;
+        if (heal) {
+            const RowTables::Entry &entry = m_tables[r];
+            result = (entry.limitatore && p + d >= entry.pfMassimi) ? entry.pfMassimi : p + d;
+        }
+        const QString after = numeric::write(result);
+        say(who(r) + QStringLiteral(": ") + before + QStringLiteral(" → ") + after +
+            QStringLiteral(" PF"));
+        m_model.setText(r, Col::PF, after);
     }
-    setText(r, Col::PF, numeric::write(result));
 }
 
 void Encounter::toggleLimiter() {
-    const int r = m_model.selectedRow();
-    if (r < 1 || r > creatures()) {
+    const std::vector<int> targets(m_model.marked().begin(), m_model.marked().end());
+    if (targets.empty()) {
         m_dialogs.inform(QStringLiteral("Devi selezionare un PNG prima di modificare i PF!"));
         return;
     }
-    RowTables::Entry &entry = m_tables[r];
-    if (entry.limitatore) {
-        entry.limitatore = false;
-        m_dialogs.inform(rowLabel(r) + QStringLiteral(" ora non ha nessun limitatore ai PF."));
-        const QString note = text(r, Col::NoteNome);
-        setText(r, Col::NoteNome, note.isEmpty() ? nonLimitati : note + spaced(nonLimitati));
-        return;
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Limitatore PF di ") +
+                    (targets.size() == 1 ? who(targets.front())
+                                         : plural(qsizetype(targets.size()), "PNG", "PNG"));
+    for (int r : targets) {
+        RowTables::Entry entry = m_tables[r];
+        if (entry.limitatore) {
+            entry.limitatore = false;
+            putEntry(r, entry);
+            say(who(r) + QStringLiteral(": PF non limitati"));
+            m_dialogs.inform(rowLabel(r) + QStringLiteral(" ora non ha nessun limitatore ai PF."));
+            const QString note = text(r, Col::NoteNome);
+            m_model.setText(r, Col::NoteNome,
+                            note.isEmpty() ? nonLimitati : note + spaced(nonLimitati));
+            continue;
+        }
+        entry.limitatore = true;
+        const QString pf = text(r, Col::PF);
+        const bool number = numeric::hasLeadingNumber(pf);
+        if (number)
+            entry.pfMassimi = whole(numeric::leading(pf));
+        putEntry(r, entry);
+        QString note = text(r, Col::NoteNome);
+        removeAll(note, spaced(nonLimitati));
+        removeAll(note, nonLimitati);
+        m_model.setText(r, Col::NoteNome, note);
+        say(who(r) + QStringLiteral(": limitatore a ") + numeric::write(entry.pfMassimi) +
+            QStringLiteral(" PF"));
+        QString message = rowLabel(r) + QStringLiteral(" ora ha il limitatore impostato a ") +
+                          numeric::write(entry.pfMassimi) + QStringLiteral(" PF.");
+        if (!number)
+            message += QStringLiteral(" I PF attuali non sono un numero valido, quindi resta il "
+                                      "limite precedente.");
+        m_dialogs.inform(message);
     }
-    entry.limitatore = true;
-    const QString pf = text(r, Col::PF);
-    const auto ceiling =
-        numeric::hasLeadingNumber(pf) ? numeric::toWhole32(numeric::leading(pf)) : std::nullopt;
-    if (ceiling)
-        entry.pfMassimi = *ceiling;
-    QString note = text(r, Col::NoteNome);
-    removeAll(note, spaced(nonLimitati));
-    removeAll(note, nonLimitati);
-    setText(r, Col::NoteNome, note);
-    QString message = rowLabel(r) + QStringLiteral(" ora ha il limitatore impostato a ") +
-                      QString::number(entry.pfMassimi) + QStringLiteral(" PF.");
-    if (!ceiling)
-        message += QStringLiteral(" I PF attuali non sono un numero valido, quindi resta il "
-                                  "limite precedente.");
-    m_dialogs.inform(message);
 }
 
 void Encounter::pfChanged(int row) {
@@ -190,13 +617,14 @@ void Encounter::pfChanged(int row) {
         removeAll(note, spaced(morto));
         removeAll(note, coma);
         removeAll(note, morto);
-        setText(row, Col::NoteNome, note);
+        m_model.setText(row, Col::NoteNome, note);
         return;
     }
     const bool dead = v < -9;
+    say(who(row) + (dead ? QStringLiteral(" è morto") : QStringLiteral(" è in coma")));
     m_dialogs.inform(rowLabel(row) +
                      (dead ? QStringLiteral(" è morto.") : QStringLiteral(" è in coma.")));
-    setText(row, Col::NoteNome, withStateMarker(note, dead ? morto : coma, !dead));
+    m_model.setText(row, Col::NoteNome, withStateMarker(note, dead ? morto : coma, !dead));
 }
 
 // ---- turns ------------------------------------------------------------------------------------
@@ -208,24 +636,51 @@ int Encounter::partyCount() const {
 }
 
 void Encounter::setPartyIniz(int slot, const QString &text) {
-    PartySlot &s = m_party[static_cast<std::size_t>(slot)];
-    if (s.iniz == text)
+    const PartySlot &current = m_party[static_cast<std::size_t>(slot)];
+    if (current.iniz == text)
         return;
+    const int key = -1 - slot;
+    QString first = current.iniz;
+    if (m_depth == 0 && !m_ambientSinceStep && m_history.canUndo() && !m_history.canRedo()) {
+        const Step &last = m_history.step(m_history.size() - 1);
+        if (last.typingKey == key && !last.changes.empty())
+            if (const auto *party = std::get_if<change::Party>(&last.changes.front()))
+                first = party->before.iniz;
+    }
+    StepScope step(*this, key);
+    const QString name =
+        current.name.isEmpty() ? QStringLiteral("PG ") + QString::number(slot + 1) : current.name;
+    m_step.action = QStringLiteral("Iniziativa di ") + name;
+    say(name + QStringLiteral(": iniziativa ") + first + QStringLiteral(" → ") + text);
+    PartySlot s = current;
     s.iniz = text;
-    emit partyChanged();
+    putParty(slot, s);
 }
 
 void Encounter::acceptParty(const QStringList &names, int n) {
+    StepScope step(*this);
     n = std::clamp(n, 0, partySlots);
+    m_step.action = QStringLiteral("ACCETTA");
+    say(n == 0 ? QStringLiteral("Nessun PG nello scontro")
+               : QStringLiteral("PG nello scontro: ") + names.mid(0, n).join(QStringLiteral(", ")));
     for (int i = 0; i < partySlots; ++i) {
-        PartySlot &s = m_party[static_cast<std::size_t>(i)];
+        PartySlot s = m_party[static_cast<std::size_t>(i)];
         s.shown = i < n;
         s.name = i < n ? names.value(i) : QString();
+        putParty(i, s);
     }
-    emit partyChanged();
 }
 
-void Encounter::nextToAct() {
+QString Encounter::turnText() const {
+    if (m_turn.who.isEmpty())
+        return QString();
+    return QStringLiteral("Deve agire: ") + m_turn.who.join(QStringLiteral(", ")) +
+           QStringLiteral(" — ") + m_turn.value;
+}
+
+void Encounter::nextToAct(bool oneMessage) {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Prossimo ad agire");
     const int n = partyCount();
     const int creatureCount = creatures();
     std::vector<double> partyValues;
@@ -233,52 +688,94 @@ void Encounter::nextToAct() {
         partyValues.push_back(numeric::leading(m_party[static_cast<std::size_t>(p)].iniz));
 
     m_model.clearHighlights();
-    bool partyWasHighlighted = false;
-    for (PartySlot &slot : m_party) {
-        partyWasHighlighted |= slot.highlighted;
-        slot.highlighted = false;
+    for (int p = 0; p < partySlots; ++p) {
+        PartySlot s = m_party[static_cast<std::size_t>(p)];
+        s.highlighted = false;
+        putParty(p, s);
     }
-    if (partyWasHighlighted)
-        emit partyChanged();
 
     // The value at the turn position of all initiatives sorted from highest to lowest (0 for a
     // position beyond the list).
     const std::int64_t k = wholeOr(numeric::leading(m_indiceIniz), 0);
     const double v = m_model.initiatives().at(k, partyValues);
     const QString value = numeric::write(v);
-    std::int64_t count = 0;
+    struct Announcement {
+        int row;  // a creature row, or 0
+        int slot; // a player slot, or -1
+        QString message;
+    };
+    std::vector<Announcement> announced;
+    TurnLine turn{{}, value};
     for (int r : m_model.initiatives().rowsWith(v)) {
         const QString note = text(r, Col::NoteNome);
         QString message = QStringLiteral("Deve agire (") + QString::number(r) +
                           QStringLiteral(") ") + text(r, Col::NomePNG);
         if (!note.isEmpty())
             message += QStringLiteral(" ") + note;
-        m_dialogs.inform(message + QStringLiteral(" che ha ottenuto ") + value +
-                         QStringLiteral(" nel tiro di iniziativa."));
-        m_model.setHighlighted(r, true);
-        ++count;
+        announced.push_back({r, -1,
+                             message + QStringLiteral(" che ha ottenuto ") + value +
+                                 QStringLiteral(" nel tiro di iniziativa.")});
+        turn.who << who(r);
     }
     for (int p = 0; p < n; ++p) {
-        PartySlot &slot = m_party[static_cast<std::size_t>(p)];
         if (partyValues[static_cast<std::size_t>(p)] != v)
             continue;
-        m_dialogs.inform(QStringLiteral("Deve agire ") + slot.name +
-                         QStringLiteral(" che ha ottenuto ") + value +
-                         QStringLiteral(" nel tiro di iniziativa."));
-        slot.highlighted = true;
-        emit partyChanged();
-        ++count;
+        const PartySlot &slot = m_party[static_cast<std::size_t>(p)];
+        announced.push_back({0, p,
+                             QStringLiteral("Deve agire ") + slot.name +
+                                 QStringLiteral(" che ha ottenuto ") + value +
+                                 QStringLiteral(" nel tiro di iniziativa.")});
+        turn.who << slot.name;
     }
-    const std::int64_t next = k + count;
-    setIndiceIniz(next > creatureCount + n ? QStringLiteral("1") : QString::number(next));
+    auto highlight = [this](const Announcement &a) {
+        if (a.slot < 0) {
+            m_model.setHighlighted(a.row, true);
+        } else {
+            PartySlot s = m_party[static_cast<std::size_t>(a.slot)];
+            s.highlighted = true;
+            putParty(a.slot, s);
+        }
+    };
+    if (oneMessage && !announced.empty()) {
+        QStringList lines;
+        for (const Announcement &a : announced)
+            lines << a.message;
+        m_dialogs.inform(lines.join(u'\n'));
+        for (const Announcement &a : announced)
+            highlight(a);
+    } else {
+        for (const Announcement &a : announced) {
+            m_dialogs.inform(a.message);
+            highlight(a); // yellow once its box is closed
+        }
+    }
+    say(announced.empty()
+            ? QStringLiteral("Turno: nessuno ha ") + value
+            : QStringLiteral("Turno: Deve agire ") + turn.who.join(QStringLiteral(", ")) +
+                  QStringLiteral(" (") + value + u')');
+    putTurn(announced.empty() ? TurnLine{} : turn);
+    const std::int64_t next = k + std::int64_t(announced.size());
+    if (next > creatureCount + n) {
+        putField(change::Field::IndiceIniz, QStringLiteral("1"));
+        putRound(m_round + 1);
+        say(QStringLiteral("Inizia il round ") + QString::number(m_round));
+    } else {
+        putField(change::Field::IndiceIniz, QString::number(next));
+    }
 }
 
-void Encounter::addInitiativeBonus(const std::function<BonusSource(const QString &)> &load,
-                                   QString &currentIniziativa) {
+int Encounter::groupInitiative(const SheetLoader &load, QString &currentIniziativa,
+                               const std::function<double(double, double)> &value,
+                               QStringList &skipped) {
+    std::unordered_map<std::int32_t, std::vector<int>> groupRows;
+    for (int r = 1; r <= creatures(); ++r)
+        groupRows[m_tables[r].gruppo].push_back(r);
+    m_groupRows = &groupRows;
     std::map<QString, BonusSource> cache; // one read per sheet and press
-    QStringList skipped;
+    std::set<std::int32_t> flagged;       // groups whose rows are all marked as handled
+    int handled = 0;
     for (int r = 1; r <= creatures(); ++r) {
-        RowTables::Entry &entry = m_tables[r];
+        RowTables::Entry entry = m_tables[r];
         if (entry.bonusIniz)
             continue;
         if (!entry.bonusGruppo) {
@@ -295,20 +792,59 @@ void Encounter::addInitiativeBonus(const std::function<BonusSource(const QString
             if (source.status == SheetRead::Loaded)
                 currentIniziativa = source.iniziativa;
             const double b = numeric::leading(currentIniziativa);
-            setText(r, Col::Iniz, numeric::write(numeric::leading(text(r, Col::Iniz)) + b));
+            const QString before = text(r, Col::Iniz);
+            const QString after = numeric::write(value(numeric::leading(before), b));
+            say(who(r) + QStringLiteral(": iniziativa ") + before + QStringLiteral(" → ") + after);
+            m_model.setText(r, Col::Iniz, after);
             entry.bonusIniz = true;
+            putEntry(r, entry);
+            ++handled;
         }
-        const std::int32_t group = entry.gruppo;
-        for (int k = 1; k <= creatures(); ++k) {
-            if (m_tables[k].gruppo == group)
-                m_tables[k].bonusGruppo = true;
+        if (!flagged.insert(entry.gruppo).second)
+            continue; // that group's rows are marked already
+        for (int k : groupRows[entry.gruppo]) {
+            RowTables::Entry other = m_tables[k];
+            other.bonusGruppo = true;
+            putEntry(k, other);
         }
     }
+    m_groupRows = nullptr;
+    return handled;
+}
+
+void Encounter::addInitiativeBonus(const SheetLoader &load, QString &currentIniziativa) {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Aggiungi Bonus Iniziat.");
+    m_step.headline = QStringLiteral("Bonus di iniziativa");
+    QStringList skipped;
+    const int groups = groupInitiative(
+        load, currentIniziativa, [](double current, double b) { return current + b; }, skipped);
+    m_step.headline += QStringLiteral(" per ") + plural(groups, "gruppo", "gruppi");
     if (!skipped.isEmpty())
         m_dialogs.inform(QStringLiteral("Non è stato possibile leggere la scheda di: ") +
                          skipped.join(QStringLiteral(", ")) +
                          QStringLiteral(". A queste creature non è stato aggiunto il bonus di "
                                         "iniziativa."));
+}
+
+void Encounter::rollInitiative(const SheetLoader &load, QString &currentIniziativa) {
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Tira Iniziativa");
+    m_step.headline = QStringLiteral("Iniziativa tirata");
+    QRandomGenerator *random = m_random ? m_random : QRandomGenerator::global();
+    QStringList skipped;
+    const int groups = groupInitiative(
+        load, currentIniziativa,
+        [random](double, double b) { return double(random->bounded(1, 21)) + b; }, skipped);
+    m_step.headline += QStringLiteral(" per ") + plural(groups, "gruppo", "gruppi");
+    QString message = groups == 1 ? QStringLiteral("Iniziativa tirata per 1 gruppo.")
+                                  : QStringLiteral("Iniziativa tirata per ") +
+                                        QString::number(groups) + QStringLiteral(" gruppi.");
+    if (!skipped.isEmpty())
+        message += QStringLiteral(" Non è stato possibile leggere la scheda di: ") +
+                   skipped.join(QStringLiteral(", ")) +
+                   QStringLiteral(": per queste creature l'iniziativa non è stata tirata.");
+    m_dialogs.inform(message);
 }
 
 void Encounter::inizChanged(int row) {
@@ -317,9 +853,16 @@ void Encounter::inizChanged(int row) {
     m_propagating = true;
     const std::int32_t group = m_tables[row].gruppo;
     const QString value = text(row, Col::Iniz);
-    for (int k = 1; k <= creatures(); ++k) {
-        if (m_tables[k].gruppo == group)
-            setText(k, Col::Iniz, value);
+    if (m_groupRows) {
+        const auto rows = m_groupRows->find(group);
+        if (rows != m_groupRows->end())
+            for (int k : rows->second)
+                m_model.setText(k, Col::Iniz, value);
+    } else {
+        for (int k = 1; k <= creatures(); ++k) {
+            if (m_tables[k].gruppo == group)
+                m_model.setText(k, Col::Iniz, value);
+        }
     }
     m_propagating = false;
 }
@@ -339,15 +882,26 @@ void Encounter::remove(int i) {
                                         "su ''Scontro Terminato''"));
         return;
     }
+    StepScope step(*this);
+    m_step.action = QStringLiteral("Elimina ") + who(i);
+    say(who(i) + QStringLiteral(" esce dallo scontro"));
     if (i != last) {
-        m_tables[i] = m_tables[last];
+        putEntry(i, m_tables[last]);
+        // Every field of the moved creature arrives before its hit points are checked, so that a
+        // message about it never shows half a row.
+        const bool pfMoves = text(i, Col::PF) != text(last, Col::PF);
+        const bool inizMoves = text(i, Col::Iniz) != text(last, Col::Iniz);
         for (Col column : {Col::NomePNG, Col::NoteNome, Col::PF, Col::BA, Col::CA, Col::Iniz,
                            Col::Forz, Col::Des, Col::Cos, Col::Intel, Col::Sag, Col::Car})
-            setText(i, column, text(last, column));
+            m_model.assignText(i, column, text(last, column));
+        if (pfMoves)
+            pfChanged(i);
+        if (inizMoves)
+            inizChanged(i);
     }
     m_model.resize(last);
-    setNumeroControlli(QString::number(last));
-    m_tables[last] = RowTables::Entry{};
+    putField(change::Field::NumeroControlli, QString::number(last));
+    putEntry(last, RowTables::Entry{});
     emit viewChanged();
     updateScrollControls();
 }
@@ -358,67 +912,86 @@ bool Encounter::confirmEnd() {
 }
 
 void Encounter::end() {
-    setNumeroControlli(QStringLiteral("2"));
-    setIndiceIniz(QStringLiteral("1"));
-    creaRighe();
+    m_applying = true; // the fight is over: nothing of it is a step or worth noting
+    putField(change::Field::NumeroControlli, QStringLiteral("2"));
+    putField(change::Field::IndiceIniz, QStringLiteral("1"));
+    layOut();
     setOffset(0, true); // rows 0 and 1 stay, hidden
     if (m_model.rows() > 1) {
-        setText(1, Col::NoteNome, QString());
-        setText(1, Col::Iniz, QStringLiteral("0"));
+        m_model.setText(1, Col::NoteNome, QString());
+        m_model.setText(1, Col::Iniz, QStringLiteral("0"));
     }
     m_model.clearHighlights();
     const int n = partyCount();
     for (int p = 0; p < n; ++p) {
-        PartySlot &slot = m_party[static_cast<std::size_t>(p)];
-        slot.highlighted = false;
-        slot.iniz = QStringLiteral("0");
+        PartySlot s = m_party[static_cast<std::size_t>(p)];
+        s.highlighted = false;
+        s.iniz = QStringLiteral("0");
+        putParty(p, s);
     }
+    putRound(1);
+    putTurn({});
+    m_history.clear();
+    m_applying = false;
+    m_ambientSinceStep = false;
     emit partyChanged();
+    emit changed();
 }
 
 void Encounter::startNew() {
-    setIndiceIniz(QStringLiteral("1"));
-    setNumeroControlli(QStringLiteral("1"));
+    m_applying = true;
+    putField(change::Field::IndiceIniz, QStringLiteral("1"));
+    putField(change::Field::NumeroControlli, QStringLiteral("1"));
     resetTables();
     // Rows left from an earlier encounter go now rather than at the next addition, so the new
     // encounter never shows them.
-    creaRighe();
+    m_model.resize(1);
+    setOffset(0, false);
     m_model.setSelectedRow(-1);
     m_model.clearHighlights();
     updateScrollControls();
+    putRound(1);
+    putTurn({});
+    m_history.clear();
+    m_applying = false;
+    m_ambientSinceStep = false;
+    emit changed();
 }
 
 // ---- scrolling --------------------------------------------------------------------------------
 
 bool Encounter::rowShown(int row) const {
-    return row >= 1 && row > m_offset && !(m_blank && row == 1);
+    return row >= 1 && row > m_view.offset && !(m_view.blank && row == 1);
 }
 
 void Encounter::setOffset(std::int64_t offset, bool blank) {
-    if (offset == m_offset && blank == m_blank)
+    if (offset == m_view.offset && blank == m_view.blank)
         return;
-    m_offset = offset;
-    m_blank = blank;
+    m_view.offset = offset;
+    m_view.blank = blank;
     emit viewChanged();
     emit hiddenFieldsChanged();
+    noteAmbient();
 }
 
 void Encounter::scrollDown(std::int64_t lines) {
-    m_linee = lines;
+    m_view.linee = lines;
+    noteAmbient();
     const std::int64_t probe = std::int64_t(scrollRows()) - linesInView;
     if (probe < 1 || probe > creatures() || !rowShown(int(probe)))
         return;
-    setOffset(m_offset + lines, m_blank);
+    setOffset(m_view.offset + lines, m_view.blank);
 }
 
 void Encounter::scrollUp(std::int64_t lines) {
-    m_linee = lines;
+    m_view.linee = lines;
+    noteAmbient();
     if (creatures() < 1 || rowShown(1))
         return;
-    const std::int64_t t = m_offset + 1;
-    if (t <= m_linee)
-        m_linee = t - 1;
-    setOffset(m_offset - m_linee, false);
+    const std::int64_t t = m_view.offset + 1;
+    if (t <= m_view.linee)
+        m_view.linee = t - 1;
+    setOffset(m_view.offset - m_view.linee, false);
 }
 
 void Encounter::goToLine(const QString &text) {
@@ -430,7 +1003,7 @@ void Encounter::goToLine(const QString &text) {
                          QString::number(n) + QStringLiteral("!"));
         return;
     }
-    const double a = double(m_offset + 1);
+    const double a = double(m_view.offset + 1);
     if (v == a)
         return;
     const auto lines = numeric::roundHalfEven(v > a ? v - a : a - v)
@@ -443,8 +1016,9 @@ void Encounter::goToLine(const QString &text) {
 
 void Encounter::updateScrollControls() {
     const bool shown = scrollRows() >= 16;
-    if (shown == m_scrollControlsShown)
+    if (shown == m_view.scrollControlsShown)
         return;
-    m_scrollControlsShown = shown;
+    m_view.scrollControlsShown = shown;
     emit scrollControlsChanged(shown);
+    noteAmbient();
 }

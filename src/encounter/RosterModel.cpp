@@ -9,6 +9,9 @@ namespace {
 
 const QColor white(255, 255, 255);
 const QColor yellow(255, 255, 0);
+const QColor ink(0, 0, 0);
+// The names cannot be edited: they are drawn in a grey that still reads well on the highlight.
+const QColor greyedInk(85, 85, 85);
 
 std::size_t slot(int column) {
     return static_cast<std::size_t>(column - RosterModel::firstText);
@@ -18,10 +21,22 @@ std::size_t slot(int column) {
 
 RosterModel::RosterModel(QObject *parent) : QAbstractTableModel(parent) {
     m_rows.push_back(templateRow());
+    m_iniz.push_back(0);
 }
 
-RosterModel::Row RosterModel::templateRow() const {
-    Row row;
+QString RosterModel::caption(int column) {
+    static const std::array<const char *, ColumnCount> captions{
+        "",           "Nome PNG",    "Note aggiuntive Nome",
+        "PF",         "Iniziativa",  "BA",
+        "CA",         "For",         "Des",
+        "Cos",        "Int",         "Sag",
+        "Car",        "Modifica PF", "Elimina",
+        "Vedi Scheda"};
+    return QString::fromUtf8(captions[static_cast<std::size_t>(column)]);
+}
+
+RosterRow RosterModel::templateRow() const {
+    RosterRow row;
     row.text[slot(Iniz)] = QStringLiteral("0");
     return row;
 }
@@ -62,15 +77,25 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
         return {};
     case Qt::CheckStateRole:
         if (column == Selezione)
-            return row == m_selected ? Qt::Checked : Qt::Unchecked;
+            return isMarked(row) ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::BackgroundRole:
         if (isText(column))
             return QBrush(isHighlighted(row) ? yellow : white);
         return {};
+    case Qt::ForegroundRole:
+        if (isText(column))
+            return QBrush(column == NomePNG ? greyedInk : ink);
+        return {};
     case Qt::ToolTipRole:
         if (column == NomePNG)
             return QString::number(row);
+        if (column == PF && m_tables && row > 0) {
+            const RowTables::Entry &entry = (*m_tables)[row];
+            return QStringLiteral("Massimo ") + numeric::write(entry.pfMassimi) +
+                   (entry.limitatore ? QStringLiteral(" PF, limitatore attivo")
+                                     : QStringLiteral(" PF, limitatore disattivato"));
+        }
         return {};
     case Qt::TextAlignmentRole:
         if (column == Indice || column == Elimina || column == Visualizza)
@@ -85,15 +110,17 @@ bool RosterModel::setData(const QModelIndex &index, const QVariant &value, int r
         return false;
     const int column = index.column();
     if (role == Qt::EditRole && isText(column) && column != NomePNG) {
-        setText(index.row(), column, value.toString());
+        if (m_editHandler)
+            m_editHandler(index.row(), column, value.toString());
+        else
+            setText(index.row(), column, value.toString());
         return true;
     }
     if (role == Qt::CheckStateRole && column == Selezione) {
-        const bool checked = value.toInt() == Qt::Checked;
-        if (checked)
-            setSelectedRow(index.row());
-        else if (m_selected == index.row())
-            setSelectedRow(-1);
+        if (value.toInt() == Qt::Checked)
+            mark(index.row(), Mark::Only);
+        else if (isMarked(index.row()))
+            mark(index.row(), Mark::Toggle);
         return true;
     }
     return false;
@@ -119,41 +146,48 @@ Qt::ItemFlags RosterModel::flags(const QModelIndex &index) const {
 QVariant RosterModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const std::array<const char *, ColumnCount> captions{
-        "",           "Nome PNG",    "Note aggiuntive Nome",
-        "PF",         "Iniziativa",  "BA",
-        "CA",         "For",         "Des",
-        "Cos",        "Int",         "Sag",
-        "Car",        "Modifica PF", "Elimina",
-        "Vedi Scheda"};
-    return QString::fromUtf8(captions[static_cast<std::size_t>(section)]);
+    return caption(section);
 }
 
-void RosterModel::setText(int row, int column, const QString &value) {
+void RosterModel::store(int row, int column, const QString &value) {
     Q_ASSERT(row >= 0 && row < rows());
     QString &cell = m_rows[static_cast<std::size_t>(row)].text[slot(column)];
-    if (cell == value)
-        return; // a field raises its change handling only when its text changes
+    if (m_log)
+        m_log->push_back(change::Cell{row, column, cell, value});
     cell = value;
     if (column == Iniz) {
-        Row &r = m_rows[static_cast<std::size_t>(row)];
-        const double old = r.iniz;
-        r.iniz = numeric::leading(value);
+        double &iniz = m_iniz[static_cast<std::size_t>(row)];
+        const double old = iniz;
+        iniz = numeric::leading(value);
         if (row > 0)
-            m_initiatives.set(row, old, r.iniz);
+            m_initiatives.set(row, old, iniz);
     }
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void RosterModel::setText(int row, int column, const QString &value) {
+    if (text(row, column) == value)
+        return; // a field raises its change handling only when its text changes
+    store(row, column, value);
     if (column == PF)
         emit pfChanged(row);
     else if (column == Iniz)
         emit inizChanged(row);
 }
 
+void RosterModel::assignText(int row, int column, const QString &value) {
+    if (text(row, column) != value)
+        store(row, column, value);
+}
+
 void RosterModel::resize(int count) {
     count = std::max(count, 1);
     const int current = rows();
     if (count < current) {
+        if (m_log)
+            m_log->push_back(
+                change::Rows{current, count, {m_rows.begin() + count, m_rows.begin() + current}});
         beginRemoveRows({}, count, current - 1);
         constexpr int fewRows = 64;
         m_count = count;
@@ -161,42 +195,92 @@ void RosterModel::resize(int count) {
             rebuildInitiatives();
         } else {
             for (int r = current - 1; r >= count; --r)
-                m_initiatives.remove(r, m_rows[static_cast<std::size_t>(r)].iniz);
+                m_initiatives.remove(r, m_iniz[static_cast<std::size_t>(r)]);
         }
-        if (m_selected >= count)
-            m_selected = -1;
+        const bool marksGone = !m_marked.empty() && *m_marked.rbegin() >= count;
+        m_marked.erase(m_marked.lower_bound(count), m_marked.end());
         endRemoveRows();
+        if (marksGone)
+            emit marksChanged();
     } else if (count > current) {
+        if (m_log)
+            m_log->push_back(change::Rows{current, count, {}});
         beginInsertRows({}, current, count - 1);
-        const Row added = templateRow();
+        const RosterRow added = templateRow();
         const std::size_t kept = std::min(m_rows.size(), static_cast<std::size_t>(count));
-        for (std::size_t r = static_cast<std::size_t>(current); r < kept; ++r)
+        for (std::size_t r = static_cast<std::size_t>(current); r < kept; ++r) {
             m_rows[r] = added;
+            m_iniz[r] = 0;
+        }
         m_rows.resize(std::max(m_rows.size(), static_cast<std::size_t>(count)), added);
+        m_iniz.resize(m_rows.size(), 0);
         m_count = count;
         for (int r = std::max(current, 1); r < count; ++r)
-            m_initiatives.add(r, added.iniz);
+            m_initiatives.add(r, 0);
         endInsertRows();
     }
 }
 
-void RosterModel::setSelectedRow(int row) {
-    if (row == m_selected)
+void RosterModel::markRows(std::set<int> rows) {
+    if (rows == m_marked)
         return;
-    const int old = m_selected;
-    m_selected = row;
-    for (int r : {old, row}) {
-        if (r >= 0 && r < rows()) {
+    std::set<int> old;
+    old.swap(m_marked);
+    m_marked = std::move(rows);
+    auto refresh = [this](int r) {
+        if (r >= 0 && r < this->rows()) {
             const QModelIndex cell = index(r, Selezione);
             emit dataChanged(cell, cell, {Qt::CheckStateRole});
         }
+    };
+    for (int r : old)
+        if (!isMarked(r))
+            refresh(r);
+    for (int r : m_marked)
+        if (old.count(r) == 0)
+            refresh(r);
+    emit marksChanged();
+}
+
+void RosterModel::mark(int row, Mark how) {
+    if (row < 1 || row >= rows())
+        return;
+    std::set<int> marks;
+    switch (how) {
+    case Mark::Only:
+        marks = {row};
+        m_anchor = row;
+        break;
+    case Mark::Toggle:
+        marks = m_marked;
+        if (!marks.erase(row))
+            marks.insert(row);
+        m_anchor = row;
+        break;
+    case Mark::Range: {
+        const int from = m_anchor >= 1 && m_anchor < rows() ? m_anchor : row;
+        for (int r = std::min(from, row); r <= std::max(from, row); ++r)
+            marks.insert(r);
+        break;
     }
+    }
+    markRows(std::move(marks));
+}
+
+void RosterModel::setMarked(const std::vector<int> &rows) {
+    std::set<int> marks;
+    for (int r : rows)
+        if (r >= 1 && r < this->rows())
+            marks.insert(r);
+    markRows(std::move(marks));
 }
 
 void RosterModel::setHighlighted(int row, bool on) {
-    Row &r = m_rows[static_cast<std::size_t>(row)];
+    RosterRow &r = m_rows[static_cast<std::size_t>(row)];
     if (r.highlighted == on)
         return;
+    if (m_log)
+        m_log->push_back(change::Highlight{row, on});
     r.highlighted = on;
     if (on)
         m_highlighted.push_back(row);
@@ -215,5 +299,27 @@ void RosterModel::clearHighlights() {
 void RosterModel::rebuildInitiatives() {
     m_initiatives.clear();
     for (int r = 1; r < rows(); ++r)
-        m_initiatives.add(r, m_rows[static_cast<std::size_t>(r)].iniz);
+        m_initiatives.add(r, m_iniz[static_cast<std::size_t>(r)]);
+}
+
+std::vector<RosterRow> RosterModel::capture() const {
+    return {m_rows.begin(), m_rows.begin() + m_count};
+}
+
+void RosterModel::restore(const std::vector<RosterRow> &rows) {
+    beginResetModel();
+    m_rows = rows.empty() ? std::vector<RosterRow>{templateRow()} : rows;
+    m_count = int(m_rows.size());
+    m_iniz.assign(m_rows.size(), 0);
+    m_highlighted.clear();
+    for (int r = 0; r < m_count; ++r) {
+        const RosterRow &row = m_rows[static_cast<std::size_t>(r)];
+        m_iniz[static_cast<std::size_t>(r)] = numeric::leading(row.text[slot(Iniz)]);
+        if (row.highlighted)
+            m_highlighted.push_back(r);
+    }
+    rebuildInitiatives();
+    m_marked.clear();
+    m_anchor = -1;
+    endResetModel();
 }

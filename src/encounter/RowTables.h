@@ -10,22 +10,20 @@ struct RowTables {
     static constexpr int size = maxCreatures + 1;
 
     struct Entry {
-        bool bonusIniz = false;     // BonusInizApplicato
-        std::int32_t gruppo = 0;    // GruppoPNG
-        bool bonusGruppo = false;   // BonusGruppoApplicato
-        bool limitatore = true;     // LimitatorePF
-        std::int32_t pfMassimi = 0; // PFMassimi
+        bool bonusIniz = false;   // BonusInizApplicato
+        std::int32_t gruppo = 0;  // GruppoPNG
+        bool bonusGruppo = false; // BonusGruppoApplicato
+        bool limitatore = true;   // LimitatorePF
+        // PFMassimi: a whole number, held as a double so that any hit points a sheet can hold
+        // (they are read as doubles) have their ceiling.
+        double pfMassimi = 0;
         bool operator==(const Entry &) const = default;
     };
 
     std::array<Entry, size> entries{};
     std::int32_t prossimoGruppo = 1; // ProssimoGruppo
 
-    Entry &operator[](int row) { return entries[static_cast<std::size_t>(row)]; }
     const Entry &operator[](int row) const { return entries[static_cast<std::size_t>(row)]; }
 
-    void reset() {
-        entries.fill(Entry{});
-        prossimoGruppo = 1;
-    }
+    bool operator==(const RowTables &) const = default;
 };

@@ -5,6 +5,8 @@
 #include "encounter/Encounter.h"
 #include "sheets/SheetWindow.h"
 
+#include <functional>
+
 namespace sheetActions {
 
 void addCopies(SheetWindow &sheets, Encounter &encounter, Dialogs &dialogs) {
@@ -46,10 +48,15 @@ void addCopies(SheetWindow &sheets, Encounter &encounter, Dialogs &dialogs) {
     sheets.setCopyText(QStringLiteral("1"));
 }
 
-void addInitiativeBonus(SheetWindow &sheets, Encounter &encounter) {
+namespace {
+
+// Reads the creatures' sheets for their initiative modifier, as "Aggiungi Bonus Iniziat." and
+// "Tira Iniziativa" do; the sheet window is left holding the last sheet read.
+void groupInitiative(SheetWindow &sheets,
+                     const std::function<void(const Encounter::SheetLoader &, QString &)> &press) {
     std::optional<Sheet> last;
     QString iniziativa = sheets.sheet().iniziativa;
-    encounter.addInitiativeBonus(
+    press(
         [&](const QString &name) -> Encounter::BonusSource {
             const auto result = sheets.folder().read(name, Sheet::fieldCount);
             switch (result.status) {
@@ -67,6 +74,20 @@ void addInitiativeBonus(SheetWindow &sheets, Encounter &encounter) {
         sheets.setSheet(*last);
 }
 
+} // namespace
+
+void addInitiativeBonus(SheetWindow &sheets, Encounter &encounter) {
+    groupInitiative(sheets, [&](const Encounter::SheetLoader &load, QString &iniziativa) {
+        encounter.addInitiativeBonus(load, iniziativa);
+    });
+}
+
+void rollInitiative(SheetWindow &sheets, Encounter &encounter) {
+    groupInitiative(sheets, [&](const Encounter::SheetLoader &load, QString &iniziativa) {
+        encounter.rollInitiative(load, iniziativa);
+    });
+}
+
 void viewRow(SheetWindow &sheets, Encounter &encounter, int row) {
     sheets.show();
     const QString name = encounter.text(row, RosterModel::NomePNG);
@@ -77,8 +98,7 @@ void viewRow(SheetWindow &sheets, Encounter &encounter, int row) {
         shown.name = name;
         sheets.setSheet(shown);
     }
-    sheets.setPF(encounter.text(row, RosterModel::PF));
-    sheets.showViewingMode();
+    sheets.showViewingMode(encounter.text(row, RosterModel::PF));
 }
 
 } // namespace sheetActions

@@ -11,8 +11,10 @@ namespace sheetActions {
 // The sheet window's add button (Aggiungi_Click).
 void addCopies(SheetWindow &sheets, Encounter &encounter, Dialogs &dialogs);
 
-// "Aggiungi Bonus Iniziat.": the sheet window is left holding the last sheet read.
+// "Aggiungi Bonus Iniziat." and "Tira Iniziativa": the sheet window is left holding the last
+// sheet read.
 void addInitiativeBonus(SheetWindow &sheets, Encounter &encounter);
+void rollInitiative(SheetWindow &sheets, Encounter &encounter);
 
 // The ">>" of a roster row: the row's sheet in viewing mode, with the row's hit points. The
 // window opens even when the sheet cannot be read, so the user can always go back.

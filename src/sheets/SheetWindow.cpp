@@ -133,7 +133,7 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
 Sheet SheetWindow::sheet() const {
     Sheet s;
     s.name = m_name->text();
-    s.pf = m_pf->text();
+    s.pf = m_ownPF.value_or(m_pf->text());
     s.ba = m_ba->text();
     s.ca = m_ca->text();
     s.iniziativa = m_iniziativa->text();
@@ -148,6 +148,8 @@ Sheet SheetWindow::sheet() const {
 void SheetWindow::setSheet(const Sheet &s) {
     m_name->setText(s.name);
     m_pf->setText(s.pf);
+    if (m_ownPF)
+        m_ownPF = s.pf;
     m_ba->setText(s.ba);
     m_ca->setText(s.ca);
     m_iniziativa->setText(s.iniziativa);
@@ -187,7 +189,14 @@ void SheetWindow::setOuterHeight(int outerTwips) {
     setFixedSize(twips(clientWidth), twips(outerTwips - frameTwips));
 }
 
+void SheetWindow::leaveViewing() {
+    if (m_ownPF)
+        m_pf->setText(*m_ownPF);
+    m_ownPF.reset();
+}
+
 void SheetWindow::showEncounterMode(const QString &encounterCaption) {
+    leaveViewing();
     m_mode = Mode::Encounter;
     for (QWidget *w :
          std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera, m_frame1, m_party,
@@ -203,6 +212,7 @@ void SheetWindow::showEncounterMode(const QString &encounterCaption) {
 }
 
 void SheetWindow::showEditingMode() {
+    leaveViewing();
     m_mode = Mode::Editing;
     for (QWidget *w :
          std::initializer_list<QWidget *>{m_aggiungi, m_piu, m_gruppoUnico, m_party, m_command3})
@@ -216,7 +226,10 @@ void SheetWindow::showEditingMode() {
     setOuterHeight(editingHeight);
 }
 
-void SheetWindow::showViewingMode() {
+void SheetWindow::showViewingMode(const QString &rowPF) {
+    if (!m_ownPF)
+        m_ownPF = m_pf->text();
+    m_pf->setText(rowPF);
     m_mode = Mode::Viewing;
     for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
                                                        m_frame1, m_piu, m_cancella, m_command2,
@@ -237,9 +250,6 @@ void SheetWindow::setCopyText(const QString &text) {
 }
 bool SheetWindow::asOneGroup() const {
     return m_gruppoUnico->isChecked();
-}
-void SheetWindow::setPF(const QString &text) {
-    m_pf->setText(text);
 }
 
 void SheetWindow::onCopyTextChanged(const QString &text) {

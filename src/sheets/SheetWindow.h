@@ -39,14 +39,15 @@ public:
     // "Torna allo Scontro"), sheet-editing mode, or read-only viewing of a roster row.
     void showEncounterMode(const QString &encounterCaption);
     void showEditingMode();
-    void showViewingMode();
+    // Viewing shows a roster row's hit points over the sheet's own, which come back as soon as
+    // the window is opened for editing again.
+    void showViewingMode(const QString &rowPF);
     Mode mode() const { return m_mode; }
 
     std::int16_t numeroPNG() const { return m_numeroPNG; }
     QString copyText() const;
     void setCopyText(const QString &text);
     bool asOneGroup() const;
-    void setPF(const QString &text);
 
     void refreshChooser(); // Refresh_File_Caricabili
 
@@ -61,6 +62,7 @@ protected:
 
 private:
     void setEditable(bool editable);
+    void leaveViewing();
     void setOuterHeight(int outerTwips);
     void onCopyTextChanged(const QString &text);
     void onPiuClicked();
@@ -76,6 +78,7 @@ private:
     Mode m_mode = Mode::Encounter;
     std::int16_t m_numeroPNG = 1;
     QString m_lastValidCopyText = QStringLiteral("1");
+    std::optional<QString> m_ownPF; // while viewing: the sheet's own hit points
 
     QLineEdit *m_name;
     QLineEdit *m_pf;

@@ -148,7 +148,7 @@ private slots:
         QFETCH(QString, result);
         add("A", 2);
         enc().setText(2, Col::PF, pf);
-        enc().tables()[2] = {false, 2, false, limiter == "on", ceiling.toInt()};
+        enc().setEntry(2, {false, 2, false, limiter == "on", ceiling.toDouble()});
         enc().model().setSelectedRow(2);
         enc().applyAmount(amount, choice == "Aggiungi");
         QCOMPARE(text(2, Col::PF), result);
@@ -355,8 +355,10 @@ private slots:
             add(name);
         enc().setText(5, Col::NoteNome, "nota E");
         enc().setText(5, Col::Iniz, "17");
-        enc().tables()[5].limitatore = false;
-        enc().tables()[5].bonusIniz = true;
+        RowTables::Entry e = enc().tables()[5];
+        e.limitatore = false;
+        e.bonusIniz = true;
+        enc().setEntry(5, e);
         enc().model().setSelectedRow(2);
         enc().model().setHighlighted(5, true);
         m_dialogs.yes();

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "encounter/RowTables.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The texts of one roster row, NomePNG to Car in column order, and its highlight.
+struct RosterRow {
+    static constexpr int textCount = 12;
+    std::array<QString, textCount> text;
+    bool highlighted = false;
+    bool operator==(const RosterRow &) const = default;
+};
+
+// One player-character slot of the encounter's panel.
+struct PartySlot {
+    QString name;
+    QString iniz = QStringLiteral("0");
+    bool shown = false;
+    bool highlighted = false;
+    bool operator==(const PartySlot &) const = default;
+};
+
+// How the roster is scrolled.
+struct RosterViewState {
+    std::int64_t offset = 0; // rows 1 to offset are scrolled out of view
+    bool blank = false;      // after the end of an encounter the leftover row is hidden
+    std::int64_t linee = 0;  // LineeDaScorrere
+    bool scrollControlsShown = false;
+    bool operator==(const RosterViewState &) const = default;
+};
+
+// What the user changes around the steps of a fight, without it being a step of its own: the
+// marked rows and the scrolled view.
+struct Ambient {
+    std::vector<int> marked; // row numbers, ascending
+    RosterViewState view;
+    bool operator==(const Ambient &) const = default;
+};
+
+// Who the last "Prossimo ad agire" announced, in the order of the announcements, and the value.
+struct TurnLine {
+    QStringList who;
+    QString value;
+    bool operator==(const TurnLine &) const = default;
+};
+
+// The whole encounter as one value: everything a fight holds, and nothing of the widgets.
+struct EncounterState {
+    static constexpr int partySlots = 8;
+
+    std::vector<RosterRow> rows; // rows 0 to N, row 0 the template
+    RowTables tables;
+    QString numeroControlli = QStringLiteral("1");
+    QString indiceIniz = QStringLiteral("1");
+    std::array<PartySlot, partySlots> party;
+    std::int64_t round = 1;
+    TurnLine turn;
+    Ambient ambient;
+    bool operator==(const EncounterState &) const = default;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "encounter/EncounterState.h"
+
+#include <QString>
+#include <QStringList>
+#include <variant>
+#include <vector>
+
+// The changes a step of a fight makes to the encounter, recorded as they happen, so that the step
+// can be put back (undo) and done again (redo) without running any of its handlers again.
+namespace change {
+struct Cell { // a roster text
+    int row;
+    int column;
+    QString before, after;
+};
+struct Rows { // the roster's row count; rows cut off are kept to be put back
+    int before, after;
+    std::vector<RosterRow> removed; // rows `after` to `before` - 1 when the roster shrank
+};
+struct Highlight {
+    int row;
+    bool on;
+};
+struct Entry { // a per-row table entry
+    int row;
+    RowTables::Entry before, after;
+};
+struct Group { // ProssimoGruppo
+    std::int32_t before, after;
+};
+struct Field { // a hidden field
+    enum Which : int { NumeroControlli, IndiceIniz };
+    Which which;
+    QString before, after;
+};
+struct Party {
+    int slot;
+    PartySlot before, after;
+};
+struct Round {
+    std::int64_t before, after;
+};
+struct Turn {
+    TurnLine before, after;
+};
+} // namespace change
+
+using Change =
+    std::variant<change::Cell, change::Rows, change::Highlight, change::Entry, change::Group,
+                 change::Field, change::Party, change::Round, change::Turn>;
+
+// One step of the fight: what the user did, in words for the undo buttons and for the history,
+// and every change it made.
+struct Step {
+    // Typing into one field: consecutive keystrokes there are one step. 0 for every other step.
+    int typingKey = 0;
+    QString action;     // "Applica 8 danni a (3) Goblin"
+    QString headline;   // "(3) Goblin: 12 → 4 PF"
+    QStringList events; // "(3) Goblin è in coma"
+    std::vector<Change> changes;
+    Ambient before, after;
+
+    QString logText() const; // the headline and the events, one a line
+};
