@@ -1,11 +1,27 @@
 #include "app/MessageBoxDialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
+QWidget *MessageBoxDialogs::ownerFrom(QWidget *active, QWidget *last) {
+    // A box over a box belongs to the window under them.
+    while (qobject_cast<QDialog *>(active) && active->parentWidget())
+        active = active->parentWidget()->window();
+    if (active && active->isVisible() && !qobject_cast<QDialog *>(active))
+        return active;
+    if (last && last->isVisible())
+        return last;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !qobject_cast<QDialog *>(w) && !w->objectName().isEmpty())
+            return w;
+    return nullptr;
+}
+
 QWidget *MessageBoxDialogs::owner() {
-    return QApplication::activeWindow();
+    m_lastOwner = ownerFrom(QApplication::activeWindow(), m_lastOwner);
+    return m_lastOwner;
 }
 
 void MessageBoxDialogs::inform(const QString &text) {

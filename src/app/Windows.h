@@ -2,6 +2,7 @@
 
 #include "app/Credits.h"
 #include "encounter/Encounter.h"
+#include "encounter/FightFile.h"
 
 #include <QString>
 #include <memory>
@@ -10,14 +11,17 @@
 class Dialogs;
 class EncounterWindow;
 class GroupWindow;
+class HistoryWindow;
 class MainMenu;
 class NotepadWindow;
+class PlayersWindow;
 class QWidget;
 class SheetWindow;
 
-// The hub that owns the six windows and the program-wide encounter state. A window is created the
+// The hub that owns the windows and the program-wide encounter state. A window is created the
 // first time anything touches it and is afterwards only shown and hidden; windows reach each
-// other only through here.
+// other only through here. The hub also keeps the fight in progress on disk, and offers to take
+// it up again when the program starts after a fight that was not ended.
 class Windows {
 public:
     Windows(Dialogs &dialogs, const QString &dataRoot);
@@ -25,9 +29,11 @@ public:
     Windows(const Windows &) = delete;
     Windows &operator=(const Windows &) = delete;
 
-    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7"; nullptr for any other name.
+    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori";
+    // nullptr for any other name.
     QWidget *form(const QString &objectName);
-    // Creates and shows the main menu.
+    // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
+    // take it up again.
     void start();
 
     MainMenu &menu();                   // Form4
@@ -36,14 +42,24 @@ public:
     CreditsWindow &credits();           // Form5
     GroupWindow &groups();              // Form6
     NotepadWindow &notepad();           // Form7
+    HistoryWindow &history();           // Cronologia
+    PlayersWindow &players();           // FormGiocatori
     Encounter &encounter() { return m_encounter; }
+    FightFile &fightFile() { return *m_fight; }
 
     bool created(const QString &objectName) const;
     // The opener the credits window hands its link to (for tests: no browser is started).
     void setUrlOpener(CreditsWindow::UrlOpener opener) { m_urlOpener = std::move(opener); }
 
+    // What the windows hold of the fight beside the encounter, and back.
+    FightWindows fightWindows();
+    void setFightWindows(const FightWindows &windows);
+
 private:
     void startEncounter();
+    bool resume(const FightFile::Contents &contents);
+    void offerResume();
+    void noteWindows();
     void fromSheetToEncounter();
     void fromSheetToMenu();
     void exit();
@@ -53,6 +69,8 @@ private:
     Dialogs &m_dialogs;
     QString m_dataRoot;
     Encounter m_encounter;
+    std::unique_ptr<FightFile> m_fight;
+    FightWindows m_savedWindows; // as last written to the saved fight
     CreditsWindow::UrlOpener m_urlOpener;
     std::unique_ptr<MainMenu> m_menu;
     std::unique_ptr<SheetWindow> m_sheet;
@@ -60,4 +78,6 @@ private:
     std::unique_ptr<CreditsWindow> m_credits;
     std::unique_ptr<GroupWindow> m_groups;
     std::unique_ptr<NotepadWindow> m_notepad;
+    std::unique_ptr<HistoryWindow> m_history;
+    std::unique_ptr<PlayersWindow> m_players;
 };

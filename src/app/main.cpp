@@ -1,6 +1,7 @@
 #include "app/MessageBoxDialogs.h"
 #include "app/Windows.h"
 #include "storage/DataFolder.h"
+#include "ui/Look.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,6 +13,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Torvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/torvane.svg")));
+    look::apply();
 
     QTranslator translator;
     if (translator.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),

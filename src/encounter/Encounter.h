@@ -103,6 +103,9 @@ public:
     // "ACCETTA": slots 0 to n-1 take the names and are shown, the others are hidden and emptied.
     void acceptParty(const QStringList &names, int n);
 
+    // After "Scontro Terminato" until the next encounter starts.
+    bool ended() const { return m_view.blank; }
+
     // Scrolling.
     bool rowShown(int row) const;
     std::int64_t topRow() const { return m_view.offset + 1; }

@@ -2,96 +2,113 @@
 
 #include "encounter/RosterView.h"
 #include "ui/ArrowIcon.h"
+#include "ui/Look.h"
 #include "ui/WrapButton.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QToolButton>
 
 using Col = RosterModel::Column;
 
 namespace {
 
-constexpr int clientWidth = 18405;
-constexpr int clientHeight = 7635;
-constexpr int rowPitch = 450; // one roster line
-constexpr int rightColumn = 15720;
-constexpr int rightWidth = 2565;
+constexpr int designHeight = 7635; // the design's client area, below the strip
+constexpr int stripTwips = 720;    // round, turn and history, above the roster
+constexpr int rowPitch = 450;      // one roster line
+constexpr int designRightWidth = 2565;
+constexpr int designScrollWidth = 495;
+constexpr int gap = 45;
 
-// Width of each roster column: the distance from its left edge to the next column's.
+// Width of each roster column in the design: the distance from its left edge to the next one's.
 constexpr std::array<int, RosterModel::ColumnCount> columnTwips{
     360, 1920, 1920, 720, 720, 720, 720, 720, 720, 720, 720, 720, 720, 1320, 840, 840};
 
-void paintField(QLineEdit *field, bool highlighted) {
-    QPalette palette = field->palette();
-    const QColor colour = highlighted ? QColor(255, 255, 0) : QColor(255, 255, 255);
-    if (palette.color(QPalette::Base) == colour)
-        return;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Base, colour);
-    field->setPalette(palette);
+// Texts each column must show whole, at whatever font the system gives.
+const std::array<const char *, RosterModel::ColumnCount> columnSamples{
+    "5000", "", "(PF Non Limitati)", "-8888", "-8888", "+88", "88", "18 | +4", "18 | +4",
+    "18 | +4", "18 | +4", "18 | +4", "18 | +4", "", "X", ">>"};
+
+const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
+
+QString shortcutText(const QKeySequence &keys) {
+    return keys.toString(QKeySequence::NativeText);
+}
+
+// The widest word of a caption: header captions may wrap between words, never inside one.
+int widestWord(const QFontMetrics &metrics, const QString &caption) {
+    int widest = 0;
+    for (const QString &word : caption.split(u' ', Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    return widest;
 }
 
 } // namespace
 
 EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     : Form(QStringLiteral("Form2"), parent), m_encounter(encounter) {
-    setClientTwips(clientWidth, clientHeight);
+    const int strip = twips(stripTwips);
 
     m_roster = place<RosterView>(this, "Roster", twipsRect(120, 120, 14460, 7380));
+    m_roster->move(m_roster->x(), m_roster->y() + strip);
     m_roster->setModel(&encounter.model());
+    m_roster->setWordWrap(false);
     m_roster->verticalHeader()->hide();
     m_roster->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_roster->verticalHeader()->setDefaultSectionSize(twips(rowPitch));
     m_roster->verticalHeader()->setMinimumSectionSize(twips(rowPitch));
-    m_roster->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_roster->horizontalHeader()->setFixedHeight(twips(650) - 2);
-    m_roster->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) |
-                                                      Qt::Alignment(Qt::TextWordWrap));
-    QFont headerFont = m_roster->horizontalHeader()->font();
+    QHeaderView *header = m_roster->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setFixedHeight(twips(650) - 2);
+    header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
+    QFont headerFont = header->font();
     headerFont.setPointSizeF(headerFont.pointSizeF() * 0.9);
-    m_roster->horizontalHeader()->setFont(headerFont);
-    for (int c = 0; c < RosterModel::ColumnCount; ++c)
-        m_roster->setColumnWidth(c, twips(columnTwips[static_cast<std::size_t>(c)]));
+    header->setFont(headerFont);
+    // Each column as wide as the design has it, wider where its caption or its usual content
+    // would not fit the system's font.
+    const QFontMetrics cells(m_roster->font());
+    const QFontMetrics captions(headerFont);
+    const int padding = 2 * m_roster->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 10;
+    int rosterWidth = 2 * m_roster->frameWidth();
+    for (int c = 0; c < RosterModel::ColumnCount; ++c) {
+        const auto s = static_cast<std::size_t>(c);
+        int width = std::max(twips(columnTwips[s]),
+                             widestWord(captions, RosterModel::caption(c)) + padding);
+        width = std::max(width, cells.horizontalAdvance(QString::fromUtf8(columnSamples[s])) +
+                                    padding);
+        if (c == Col::Selezione)
+            width = std::max(width,
+                             m_roster->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                                 cells.horizontalAdvance(QStringLiteral("Seleziona")) +
+                                 2 * padding);
+        m_roster->setColumnWidth(c, width);
+        rosterWidth += width;
+    }
+    m_roster->resize(std::max(m_roster->width(), rosterWidth), m_roster->height());
     m_roster->setRowHidden(0, true); // the template row is never shown
-    // Names are greyed (they cannot be edited) but must stay easy to read at the table.
-    QPalette rosterPalette = m_roster->palette();
-    rosterPalette.setColor(QPalette::Disabled, QPalette::Text, QColor(90, 90, 90));
-    m_roster->setPalette(rosterPalette);
+    look::setRosterColours(m_roster);
 
-    auto *next = place<QPushButton>(this, "Command4", twipsRect(rightColumn, 120, rightWidth, 480),
-                                    "Prossimo ad agire");
-    QFont bold = next->font();
-    bold.setBold(true);
-    next->setFont(bold);
-    auto *bonus = place<QPushButton>(this, "Command5", twipsRect(rightColumn, 660, rightWidth, 390),
-                                     "Aggiungi Bonus Iniziat.");
-    auto *addMore = place<QPushButton>(
-        this, "Command1", twipsRect(rightColumn, 1110, rightWidth, 390), "Aggiungi nuovi PNG");
-    auto *notes =
-        place<QPushButton>(this, "Lavagnetta", twipsRect(rightColumn, 1560, rightWidth, 390),
-                           "Apri il blocco appunti");
-
-    auto *frame = place<QGroupBox>(this, "Frame1", twipsRect(rightColumn, 2010, rightWidth, 1800),
-                                   "Modifiche ai PF");
-    m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
-    m_heal = place<QRadioButton>(frame, "Aggiungi", twipsRect(1020, 300, 1500, 285), "Aggiungi");
-    m_damage = place<QRadioButton>(frame, "Sottrai", twipsRect(1020, 585, 1500, 285), "Sottrai");
-    m_damage->setChecked(true);
-    auto *apply = place<QPushButton>(frame, "Command2", twipsRect(120, 900, 2325, 345), "Applica");
-    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1260, 2325, 465),
-                                      "Abilita/Disabilita limitatore PF");
-    limiter->setToolTip(QStringLiteral("Con il blocco abilitato, il PNG anche se curato di un "
-                                       "numero superiore, non avrà mai più PF di quanti ne ha "
-                                       "segnati nella scheda"));
-
-    auto *end = place<QPushButton>(this, "Command3", twipsRect(rightColumn, 7140, rightWidth, 420),
-                                   "Scontro Terminato");
-    end->setFont(bold);
+    // The scroll column beside the roster, as far from it as in the design, then the right column.
+    const int scrollLeft = m_roster->geometry().right() + 1 + twips(540);
+    const int scrollWidth =
+        std::max(twips(designScrollWidth), cells.horizontalAdvance(QStringLiteral("5000")) + 16);
+    buildScrollControls(scrollLeft, scrollWidth, strip);
+    const int rightLeft = scrollLeft + scrollWidth + twips(105);
+    const int rightWidth = std::max(
+        twips(designRightWidth),
+        fontMetrics().horizontalAdvance(QStringLiteral("Un solo messaggio per turno")) + 40);
+    buildRightColumn(rightLeft, rightWidth, strip);
+    buildTopStrip(twips(120), scrollLeft + scrollWidth - twips(120));
+    setFixedSize(rightLeft + rightWidth + twips(120), twips(designHeight) + strip);
 
     m_numeroControlli = place<QLineEdit>(this, "NumeroControlli", QRect(), "1");
     m_indiceIniz = place<QLineEdit>(this, "IndiceIniz", QRect(), "1");
@@ -100,22 +117,11 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{m_numeroControlli, m_indiceIniz, m_indiceAlto, crea})
         hidden->hide();
-
-    buildScrollControls();
-    buildPartyPanel();
-
-    connect(next, &QPushButton::clicked, &m_encounter, &Encounter::nextToAct);
-    connect(bonus, &QPushButton::clicked, this, &EncounterWindow::bonusRequested);
-    connect(addMore, &QPushButton::clicked, this, &EncounterWindow::addMoreRequested);
-    connect(notes, &QPushButton::clicked, this, &EncounterWindow::notepadRequested);
-    connect(apply, &QPushButton::clicked, this,
-            [this] { m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked()); });
-    connect(limiter, &QPushButton::clicked, &m_encounter, &Encounter::toggleLimiter);
-    connect(end, &QPushButton::clicked, this, &EncounterWindow::requestEnd);
     connect(crea, &QPushButton::clicked, &m_encounter, &Encounter::creaRighe);
     connect(m_numeroControlli, &QLineEdit::textEdited, &m_encounter,
             &Encounter::setNumeroControlli);
     connect(m_indiceIniz, &QLineEdit::textEdited, &m_encounter, &Encounter::setIndiceIniz);
+
     connect(m_roster, &QAbstractItemView::clicked, this, &EncounterWindow::onCellClicked);
     connect(m_roster, &RosterView::wheelLines, this, [this](int lines) {
         if (lines > 0)
@@ -123,6 +129,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         else
             m_encounter.scrollDown(-lines);
     });
+    connect(m_roster, &RosterView::markMoved, this, &EncounterWindow::keepRowInView);
 
     connect(&m_encounter, &Encounter::viewChanged, this, &EncounterWindow::applyView);
     connect(&m_encounter, &Encounter::hiddenFieldsChanged, this,
@@ -130,15 +137,158 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     connect(&m_encounter, &Encounter::scrollControlsChanged, this,
             &EncounterWindow::setScrollControlsVisible);
     connect(&m_encounter, &Encounter::partyChanged, this, &EncounterWindow::applyParty);
+    connect(&m_encounter, &Encounter::turnChanged, this, &EncounterWindow::applyTurn);
+    connect(&m_encounter.history(), &History::doneChanged, this, &EncounterWindow::applyHistory);
+    connect(&m_encounter.history(), &QAbstractItemModel::rowsInserted, this,
+            &EncounterWindow::applyHistory);
+    connect(&m_encounter.history(), &QAbstractItemModel::dataChanged, this,
+            &EncounterWindow::applyHistory);
     connect(&m_encounter.model(), &QAbstractItemModel::rowsInserted, this,
             &EncounterWindow::applyView);
+    connect(&m_encounter.model(), &QAbstractItemModel::modelReset, this, [this] {
+        m_appliedOffsetEnd = m_encounter.model().rows();
+        m_roster->setRowHidden(0, true);
+        applyView();
+    });
 
     m_appliedOffsetEnd = m_encounter.model().rows();
     applyView();
     applyHiddenFields();
     applyParty();
+    applyTurn();
+    applyHistory();
     setScrollControlsVisible(m_encounter.scrollControlsShown());
     hide();
+}
+
+void EncounterWindow::buildTopStrip(int left, int width) {
+    auto *strip = new QWidget(this);
+    strip->setObjectName(QStringLiteral("Striscia"));
+    strip->setGeometry(left, twips(120), width, twips(480));
+    auto *row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(twips(120));
+    m_round = new QLabel(strip);
+    m_round->setObjectName(QStringLiteral("Round"));
+    QFont big = m_round->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.35);
+    m_round->setFont(big);
+    m_turn = new QLabel(strip);
+    m_turn->setObjectName(QStringLiteral("TurnoCorrente"));
+    QFont turnFont = m_turn->font();
+    turnFont.setPointSizeF(turnFont.pointSizeF() * 1.15);
+    m_turn->setFont(turnFont);
+    m_turn->setMinimumWidth(1);
+    m_turn->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(m_round);
+    row->addWidget(m_turn, 1);
+    auto button = [&](const char *name, const char *caption) {
+        auto *b = new QPushButton(QString::fromUtf8(caption), strip);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumHeight(twips(480));
+        row->addWidget(b);
+        return b;
+    };
+    m_undo = button("Annulla", "Annulla");
+    m_redo = button("Ripeti", "Ripeti");
+    auto *history = button("ApriCronologia", "Cronologia");
+    history->setToolTip(QStringLiteral("Mostra tutti i passi dello scontro; un clic su un passo "
+                                       "riporta lo scontro a quel punto"));
+    auto *players = button("VistaGiocatori", "Vista per i giocatori");
+    players->setToolTip(QStringLiteral("Apre una finestra per lo schermo dei giocatori: ordine "
+                                       "di iniziativa e stato delle creature, senza numeri"));
+    connect(m_undo, &QPushButton::clicked, &m_encounter, &Encounter::undo);
+    connect(m_redo, &QPushButton::clicked, &m_encounter, &Encounter::redo);
+    connect(history, &QPushButton::clicked, this, &EncounterWindow::historyRequested);
+    connect(players, &QPushButton::clicked, this, &EncounterWindow::playersViewRequested);
+    auto *undoKeys = new QShortcut(QKeySequence::Undo, this);
+    auto *redoKeys = new QShortcut(QKeySequence::Redo, this);
+    connect(undoKeys, &QShortcut::activated, m_undo, &QPushButton::click);
+    connect(redoKeys, &QShortcut::activated, m_redo, &QPushButton::click);
+}
+
+void EncounterWindow::buildRightColumn(int left, int width, int shift) {
+    int top = twips(120);
+    auto stack = [&](int heightTwips) {
+        const QRect slot(left, top, width, twips(heightTwips));
+        top += twips(heightTwips) + twips(gap);
+        return slot;
+    };
+    m_next = place<QPushButton>(this, "Command4", stack(450), "Prossimo ad agire");
+    QFont bold = m_next->font();
+    bold.setBold(true);
+    m_next->setFont(bold);
+    m_next->setToolTip(QStringLiteral("Scorciatoie: ") + nextShortcuts);
+    m_oneMessage = place<QCheckBox>(this, "AnnuncioUnico", stack(285), "Un solo messaggio per turno");
+    m_oneMessage->setToolTip(QStringLiteral("Annuncia in un solo messaggio tutti quelli che "
+                                            "devono agire"));
+    auto *bonus = place<QPushButton>(this, "Command5", stack(390), "Aggiungi Bonus Iniziat.");
+    auto *roll = place<QPushButton>(this, "TiraIniziativa", stack(390), "Tira Iniziativa");
+    roll->setToolTip(QStringLiteral("Tira un d20 per ogni gruppo di PNG a cui non è ancora stato "
+                                    "aggiunto il bonus di iniziativa, e aggiunge il bonus"));
+    auto *addMore = place<QPushButton>(this, "Command1", stack(390), "Aggiungi nuovi PNG");
+    auto *notes = place<QPushButton>(this, "Lavagnetta", stack(390), "Apri il blocco appunti");
+
+    auto *frame = place<QGroupBox>(this, "Frame1", stack(1800), "Modifiche ai PF");
+    m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
+    m_danniPF->setToolTip(QStringLiteral("Ctrl+D per scrivere qui; Invio applica; + o - come "
+                                         "primo carattere scelgono Aggiungi o Sottrai"));
+    m_danniPF->installEventFilter(this);
+    m_heal = place<QRadioButton>(frame, "Aggiungi", twipsRect(1020, 300, 1500, 285), "Aggiungi");
+    m_damage = place<QRadioButton>(frame, "Sottrai", twipsRect(1020, 585, 1500, 285), "Sottrai");
+    m_damage->setChecked(true);
+    const int inner = width - 2 * twips(120);
+    m_apply = place<QPushButton>(frame, "Command2", twipsRect(120, 900, 2325, 345), "Applica");
+    m_apply->resize(inner, m_apply->height());
+    m_apply->setToolTip(QStringLiteral("Applica a ogni PNG selezionato (Invio nel campo dei PF)"));
+    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1260, 2325, 465),
+                                      "Abilita/Disabilita limitatore PF");
+    limiter->resize(inner, limiter->height());
+    limiter->setToolTip(QStringLiteral("Con il blocco abilitato, il PNG anche se curato di un "
+                                       "numero superiore, non avrà mai più PF di quanti ne ha "
+                                       "segnati nella scheda"));
+
+    buildPartyPanel(left, width, top);
+    top += Encounter::partySlots * twips(405);
+    auto *end = new QPushButton(QStringLiteral("Scontro Terminato"), this);
+    end->setGeometry(left, std::max(top, twips(designHeight - 495) + shift), width, twips(420));
+    end->setObjectName(QStringLiteral("Command3"));
+    end->setFont(bold);
+
+    connect(m_next, &QPushButton::clicked, this,
+            [this] { m_encounter.nextToAct(m_oneMessage->isChecked()); });
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+          QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, m_next, &QPushButton::click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this), &QShortcut::activated, this,
+            [this] {
+                m_danniPF->setFocus(Qt::ShortcutFocusReason);
+                m_danniPF->selectAll();
+            });
+    connect(bonus, &QPushButton::clicked, this, &EncounterWindow::bonusRequested);
+    connect(roll, &QPushButton::clicked, this, &EncounterWindow::rollRequested);
+    connect(addMore, &QPushButton::clicked, this, &EncounterWindow::addMoreRequested);
+    connect(notes, &QPushButton::clicked, this, &EncounterWindow::notepadRequested);
+    connect(m_apply, &QPushButton::clicked, this,
+            [this] { m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked()); });
+    connect(limiter, &QPushButton::clicked, &m_encounter, &Encounter::toggleLimiter);
+    connect(end, &QPushButton::clicked, this, &EncounterWindow::requestEnd);
+    connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::amountChanged);
+    connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::amountChanged);
+
+    // The keyboard follows the eye: the roster, then the right column top to bottom.
+    QWidget *order[] = {m_roster, m_next,    m_oneMessage, bonus, roll, addMore,
+                        notes,    m_danniPF, m_heal,       m_apply, limiter};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    QWidget *previous = limiter;
+    for (std::size_t s = 0; s < m_inizPG.size(); ++s) {
+        setTabOrder(previous, m_inizPG[s]);
+        previous = m_inizPG[s];
+    }
+    setTabOrder(previous, end);
 }
 
 void EncounterWindow::requestEnd() {
@@ -148,7 +298,39 @@ void EncounterWindow::requestEnd() {
     m_encounter.end();
 }
 
-void EncounterWindow::buildScrollControls() {
+QString EncounterWindow::amount() const {
+    return m_danniPF->text();
+}
+
+bool EncounterWindow::heal() const {
+    return m_heal->isChecked();
+}
+
+void EncounterWindow::setAmountAndChoice(const QString &amount, bool heal) {
+    m_danniPF->setText(amount);
+    (heal ? m_heal : m_damage)->setChecked(true);
+}
+
+bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_danniPF && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & Qt::ControlModifier)) {
+            m_apply->click();
+            return true;
+        }
+        // "+" or "-" typed first chooses healing or damage and is not kept in the amount.
+        const bool first = m_danniPF->cursorPosition() == 0 || m_danniPF->selectedText() ==
+                                                                   m_danniPF->text();
+        if (first && (key->text() == u"+" || key->text() == u"-")) {
+            (key->text() == u"+" ? m_heal : m_damage)->setChecked(true);
+            return true;
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void EncounterWindow::buildScrollControls(int left, int width, int shift) {
     struct Design {
         const char *name;
         int top;
@@ -165,12 +347,14 @@ void EncounterWindow::buildScrollControls() {
         {"Giux2", 2280, false, 2, 5, "Scorre di 5 Linee"},
         {"Giux3", 2640, false, 3, 10, "Scorre di 10 Linee"},
     }};
-    std::size_t slot = 0;
+    auto slot = [&](int top) { return QRect(left, twips(top) + shift, width, twips(375)); };
+    std::size_t next = 0;
     for (const Design &design : arrows) {
-        auto *button =
-            place<QToolButton>(this, design.name, twipsRect(15120, design.top, 495, 375));
+        auto *button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(design.name));
+        button->setGeometry(slot(design.top));
         button->setIcon(arrowIcon(design.up, design.chevrons));
-        button->setIconSize(button->size() - QSize(6, 4));
+        button->setIconSize(QSize(twips(designScrollWidth), twips(375)) - QSize(6, 4));
         button->setToolTip(QString::fromUtf8(design.tip));
         const int lines = design.lines;
         if (design.up)
@@ -179,30 +363,41 @@ void EncounterWindow::buildScrollControls() {
         else
             connect(button, &QToolButton::clicked, this,
                     [this, lines] { m_encounter.scrollDown(lines); });
-        m_scrollControls[slot++] = button;
+        m_scrollControls[next++] = button;
     }
-    m_indiceScelto = place<QLineEdit>(this, "IndiceScelto", twipsRect(15120, 1200, 495, 375), "1");
+    m_indiceScelto = new QLineEdit(QStringLiteral("1"), this);
+    m_indiceScelto->setObjectName(QStringLiteral("IndiceScelto"));
+    m_indiceScelto->setGeometry(slot(1200));
     m_indiceScelto->setToolTip(
         QStringLiteral("Scrivi qui il numero della linea a cui vuoi andare"));
-    auto *go = place<QPushButton>(this, "VaiIndiceScelto", twipsRect(15120, 1560, 495, 375), "Vai");
+    auto *go = new QPushButton(QStringLiteral("Vai"), this);
+    go->setObjectName(QStringLiteral("VaiIndiceScelto"));
+    go->setGeometry(slot(1560));
     connect(go, &QPushButton::clicked, this,
             [this] { m_encounter.goToLine(m_indiceScelto->text()); });
     connect(m_indiceScelto, &QLineEdit::returnPressed, go, &QPushButton::click);
-    m_scrollControls[slot++] = m_indiceScelto;
-    m_scrollControls[slot++] = go;
+    m_scrollControls[next++] = m_indiceScelto;
+    m_scrollControls[next++] = go;
 }
 
-void EncounterWindow::buildPartyPanel() {
+void EncounterWindow::buildPartyPanel(int left, int width, int top) {
+    const QFontMetrics metrics(font());
+    const int label = metrics.horizontalAdvance(QStringLiteral("Iniz.")) + 6;
+    const int iniz = std::max(twips(495), metrics.horizontalAdvance(QStringLiteral("-888")) + 16);
+    const int name = width - label - iniz - 2 * twips(gap);
     for (int i = 0; i < Encounter::partySlots; ++i) {
         const auto s = static_cast<std::size_t>(i);
-        const int top = 3870 + i * 405;
-        m_nomePG[s] =
-            place<QLineEdit>(this, item("NomePG", i), twipsRect(rightColumn, top, 1620, 375));
+        const int y = top + i * twips(405);
+        m_nomePG[s] = new QLineEdit(this);
+        m_nomePG[s]->setObjectName(item("NomePG", i));
+        m_nomePG[s]->setGeometry(left, y, name, twips(375));
         m_nomePG[s]->setEnabled(false);
-        m_lblIniz[s] = placeLabel(this, item("LblIniz", i), QStringLiteral("Iniz."),
-                                  twipsRect(rightColumn + 1665, top, 420, 375));
-        m_inizPG[s] = place<QLineEdit>(this, item("InizPG", i),
-                                       twipsRect(rightColumn + 2070, top, 495, 375), "0");
+        m_lblIniz[s] = new QLabel(QStringLiteral("Iniz."), this);
+        m_lblIniz[s]->setObjectName(item("LblIniz", i));
+        m_lblIniz[s]->setGeometry(left + name + twips(gap), y, label, twips(375));
+        m_inizPG[s] = new QLineEdit(QStringLiteral("0"), this);
+        m_inizPG[s]->setObjectName(item("InizPG", i));
+        m_inizPG[s]->setGeometry(left + width - iniz, y, iniz, twips(375));
         connect(m_inizPG[s], &QLineEdit::textChanged, this,
                 [this, i](const QString &text) { m_encounter.setPartyIniz(i, text); });
     }
@@ -237,9 +432,34 @@ void EncounterWindow::applyParty() {
             m_inizPG[s]->setText(slot.iniz);
         for (QWidget *w : std::initializer_list<QWidget *>{m_lblIniz[s], m_nomePG[s], m_inizPG[s]})
             w->setVisible(slot.shown);
-        paintField(m_nomePG[s], slot.highlighted);
-        paintField(m_inizPG[s], slot.highlighted);
+        look::setFieldHighlight(m_nomePG[s], slot.highlighted);
+        look::setFieldHighlight(m_inizPG[s], slot.highlighted);
     }
+}
+
+void EncounterWindow::applyTurn() {
+    m_round->setText(QStringLiteral("Round ") + QString::number(m_encounter.round()));
+    const QString turn = m_encounter.turnText();
+    m_turn->setToolTip(turn);
+    m_turn->setText(m_turn->fontMetrics().elidedText(turn, Qt::ElideRight, m_turn->width()));
+}
+
+void EncounterWindow::applyHistory() {
+    const History &history = m_encounter.history();
+    const QString undoKeys =
+        QStringLiteral(" (") + shortcutText(QKeySequence(QKeySequence::Undo)) + u')';
+    const QString redoKeys =
+        QStringLiteral(" (") + shortcutText(QKeySequence(QKeySequence::Redo)) + u')';
+    m_undo->setEnabled(history.canUndo());
+    m_undo->setToolTip(history.canUndo()
+                           ? QStringLiteral("Annulla: ") + history.step(history.done() - 1).action +
+                                 undoKeys
+                           : QStringLiteral("Niente da annullare") + undoKeys);
+    m_redo->setEnabled(history.canRedo());
+    m_redo->setToolTip(history.canRedo()
+                           ? QStringLiteral("Ripeti: ") + history.step(history.done()).action +
+                                 redoKeys
+                           : QStringLiteral("Niente da ripetere") + redoKeys);
 }
 
 void EncounterWindow::setScrollControlsVisible(bool shown) {
@@ -252,4 +472,12 @@ void EncounterWindow::onCellClicked(const QModelIndex &index) {
         m_encounter.remove(index.row());
     else if (index.column() == Col::Visualizza)
         emit sheetRequested(index.row());
+}
+
+void EncounterWindow::keepRowInView(int row) {
+    const std::int64_t top = m_encounter.topRow();
+    if (row < top)
+        m_encounter.scrollUp(top - row);
+    else if (row >= top + Encounter::linesInView)
+        m_encounter.scrollDown(row - top - Encounter::linesInView + 1);
 }

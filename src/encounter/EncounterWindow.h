@@ -5,16 +5,16 @@
 
 #include <array>
 
-class QGroupBox;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QToolButton;
 class RosterView;
 
 // The encounter window (Form2): the roster grid, the turn, hit-point and removal buttons, the
-// scroll controls and the player-character panel, all over the Encounter it shows.
+// scroll controls and the player-character panel, all over the Encounter it shows; above them
+// the round, who acts now, undo, redo and the ways to the history and the players' view.
 class EncounterWindow : public Form {
     Q_OBJECT
 public:
@@ -25,31 +25,55 @@ public:
     void requestEnd();
     RosterView *roster() const { return m_roster; }
 
+    // The amount and the heal or damage choice of "Modifiche ai PF".
+    QString amount() const;
+    bool heal() const;
+    void setAmountAndChoice(const QString &amount, bool heal);
+
 signals:
     void addMoreRequested();      // "Aggiungi nuovi PNG"
     void bonusRequested();        // "Aggiungi Bonus Iniziat."
+    void rollRequested();         // "Tira Iniziativa"
     void notepadRequested();      // "Apri il blocco appunti"
+    void historyRequested();      // "Cronologia"
+    void playersViewRequested();  // "Vista per i giocatori"
     void sheetRequested(int row); // ">>" of a row
     void endConfirmed();          // "Scontro Terminato" answered Yes, before the roster is reset
+    void amountChanged();         // the amount or the choice changed
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildScrollControls();
-    void buildPartyPanel();
+    void buildTopStrip(int top, int height);
+    void buildRightColumn(int left, int width, int shift);
+    void buildScrollControls(int left, int width, int shift);
+    void buildPartyPanel(int left, int width, int top);
     void applyView();
     void applyHiddenFields();
     void applyParty();
+    void applyTurn();
+    void applyHistory();
     void setScrollControlsVisible(bool shown);
     void onCellClicked(const QModelIndex &index);
+    void keepRowInView(int row);
 
     Encounter &m_encounter;
     RosterView *m_roster;
-    QLineEdit *m_danniPF;
-    QRadioButton *m_heal;
-    QRadioButton *m_damage;
+    QLineEdit *m_danniPF = nullptr;
+    QRadioButton *m_heal = nullptr;
+    QRadioButton *m_damage = nullptr;
+    QPushButton *m_apply = nullptr;
+    QPushButton *m_next = nullptr;
+    QCheckBox *m_oneMessage = nullptr;
     QLineEdit *m_numeroControlli;
     QLineEdit *m_indiceIniz;
     QLineEdit *m_indiceAlto;
-    QLineEdit *m_indiceScelto;
+    QLineEdit *m_indiceScelto = nullptr;
+    QLabel *m_round = nullptr;
+    QLabel *m_turn = nullptr;
+    QPushButton *m_undo = nullptr;
+    QPushButton *m_redo = nullptr;
     std::array<QWidget *, 8> m_scrollControls{};
     std::array<QLabel *, Encounter::partySlots> m_lblIniz{};
     std::array<QLineEdit *, Encounter::partySlots> m_nomePG{};

@@ -19,6 +19,12 @@ public:
     double at(long long k, std::vector<double> others) const;
     // Rows whose value equals `value`, in row order.
     std::vector<int> rowsWith(double value) const;
+    // Every row, highest value first, rows of one value in row order.
+    template <typename F> void forEachDescending(F visit) const {
+        for (auto value = m_rows.rbegin(); value != m_rows.rend(); ++value)
+            for (int row : value->second)
+                visit(value->first, row);
+    }
 
 private:
     std::vector<double> m_sorted; // highest first

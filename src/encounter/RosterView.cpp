@@ -3,10 +3,19 @@
 #include "encounter/RosterModel.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+
+namespace {
+
+bool marksRow(int column) {
+    return column == RosterModel::Selezione || column == RosterModel::Indice;
+}
+
+} // namespace
 
 RosterView::RosterView(QWidget *parent) : QTableView(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -15,6 +24,10 @@ RosterView::RosterView(QWidget *parent) : QTableView(parent) {
     setSelectionMode(NoSelection);
     setEditTriggers(AllEditTriggers);
     setItemDelegate(new RosterDelegate(this));
+}
+
+RosterModel *RosterView::roster() const {
+    return static_cast<RosterModel *>(model());
 }
 
 void RosterView::scrollTo(const QModelIndex &, ScrollHint) {}
@@ -28,10 +41,76 @@ void RosterView::wheelEvent(QWheelEvent *event) {
     event->accept();
 }
 
+void RosterView::endTyping() {
+    if (QWidget *editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void RosterView::mousePressEvent(QMouseEvent *event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (!(model()->flags(at) & Qt::ItemIsEditable)) {
+        // Nothing can be typed where the user clicked: the typing in progress ends there, and no
+        // keystroke may go on into the cell it was in.
+        endTyping();
+        selectionModel()->setCurrentIndex(marksRow(at.column())
+                                              ? model()->index(at.row(), RosterModel::Selezione)
+                                              : QModelIndex(),
+                                          QItemSelectionModel::NoUpdate);
+        setFocus(Qt::MouseFocusReason);
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void RosterView::mouseReleaseEvent(QMouseEvent *event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && at.isValid() && marksRow(at.column())) {
+        const auto mods = event->modifiers();
+        roster()->mark(at.row(), mods & Qt::ShiftModifier     ? RosterModel::Mark::Range
+                                 : mods & Qt::ControlModifier ? RosterModel::Mark::Toggle
+                                                              : RosterModel::Mark::Only);
+    }
+    QTableView::mouseReleaseEvent(event);
+}
+
+void RosterView::keyPressEvent(QKeyEvent *event) {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !marksRow(current.column())) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const int row = current.row();
+    int to = row;
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        const int step = event->key() == Qt::Key_Up ? -1 : 1;
+        for (int r = row + step; r >= 1 && r < model()->rowCount(); r += step) {
+            to = r;
+            break;
+        }
+        if (to != row) {
+            roster()->mark(to, RosterModel::Mark::Only);
+            selectionModel()->setCurrentIndex(model()->index(to, RosterModel::Selezione),
+                                              QItemSelectionModel::NoUpdate);
+            emit markMoved(to);
+        }
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) {
+        roster()->mark(row, event->modifiers() & Qt::ControlModifier ? RosterModel::Mark::Toggle
+                                                                     : RosterModel::Mark::Only);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 QWidget *RosterDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
                                       const QModelIndex &) const {
     auto *editor = new QLineEdit(parent);
     editor->setFrame(false);
+    editor->setProperty("fresh", true);
     // Every keystroke is a change of the field: commit it at once.
     connect(editor, &QLineEdit::textEdited, this,
             [this, editor] { emit const_cast<RosterDelegate *>(this)->commitData(editor); });
@@ -43,6 +122,10 @@ void RosterDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
     const QString text = index.data(Qt::EditRole).toString();
     if (line->text() != text) // leave the cursor where it is while typing
         line->setText(text);
+    if (line->property("fresh").toBool()) { // a cell just entered: typing replaces its text
+        line->setProperty("fresh", false);
+        line->selectAll();
+    }
 }
 
 void RosterDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
@@ -67,6 +150,8 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     if (column == RosterModel::Selezione) {
         const bool on = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         button.state |= on ? QStyle::State_On : QStyle::State_Off;
+        if (option.state & QStyle::State_HasFocus)
+            button.state |= QStyle::State_HasFocus;
         button.rect.adjust(4, 0, 0, 0);
         style->drawControl(QStyle::CE_RadioButton, &button, painter, option.widget);
     } else {
@@ -77,15 +162,9 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
 
 bool RosterDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
                                  const QStyleOptionViewItem &option, const QModelIndex &index) {
-    if (index.column() == RosterModel::Selezione) {
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
-            option.rect.contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
-            model->setData(index, Qt::Checked, Qt::CheckStateRole);
-            return true;
-        }
+    if (index.column() == RosterModel::Selezione) // marked by the view, with its modifiers
         return event->type() == QEvent::MouseButtonPress ||
+               event->type() == QEvent::MouseButtonRelease ||
                event->type() == QEvent::MouseButtonDblClick;
-    }
     return QStyledItemDelegate::editorEvent(event, model, option, index);
 }

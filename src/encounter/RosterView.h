@@ -3,8 +3,12 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+class RosterModel;
+
 // The roster grid. It never scrolls by itself: rows above the view are hidden rows, and the mouse
-// wheel asks for whole-line scrolls instead.
+// wheel asks for whole-line scrolls instead. A click on a row's "Seleziona" or number marks it
+// (Ctrl adds or takes one row, Shift marks a range); with the focus on that column, Up and Down
+// move the mark.
 class RosterView : public QTableView {
     Q_OBJECT
 public:
@@ -14,11 +18,19 @@ public:
 signals:
     // Positive: lines towards the top of the roster (scroll up); negative: down.
     void wheelLines(int lines);
+    // The mark moved by keyboard to this row, which should be in view.
+    void markMoved(int row);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    RosterModel *roster() const;
+    void endTyping();
+
     int m_wheelRemainder = 0;
 };
 

@@ -50,9 +50,34 @@ GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(refresh, &QPushButton::clicked, this, &GroupWindow::refreshChooser);
     connect(accetta, &QPushButton::clicked, this, &GroupWindow::accetta);
 
+    for (QLineEdit *field : findChildren<QLineEdit *>())
+        connect(field, &QLineEdit::textChanged, this, &GroupWindow::changed);
+    for (QPushButton *button : findChildren<QPushButton *>())
+        connect(button, &QPushButton::clicked, this, &GroupWindow::changed);
+
     resetToCountMode(true);
     refreshChooser();
     hide();
+}
+
+void GroupWindow::setGroup(const Group &group, bool namesMode) {
+    m_name->setText(group.name);
+    m_count->setText(group.count);
+    for (std::size_t i = 0; i < m_slots.size(); ++i)
+        m_slots[i]->setText(group.names[i]);
+    if (namesMode) {
+        showNames(count(), false);
+        return;
+    }
+    m_ok->show();
+    m_count->setEnabled(true);
+    m_lblGruppo->hide();
+    m_name->hide();
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        m_lblNome[i]->hide();
+        m_slots[i]->hide();
+    }
+    emit changed();
 }
 
 int GroupWindow::count() const {
@@ -75,6 +100,7 @@ Group GroupWindow::group() const {
 void GroupWindow::openForParty() {
     bringToFront();
     resetToCountMode(true);
+    emit changed();
 }
 
 void GroupWindow::resetToCountMode(bool emptyName) {

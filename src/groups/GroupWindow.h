@@ -23,6 +23,8 @@ public:
     int count() const;
     Group group() const;
     bool namesMode() const;
+    // Everything the window holds, and back (a fight taken up again).
+    void setGroup(const Group &group, bool namesMode);
 
     // Shown in count mode with an empty group name (the sheet window's "CARICA O AGGIUNGI UN
     // GRUPPO DI PG").
@@ -37,6 +39,8 @@ public:
 signals:
     // "ACCETTA": the names of the slots and the count, clamped to 0..8.
     void accepted(const QStringList &names, int n);
+    // A field or the mode changed.
+    void changed();
 
 private:
     void resetToCountMode(bool emptyName);

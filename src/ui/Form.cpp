@@ -1,11 +1,16 @@
 #include "ui/Form.h"
 
+#include "ui/Look.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
 
 Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
     setObjectName(objectName);
     setWindowTitle(QStringLiteral("Torvane"));
+    setPalette(look::palette());
 }
 
 void Form::setClientTwips(int width, int height) {
@@ -17,9 +22,46 @@ void Form::closeEvent(QCloseEvent *event) {
     emit closeRequested();
 }
 
-void Form::bringToFront() {
+void Form::showEvent(QShowEvent *event) {
+    if (!m_fieldsReady) { // every one-line field is there by the first show
+        m_fieldsReady = true;
+        for (QLineEdit *field : findChildren<QLineEdit *>())
+            look::selectAllOnEntry(field);
+    }
+    QWidget::showEvent(event);
+}
+
+void Form::hideEvent(QHideEvent *event) {
+    if (!event->spontaneous())
+        m_place = pos();
+    QWidget::hideEvent(event);
+}
+
+void Form::showFrom(const QWidget *opener) {
+    if (!isVisible()) {
+        if (m_place) {
+            move(*m_place); // where it was left: the window system must not place it again
+        } else {
+            const QRect over = opener && opener->isVisible() ? opener->frameGeometry() : QRect();
+            QScreen *screen = opener ? opener->screen() : QGuiApplication::primaryScreen();
+            const QRect room = screen ? screen->availableGeometry() : QRect();
+            const QRect target = over.isValid() ? over : room;
+            if (target.isValid()) {
+                QRect frame(QPoint(0, 0), frameGeometry().size());
+                frame.moveCenter(target.center());
+                if (room.isValid()) { // whole on its screen when it fits there
+                    frame.moveLeft(std::max(room.left(), std::min(frame.left(),
+                                                                  room.right() - frame.width())));
+                    frame.moveTop(std::max(room.top(),
+                                           std::min(frame.top(), room.bottom() - frame.height())));
+                }
+                move(frame.topLeft());
+            }
+        }
+    }
     show();
     // Window stacking means nothing without a window system (offscreen runs).
     if (QGuiApplication::platformName() != u"offscreen")
         raise();
+    activateWindow();
 }

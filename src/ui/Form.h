@@ -3,8 +3,10 @@
 #include "common/Twips.h"
 
 #include <QLabel>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 // A window of the program: captioned "Torvane", with controls placed at twip positions. Its
 // close box destroys nothing: it only asks, and the hub decides what closing means.
@@ -16,14 +18,22 @@ public:
     // Client area size in twips.
     void setClientTwips(int width, int height);
 
-    // Shows the window in front of the others.
-    void bringToFront();
+    // Shows the window in front of the others: the first time centred over the window that opens
+    // it (or over the screen, with none), afterwards where it was left.
+    void showFrom(const QWidget *opener = nullptr);
+    void bringToFront() { showFrom(nullptr); }
 
 signals:
     void closeRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    std::optional<QPoint> m_place; // where the window stood when it was last shown
+    bool m_fieldsReady = false;
 };
 
 // Creates a control of type T as a child of `parent`, names it and places it (twips).

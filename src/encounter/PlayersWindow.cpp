@@ -1,0 +1,160 @@
+#include "encounter/PlayersWindow.h"
+
+#include "encounter/Encounter.h"
+#include "encounter/PlayersModel.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QPainter>
+#include <QSettings>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor ground(18, 18, 24);
+const QColor ink(240, 240, 240);
+const QColor dim(185, 185, 185);
+const QColor nowGround(255, 214, 10);
+const QColor nowInk(15, 15, 15);
+const QColor nextEdge(90, 170, 255);
+
+// One combatant a line: the name on the left, the state on the right; who acts now on amber,
+// who acts next edged in blue, the dead struck through.
+class OrderDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        painter->save();
+        const bool now = index.data(PlayersModel::NowRole).toBool();
+        const bool next = index.data(PlayersModel::NextRole).toBool();
+        const QRect box = option.rect.adjusted(4, 2, -4, -2);
+        painter->fillRect(box, now ? nowGround : ground);
+        if (next && !now) {
+            painter->setPen(QPen(nextEdge, 3));
+            painter->drawRect(box.adjusted(1, 1, -2, -2));
+        }
+        QFont font = option.font;
+        font.setStrikeOut(index.data(PlayersModel::DeadRole).toBool());
+        painter->setFont(font);
+        const QRect text = box.adjusted(option.fontMetrics.height() / 2, 0,
+                                        -option.fontMetrics.height() / 2, 0);
+        const QString state = index.data(PlayersModel::StateRole).toString();
+        const int stateWidth = QFontMetrics(font).horizontalAdvance(state);
+        painter->setPen(now ? nowInk : ink);
+        painter->drawText(text.adjusted(0, 0, -stateWidth - 20, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                          QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight,
+                                                        text.width() - stateWidth - 20));
+        painter->setPen(now ? nowInk : dim);
+        painter->drawText(text, Qt::AlignVCenter | Qt::AlignRight, state);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override {
+        return {option.rect.width(), option.fontMetrics.height() * 3 / 2 + 4};
+    }
+};
+
+} // namespace
+
+PlayersWindow::PlayersWindow(Encounter &encounter, QString settingsFile, QWidget *parent)
+    : Form(QStringLiteral("FormGiocatori"), parent), m_model(new PlayersModel(encounter, this)),
+      m_settingsFile(std::move(settingsFile)) {
+    setWindowTitle(QStringLiteral("Torvane — Giocatori"));
+    resize(960, 720);
+    QPalette dark = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        dark.setColor(group, QPalette::Window, ground);
+        dark.setColor(group, QPalette::Base, ground);
+        dark.setColor(group, QPalette::WindowText, ink);
+        dark.setColor(group, QPalette::Text, ink);
+    }
+    setPalette(dark);
+    setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(this);
+    m_round = new QLabel(this);
+    m_round->setObjectName(QStringLiteral("RoundGiocatori"));
+    m_now = new QLabel(this);
+    m_now->setObjectName(QStringLiteral("TurnoGiocatori"));
+    m_now->setWordWrap(true);
+    m_order = new QListView(this);
+    m_order->setObjectName(QStringLiteral("OrdineGiocatori"));
+    m_order->setModel(m_model);
+    m_order->setItemDelegate(new OrderDelegate(m_order));
+    m_order->setUniformItemSizes(true);
+    m_order->setSelectionMode(QAbstractItemView::NoSelection);
+    m_order->setFocusPolicy(Qt::NoFocus);
+    m_order->setFrameShape(QFrame::NoFrame);
+    m_order->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(m_round);
+    layout->addWidget(m_now);
+    layout->addWidget(m_order, 1);
+    connect(&encounter, &Encounter::changed, this, &PlayersWindow::refreshLines);
+    refreshLines();
+    applySizes();
+    hide();
+}
+
+PlayersWindow::~PlayersWindow() {
+    rememberPlace();
+}
+
+void PlayersWindow::refreshLines() {
+    m_round->setText(m_model->roundText());
+    m_now->setText(m_model->nowText());
+}
+
+void PlayersWindow::applySizes() {
+    // Readable from across the table: never under 28 pixels, growing with the window.
+    const int names = std::max(28, height() / 22);
+    QFont font = this->font();
+    font.setPixelSize(names);
+    m_order->setFont(font);
+    QFont now = font;
+    now.setBold(true);
+    m_now->setFont(now);
+    QFont round = now;
+    round.setPixelSize(names * 4 / 3);
+    m_round->setFont(round);
+}
+
+void PlayersWindow::resizeEvent(QResizeEvent *event) {
+    Form::resizeEvent(event);
+    applySizes();
+}
+
+void PlayersWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_F11) {
+        setWindowState(windowState() ^ Qt::WindowFullScreen);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && isFullScreen()) {
+        showNormal();
+        return;
+    }
+    Form::keyPressEvent(event);
+}
+
+void PlayersWindow::open(const QWidget *opener) {
+    if (!m_restored) {
+        m_restored = true;
+        const QByteArray place =
+            QSettings(m_settingsFile, QSettings::IniFormat).value("giocatori/posto").toByteArray();
+        if (!place.isEmpty() && restoreGeometry(place)) {
+            show();
+            activateWindow();
+            return;
+        }
+    }
+    showFrom(opener);
+}
+
+void PlayersWindow::rememberPlace() {
+    if (!m_restored)
+        return; // never shown: nothing to remember
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.setValue("giocatori/posto", saveGeometry());
+}
