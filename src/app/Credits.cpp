@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -51,6 +52,7 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     m_link->move(std::max(m_link->x(), visit->x() + visit->sizeHint().width() + 4), m_link->y());
     m_link->resize(m_link->sizeHint().width() + 2, m_link->height());
 
+    close->setToolTip(QStringLiteral("Esc"));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     hide();
 }
@@ -67,6 +69,14 @@ void CreditsWindow::setLinkLit(bool lit) {
     QFont font = m_link->font();
     font.setUnderline(lit);
     m_link->setFont(font);
+}
+
+void CreditsWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 bool CreditsWindow::eventFilter(QObject *watched, QEvent *event) {

@@ -100,10 +100,9 @@ void Windows::offerResume() {
     const QString aside = m_fight->setAside();
     m_dialogs.inform(QStringLiteral("Non è stato possibile riprendere lo scontro precedente: il "
                                     "file è danneggiato o di un'altra versione del programma.") +
-                     (aside.isEmpty()
-                          ? QString()
-                          : QStringLiteral(" È stato conservato come ") +
-                                QDir::toNativeSeparators(aside) + QStringLiteral(".")));
+                     (aside.isEmpty() ? QString()
+                                      : QStringLiteral(" È stato conservato come ") +
+                                            QDir::toNativeSeparators(aside) + QStringLiteral(".")));
 }
 
 bool Windows::resume(const FightFile::Contents &contents) {
@@ -302,8 +301,8 @@ HistoryWindow &Windows::history() {
 
 PlayersWindow &Windows::players() {
     if (!m_players) {
-        m_players = std::make_unique<PlayersWindow>(
-            m_encounter, QDir(m_dataRoot).filePath(settingsFileName));
+        m_players = std::make_unique<PlayersWindow>(m_encounter,
+                                                    QDir(m_dataRoot).filePath(settingsFileName));
         QObject::connect(m_players.get(), &Form::closeRequested, [this] {
             m_players->rememberPlace();
             hideBeside(players());

@@ -35,8 +35,8 @@ constexpr std::array<int, RosterModel::ColumnCount> columnTwips{
 
 // Texts each column must show whole, at whatever font the system gives.
 const std::array<const char *, RosterModel::ColumnCount> columnSamples{
-    "5000", "", "(PF Non Limitati)", "-8888", "-8888", "+88", "88", "18 | +4", "18 | +4",
-    "18 | +4", "18 | +4", "18 | +4", "18 | +4", "", "X", ">>"};
+    "5000",    "",        "(PF Non Limitati)", "-8888",   "-8888",   "+88", "88", "18 | +4",
+    "18 | +4", "18 | +4", "18 | +4",           "18 | +4", "18 | +4", "",    "X",  ">>"};
 
 const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
 
@@ -83,13 +83,12 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         const auto s = static_cast<std::size_t>(c);
         int width = std::max(twips(columnTwips[s]),
                              widestWord(captions, RosterModel::caption(c)) + padding);
-        width = std::max(width, cells.horizontalAdvance(QString::fromUtf8(columnSamples[s])) +
-                                    padding);
+        width =
+            std::max(width, cells.horizontalAdvance(QString::fromUtf8(columnSamples[s])) + padding);
         if (c == Col::Selezione)
-            width = std::max(width,
-                             m_roster->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
-                                 cells.horizontalAdvance(QStringLiteral("Seleziona")) +
-                                 2 * padding);
+            width = std::max(
+                width, m_roster->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                           cells.horizontalAdvance(QStringLiteral("Seleziona")) + 2 * padding);
         m_roster->setColumnWidth(c, width);
         rosterWidth += width;
     }
@@ -220,7 +219,8 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     bold.setBold(true);
     m_next->setFont(bold);
     m_next->setToolTip(QStringLiteral("Scorciatoie: ") + nextShortcuts);
-    m_oneMessage = place<QCheckBox>(this, "AnnuncioUnico", stack(285), "Un solo messaggio per turno");
+    m_oneMessage =
+        place<QCheckBox>(this, "AnnuncioUnico", stack(285), "Un solo messaggio per turno");
     m_oneMessage->setToolTip(QStringLiteral("Annuncia in un solo messaggio tutti quelli che "
                                             "devono agire"));
     auto *bonus = place<QPushButton>(this, "Command5", stack(390), "Aggiungi Bonus Iniziat.");
@@ -279,7 +279,7 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::amountChanged);
 
     // The keyboard follows the eye: the roster, then the right column top to bottom.
-    QWidget *order[] = {m_roster, m_next,    m_oneMessage, bonus, roll, addMore,
+    QWidget *order[] = {m_roster, m_next,    m_oneMessage, bonus,   roll,   addMore,
                         notes,    m_danniPF, m_heal,       m_apply, limiter};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -320,8 +320,8 @@ bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
             return true;
         }
         // "+" or "-" typed first chooses healing or damage and is not kept in the amount.
-        const bool first = m_danniPF->cursorPosition() == 0 || m_danniPF->selectedText() ==
-                                                                   m_danniPF->text();
+        const bool first =
+            m_danniPF->cursorPosition() == 0 || m_danniPF->selectedText() == m_danniPF->text();
         if (first && (key->text() == u"+" || key->text() == u"-")) {
             (key->text() == u"+" ? m_heal : m_damage)->setChecked(true);
             return true;
@@ -451,15 +451,13 @@ void EncounterWindow::applyHistory() {
     const QString redoKeys =
         QStringLiteral(" (") + shortcutText(QKeySequence(QKeySequence::Redo)) + u')';
     m_undo->setEnabled(history.canUndo());
-    m_undo->setToolTip(history.canUndo()
-                           ? QStringLiteral("Annulla: ") + history.step(history.done() - 1).action +
-                                 undoKeys
-                           : QStringLiteral("Niente da annullare") + undoKeys);
+    m_undo->setToolTip(history.canUndo() ? QStringLiteral("Annulla: ") +
+                                               history.step(history.done() - 1).action + undoKeys
+                                         : QStringLiteral("Niente da annullare") + undoKeys);
     m_redo->setEnabled(history.canRedo());
-    m_redo->setToolTip(history.canRedo()
-                           ? QStringLiteral("Ripeti: ") + history.step(history.done()).action +
-                                 redoKeys
-                           : QStringLiteral("Niente da ripetere") + redoKeys);
+    m_redo->setToolTip(history.canRedo() ? QStringLiteral("Ripeti: ") +
+                                               history.step(history.done()).action + redoKeys
+                                         : QStringLiteral("Niente da ripetere") + redoKeys);
 }
 
 void EncounterWindow::setScrollControlsVisible(bool shown) {

@@ -179,8 +179,8 @@ void writeEntry(Out &out, const RowTables::Entry &e) {
 RowTables::Entry readEntry(In &in) {
     RowTables::Entry e;
     e.bonusIniz = in.b();
-    e.gruppo = std::int32_t(in.in(std::numeric_limits<std::int32_t>::min(),
-                                  std::numeric_limits<std::int32_t>::max()));
+    e.gruppo = std::int32_t(
+        in.in(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     e.bonusGruppo = in.b();
     e.limitatore = in.b();
     e.pfMassimi = in.d();
@@ -281,8 +281,8 @@ EncounterState readState(In &in) {
         s.rows.push_back(readRow(in));
     for (RowTables::Entry &e : s.tables.entries)
         e = readEntry(in);
-    s.tables.prossimoGruppo = std::int32_t(in.in(std::numeric_limits<std::int32_t>::min(),
-                                                 std::numeric_limits<std::int32_t>::max()));
+    s.tables.prossimoGruppo = std::int32_t(
+        in.in(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     s.numeroControlli = in.s();
     s.indiceIniz = in.s();
     for (PartySlot &slot : s.party)

@@ -76,10 +76,8 @@ std::vector<PlayersModel::Entry> PlayersModel::build() const {
     std::vector<double> party;
     for (int p = 0; p < n; ++p)
         party.push_back(numeric::leading(m_encounter.party(p).iniz));
-    const double next =
-        roster.initiatives().at(numeric::roundHalfEven(numeric::leading(m_encounter.indiceIniz()))
-                                    .value_or(0),
-                                party);
+    const double next = roster.initiatives().at(
+        numeric::roundHalfEven(numeric::leading(m_encounter.indiceIniz())).value_or(0), party);
     entries.reserve(std::size_t(m_encounter.creatures() + n));
     // The characters from the highest initiative down, ties in slot order; each goes in after the
     // creatures that tie with it, as the announcements have them.

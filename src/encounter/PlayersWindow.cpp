@@ -40,12 +40,13 @@ public:
         QFont font = option.font;
         font.setStrikeOut(index.data(PlayersModel::DeadRole).toBool());
         painter->setFont(font);
-        const QRect text = box.adjusted(option.fontMetrics.height() / 2, 0,
-                                        -option.fontMetrics.height() / 2, 0);
+        const QRect text =
+            box.adjusted(option.fontMetrics.height() / 2, 0, -option.fontMetrics.height() / 2, 0);
         const QString state = index.data(PlayersModel::StateRole).toString();
         const int stateWidth = QFontMetrics(font).horizontalAdvance(state);
         painter->setPen(now ? nowInk : ink);
-        painter->drawText(text.adjusted(0, 0, -stateWidth - 20, 0), Qt::AlignVCenter | Qt::AlignLeft,
+        painter->drawText(text.adjusted(0, 0, -stateWidth - 20, 0),
+                          Qt::AlignVCenter | Qt::AlignLeft,
                           QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight,
                                                         text.width() - stateWidth - 20));
         painter->setPen(now ? nowInk : dim);

@@ -43,6 +43,8 @@ GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     accetta->setFont(bold);
 
     connect(m_ok, &QPushButton::clicked, this, &GroupWindow::ok);
+    connect(m_count, &QLineEdit::returnPressed, m_ok, &QPushButton::click);
+    m_ok->setToolTip(QStringLiteral("Invio nel numero di PG"));
     connect(nuovo, &QPushButton::clicked, this, &GroupWindow::nuovo);
     connect(salva, &QPushButton::clicked, this, &GroupWindow::salva);
     connect(carica, &QPushButton::clicked, this, &GroupWindow::carica);
@@ -50,6 +52,9 @@ GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(refresh, &QPushButton::clicked, this, &GroupWindow::refreshChooser);
     connect(accetta, &QPushButton::clicked, this, &GroupWindow::accetta);
 
+    setTabChain({m_count, m_ok, m_name, m_slots[0], m_slots[1], m_slots[2], m_slots[3], m_slots[4],
+                 m_slots[5], m_slots[6], m_slots[7], m_chooser, nuovo, salva, carica, cancella,
+                 accetta});
     for (QLineEdit *field : findChildren<QLineEdit *>())
         connect(field, &QLineEdit::textChanged, this, &GroupWindow::changed);
     for (QPushButton *button : findChildren<QPushButton *>())

@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "ui/Chooser.h"
+#include "ui/Look.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -41,6 +42,9 @@ NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *p
     connect(cancella, &QPushButton::clicked, this, &NotepadWindow::cancella);
     connect(refresh, &QPushButton::clicked, this, &NotepadWindow::refreshChooser);
     connect(m_hide, &QPushButton::clicked, this, &QWidget::hide);
+
+    look::tabMovesOn(m_text);
+    setTabChain({m_name, m_text, m_chooser, nuovo, salva, carica, cancella, m_hide});
 
     setPage(Page{});
     refreshChooser();

@@ -3,11 +3,13 @@
 #include "common/Dialogs.h"
 #include "common/NumericText.h"
 #include "ui/Chooser.h"
+#include "ui/Look.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -124,6 +126,15 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(m_command2, &QPushButton::clicked, this, &SheetWindow::menuClicked);
     connect(m_party, &QPushButton::clicked, this, &SheetWindow::partyClicked);
 
+    look::tabMovesOn(m_note);
+    // Tab follows the eye: the name, the numbers beside the abilities, the abilities from For to
+    // Car with their modifiers, the notes, then the buttons and the encounter's controls.
+    setTabChain({m_name,      m_pf,       m_iniziativa,  m_ca,       m_ba,        m_car[1],
+                 m_carMod[1], m_car[2],   m_carMod[2],   m_car[3],   m_carMod[3], m_car[4],
+                 m_carMod[4], m_car[5],   m_carMod[5],   m_car[0],   m_carMod[0], m_note,
+                 m_modAuto,   m_salva,    m_carica,      m_cancella, m_azzera,    m_text1,
+                 m_party,     m_aggiungi, m_gruppoUnico, m_chooser,  m_command3,  m_command2});
+
     setSheet(Sheet{});
     refreshChooser();
     showEncounterMode(m_command3->text());
@@ -183,6 +194,9 @@ void SheetWindow::setEditable(bool editable) {
         m_carMod[i]->setReadOnly(!editable);
     }
     m_note->setReadOnly(!editable);
+    for (QWidget *field : findChildren<QLineEdit *>())
+        look::setLockedLook(field, !editable);
+    look::setLockedLook(m_note, !editable);
 }
 
 void SheetWindow::setOuterHeight(int outerTwips) {
@@ -197,6 +211,7 @@ void SheetWindow::leaveViewing() {
 
 void SheetWindow::showEncounterMode(const QString &encounterCaption) {
     leaveViewing();
+    m_command3->setToolTip(QString());
     m_mode = Mode::Encounter;
     for (QWidget *w :
          std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera, m_frame1, m_party,
@@ -236,6 +251,7 @@ void SheetWindow::showViewingMode(const QString &rowPF) {
                                                        m_aggiungi, m_party, m_gruppoUnico})
         w->hide();
     m_command3->setText(QStringLiteral("Torna allo Scontro"));
+    m_command3->setToolTip(QStringLiteral("Esc"));
     m_command3->move(m_command3->x(), twips(4560));
     m_command3->show();
     setEditable(false);
@@ -274,6 +290,14 @@ void SheetWindow::onPiuClicked() {
     }
     ++m_numeroPNG;
     refreshAddButton();
+}
+
+void SheetWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && m_mode == Mode::Viewing) {
+        m_command3->click(); // back to the encounter
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 bool SheetWindow::eventFilter(QObject *watched, QEvent *event) {

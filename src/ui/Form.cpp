@@ -50,8 +50,8 @@ void Form::showFrom(const QWidget *opener) {
                 QRect frame(QPoint(0, 0), frameGeometry().size());
                 frame.moveCenter(target.center());
                 if (room.isValid()) { // whole on its screen when it fits there
-                    frame.moveLeft(std::max(room.left(), std::min(frame.left(),
-                                                                  room.right() - frame.width())));
+                    frame.moveLeft(std::max(room.left(),
+                                            std::min(frame.left(), room.right() - frame.width())));
                     frame.moveTop(std::max(room.top(),
                                            std::min(frame.top(), room.bottom() - frame.height())));
                 }

@@ -50,6 +50,16 @@ inline QLabel *placeLabel(QWidget *parent, const QString &objectName, const QStr
     return place<QLabel>(parent, objectName, twipsGeometry, text);
 }
 
+// The keyboard's Tab order, first to last.
+inline void setTabChain(std::initializer_list<QWidget *> chain) {
+    QWidget *previous = nullptr;
+    for (QWidget *w : chain) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
 // "Name(3)": the object name of item 3 of a control array.
 inline QString item(const char *name, int index) {
     return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';

@@ -3,7 +3,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cmath>
@@ -47,6 +49,25 @@ public:
             }
         }
         return false;
+    }
+};
+
+// Ctrl+Tab in a field of several lines types the tab that Tab no longer does.
+class CtrlTabTypesTab : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Tab || key->modifiers() != Qt::ControlModifier)
+            return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept(); // the field takes the keys, not a shortcut
+            return true;
+        }
+        static_cast<QPlainTextEdit *>(watched)->insertPlainText(QStringLiteral("\t"));
+        return true;
     }
 };
 
@@ -124,6 +145,11 @@ void setLockedLook(QWidget *field, bool locked) {
     for (auto group : {QPalette::Active, QPalette::Inactive})
         p.setColor(group, QPalette::Base, locked ? lockedBase : white());
     field->setPalette(p);
+}
+
+void tabMovesOn(QPlainTextEdit *field) {
+    field->setTabChangesFocus(true);
+    field->installEventFilter(new CtrlTabTypesTab(field));
 }
 
 void selectAllOnEntry(QLineEdit *field) {

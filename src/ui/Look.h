@@ -5,6 +5,7 @@
 
 class QAbstractItemView;
 class QLineEdit;
+class QPlainTextEdit;
 class QWidget;
 
 // The program's look: one light palette in which every text, greyed ones included, stands out
@@ -29,6 +30,10 @@ void setRosterColours(QAbstractItemView *view);
 void setFieldHighlight(QLineEdit *field, bool highlighted);
 // A field that is shown but locked looks it.
 void setLockedLook(QWidget *field, bool locked);
+
+// In a field of several lines Tab moves on to the next control, as everywhere else; Ctrl+Tab
+// types a tab.
+void tabMovesOn(QPlainTextEdit *field);
 
 // A one-line field entered with Tab or a click selects its whole text, so typing replaces it.
 void selectAllOnEntry(QLineEdit *field);
