@@ -23,14 +23,17 @@ public:
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &) override {
         questions << title + QStringLiteral(": ") + prompt;
-        return next(m_inputs, std::optional<QString>(), prompt);
+        const Input given = next(m_inputs, Input{}, prompt);
+        if (given.cancelled)
+            return std::nullopt;
+        return given.text;
     }
 
     // Answers for the next questions / input boxes, in order.
     ScriptedDialogs &yes(int times = 1) { return script(true, times); }
     ScriptedDialogs &no(int times = 1) { return script(false, times); }
     ScriptedDialogs &answer(std::optional<QString> text) {
-        m_inputs.push_back(std::move(text));
+        m_inputs.push_back(text ? Input{std::move(*text), false} : Input{});
         return *this;
     }
     bool scriptUsed() const { return m_answers.empty() && m_inputs.empty(); }
@@ -60,5 +63,12 @@ private:
         return answer;
     }
     std::deque<bool> m_answers;
-    std::deque<std::optional<QString>> m_inputs;
+    // A scripted input answer. Its text is always a constructed QString (empty when the box is
+    // cancelled), so copying one never copies the uninitialised storage of an empty optional,
+    // which GCC 12 at -O2 and above reports as maybe-uninitialized.
+    struct Input {
+        QString text;
+        bool cancelled = true;
+    };
+    std::deque<Input> m_inputs;
 };
