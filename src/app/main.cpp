@@ -12,6 +12,7 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Torvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.torvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/torvane.svg")));
     look::apply();
 

@@ -72,6 +72,7 @@ void GroupWindow::setGroup(const Group &group, bool namesMode) {
         m_slots[i]->setText(group.names[i]);
     if (namesMode) {
         showNames(count(), false);
+        emit changed();
         return;
     }
     m_ok->show();

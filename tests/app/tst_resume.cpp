@@ -1,0 +1,286 @@
+#include "AppFixture.h"
+#include "app/MainMenu.h"
+#include "encounter/EncounterWindow.h"
+#include "groups/GroupWindow.h"
+#include "sheets/Sheet.h"
+#include "sheets/SheetWindow.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cstdio>
+
+using Col = RosterModel::Column;
+
+namespace {
+
+// Answers Yes to every question, as the game master who goes on with the fight.
+class YesDialogs : public Dialogs {
+public:
+    void inform(const QString &) override {}
+    bool ask(const QString &, const QString &) override { return true; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override {
+        return QStringLiteral("nota");
+    }
+};
+
+struct Point {
+    EncounterState state;
+    FightWindows windows;
+    int steps;
+    int done;
+};
+
+Point pointOf(Windows &windows) {
+    return {windows.encounter().capture(), windows.fightWindows(),
+            windows.encounter().history().size(), windows.encounter().history().done()};
+}
+
+bool operator==(const Point &a, const Point &b) {
+    return a.state == b.state && a.windows == b.windows && a.steps == b.steps && a.done == b.done;
+}
+
+// A fight of `actions` random actions (fixed seed), each reported as done once it returns. Each
+// action is one thing a user does, so that it reaches the saved fight as one record.
+void scriptedFight(Windows &windows, int actions, const std::function<void(int)> &done) {
+    QRandomGenerator random(12);
+    Encounter &enc = windows.encounter();
+    EncounterWindow &fight = windows.encounterWindow();
+    Group party;
+    party.count = QStringLiteral("3");
+    party.names = {"Aragorn", "Legolas", "Gimli"};
+    windows.groups().setGroup(party, true);
+    windows.menu().findChild<QPushButton *>("Command2")->click(); // "Gestisci uno Scontro"
+    done(0);
+    for (int action = 1; action <= actions; ++action) {
+        const int rows = enc.creatures();
+        const int row = rows > 0 ? 1 + int(random.bounded(rows)) : 0;
+        switch (rows < 3 ? 0 : random.bounded(14)) {
+        case 0: {
+            Sheet sheet;
+            sheet.name = QStringLiteral("G%1").arg(random.bounded(4));
+            sheet.pf = QString::number(random.bounded(1, 30));
+            enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0,
+                          QStringLiteral("nota"));
+            break;
+        }
+        case 1:
+            enc.setText(row, Col::Iniz, QString::number(random.bounded(25)));
+            break;
+        case 2:
+            enc.model().mark(row, RosterModel::Mark::Only);
+            break;
+        case 3:
+            fight.setAmountAndChoice(QString::number(random.bounded(20)), fight.heal());
+            break;
+        case 4:
+            fight.setAmountAndChoice(fight.amount(), !fight.heal());
+            break;
+        case 5:
+            enc.applyAmount(fight.amount(), fight.heal());
+            break;
+        case 6:
+            enc.nextToAct();
+            break;
+        case 7:
+            enc.remove(row);
+            break;
+        case 8:
+            enc.undo();
+            break;
+        case 9:
+            enc.redo();
+            break;
+        case 10:
+            enc.scrollDown(1 + random.bounded(5));
+            break;
+        case 11:
+            enc.scrollUp(1 + random.bounded(5));
+            break;
+        case 12:
+            enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
+            break;
+        default:
+            enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25)));
+        }
+        done(action);
+    }
+}
+
+int runFighter(const QString &root) {
+    YesDialogs dialogs;
+    Windows windows(dialogs, root);
+    windows.start();
+    scriptedFight(windows, 400, [](int action) {
+        std::printf("%d\n", action);
+        std::fflush(stdout);
+        QThread::usleep(300);
+    });
+    return 0;
+}
+
+} // namespace
+
+// The fight in progress survives the program: resumed after a quit or a kill, refused whole when
+// its file cannot be read.
+class TestResume : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<AppFixture> app;
+
+    QString savedFight() { return app->windows->fightFile().path(); }
+    // The program started again on the same folder.
+    void restart() {
+        app->windows.reset();
+        app->dialogs.clear();
+        app->windows = std::make_unique<Windows>(app->dialogs, app->root.path());
+    }
+
+private slots:
+    void init() { app = std::make_unique<AppFixture>(); }
+    void cleanup() {
+        QVERIFY(app->dialogs.scriptUsed());
+        app.reset();
+    }
+
+    void resumedAfterAQuit() {
+        app->click("Form4", "Command2");
+        app->type("Form1", "NomePNG", "Goblin");
+        app->type("Form1", "PF", "7");
+        app->type("Form1", "Text1", "20");
+        app->dialogs.no(); // no common note
+        app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
+        app->click("Form1", "Aggiungi");
+        app->click("Form1", "Party");
+        app->type("Form6", "NumeroPG", "2");
+        app->click("Form6", "InserisciPG");
+        app->type("Form6", "NomePG(0)", "Aragorn");
+        app->type("Form6", "NomePG(1)", "Legolas");
+        app->click("Form6", "Accetta");
+        app->click("Form1", "Command3");
+        app->typeCell(3, Col::Iniz, "14");
+        app->type("Form2", "InizPG(0)", "18");
+        app->clickCell(2, Col::Selezione);
+        app->type("Form2", "DanniPF", "9");
+        app->click("Form2", "Command2");
+        app->click("Form2", "Command4");
+        app->click("Form2", "Giux2");
+        app->control<QRadioButton>("Form2", "Aggiungi")->click();
+        app->type("Form2", "DanniPF", "4");
+        const Point before = pointOf(*app->windows);
+        QCOMPARE(before.state.ambient.view.offset, 5);
+
+        restart();
+        app->dialogs.yes();
+        app->windows->start();
+        QCOMPARE(app->dialogs.questions,
+                 QStringList{"Riprendere?: Lo scontro precedente non è stato terminato. Vuoi "
+                             "riprenderlo?"});
+        QVERIFY(pointOf(*app->windows) == before);
+        QVERIFY(app->visible("Form2") && !app->visible("Form4"));
+        QVERIFY(app->windows->groups().namesMode());
+        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
+        QVERIFY(app->roster()->isRowHidden(5) && !app->roster()->isRowHidden(6));
+        // The history goes on, and so does the fight.
+        app->click("Form2", "Annulla"); // the turn
+        app->click("Form2", "Annulla"); // the damage
+        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
+        app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
+        QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
+                 QStringLiteral("Torna allo Scontro"));
+        app->click("Form1", "Aggiungi");
+        QCOMPARE(app->enc().creatures(), 21);
+
+        // "Scontro Terminato" removes the saved fight: the next start asks nothing.
+        app->click("Form1", "Command3");
+        app->dialogs.yes();
+        app->click("Form2", "Command3");
+        QVERIFY(!QFile::exists(savedFight()));
+    }
+
+    void declinedOrUnreadable_data() {
+        QTest::addColumn<bool>("resume");
+        QTest::addColumn<QByteArray>("bytes"); // empty: the fight as it was saved
+        QTest::newRow("declined") << false << QByteArray();
+        QTest::newRow("garbage") << true << QByteArray(300, '\x7f');
+        QTest::newRow("empty") << true << QByteArray("");
+    }
+    void declinedOrUnreadable() {
+        QFETCH(bool, resume);
+        QFETCH(QByteArray, bytes);
+        app->click("Form4", "Command2");
+        app->enc().addCopies(Sheet{}, 3, false, {});
+        if (!bytes.isNull()) {
+            QFile file(savedFight());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        restart();
+        resume ? app->dialogs.yes() : app->dialogs.no();
+        app->windows->start();
+        QVERIFY(app->visible("Form4"));
+        QCOMPARE(app->enc().creatures(), 0);
+        QVERIFY(!QFile::exists(savedFight()));
+        const QStringList aside = QDir(app->root.path()).entryList({"*.illeggibile"});
+        QCOMPARE(aside.size(), resume ? 1 : 0);
+        QCOMPARE(app->dialogs.informed.size(), resume ? 1 : 0);
+        if (resume) {
+            QVERIFY(app->dialogs.informed[0].startsWith("Non è stato possibile riprendere"));
+            QVERIFY(app->dialogs.informed[0].contains(aside[0]));
+        }
+    }
+
+    // A fighting program killed at 50 random moments is always taken up at the state after one
+    // of its last two finished actions.
+    void killedMidFight() {
+        std::vector<Point> reference;
+        {
+            YesDialogs dialogs;
+            QTemporaryDir root;
+            folders::ensure(root.path());
+            Windows windows(dialogs, root.path());
+            windows.start();
+            scriptedFight(windows, 400, [&](int) { reference.push_back(pointOf(windows)); });
+        }
+        QRandomGenerator random(50);
+        int resumedMidway = 0;
+        for (int kill = 0; kill < 50; ++kill) {
+            QTemporaryDir root;
+            folders::ensure(root.path());
+            QProcess fighter;
+            fighter.start(QCoreApplication::applicationFilePath(), {"--fighter", root.path()});
+            QVERIFY(fighter.waitForReadyRead(20000));
+            QThread::usleep(random.bounded(150000));
+            fighter.kill();
+            QVERIFY(fighter.waitForFinished());
+            const QList<QByteArray> lines = fighter.readAllStandardOutput().split('\n');
+            int last = -1;
+            for (const QByteArray &line : lines)
+                if (!line.isEmpty())
+                    last = line.toInt();
+            YesDialogs dialogs;
+            Windows windows(dialogs, root.path());
+            windows.start();
+            const Point now = pointOf(windows);
+            const bool atLast = last >= 0 && now == reference[std::size_t(last)];
+            const bool atNext =
+                std::size_t(last + 1) < reference.size() && now == reference[std::size_t(last + 1)];
+            QVERIFY2(atLast || atNext, qPrintable(QString("killed after action %1").arg(last)));
+            resumedMidway += last > 0 && last < 400;
+        }
+        QVERIFY(resumedMidway > 10); // the kills did land in the middle of the fight
+    }
+};
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--fighter")
+        return runFighter(QString::fromLocal8Bit(argv[2]));
+    TestResume test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_resume.moc"

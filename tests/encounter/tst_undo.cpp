@@ -1,0 +1,265 @@
+#include "encounter/Encounter.h"
+#include "encounter/FightFile.h"
+#include "sheets/Sheet.h"
+#include "support/ScriptedDialogs.h"
+#include "support/Tables.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Col = RosterModel::Column;
+using Strings = QStringList;
+
+// Every kind of step undone and redone, the fight's log, and the saved fight read back.
+class TestUndo : public QObject {
+    Q_OBJECT
+private:
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<Encounter> m_enc;
+    QRandomGenerator m_dice{2026};
+    int m_party = 2;
+
+    Encounter &enc() { return *m_enc; }
+    void add(const QString &name, int n, bool group, const QString &pf,
+             std::optional<QString> note = {}) {
+        Sheet s;
+        s.name = name;
+        s.pf = pf;
+        enc().addCopies(s, n, group, note);
+    }
+    static Encounter::BonusSource sheetOf(const QString &name) {
+        return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
+    }
+    // Three goblins as one group, an orc, two characters; initiatives typed.
+    void fight() {
+        add("Goblin", 3, true, "7", QString("arcieri"));
+        add("Orco", 1, false, "15");
+        enc().acceptParty({"Aragorn", "Legolas"}, 2);
+        enc().setText(1, Col::Iniz, "12");
+        enc().setText(4, Col::Iniz, "12");
+        enc().setPartyIniz(0, "18");
+        enc().setPartyIniz(1, "5");
+    }
+
+private slots:
+    void init() {
+        m_dialogs.clear();
+        m_enc = std::make_unique<Encounter>(m_dialogs);
+        m_enc->setPartyCount([this] { return m_party; });
+        m_enc->setRandom(&m_dice);
+        fight();
+        m_dialogs.clear();
+    }
+    void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
+
+    // Undo puts back exactly the state before the step, redo exactly the state after it, and
+    // neither shows a box.
+    void undoAndRedo_data() {
+        textTable({"operation", "steps"}, {{"addition with coma", "add", "1"},
+                                           {"damage into coma", "damage", "1"},
+                                           {"a typed wound, then healing", "heal", "2"},
+                                           {"damage to several rows", "area", "1"},
+                                           {"limiter off", "limiter", "1"},
+                                           {"two turns, the second wraps", "turns", "4"},
+                                           {"initiative bonus", "bonus", "1"},
+                                           {"rolled initiative", "roll", "1"},
+                                           {"removal moving a dead creature", "remove", "2"},
+                                           {"a group accepted", "accept", "1"},
+                                           {"-12 typed key by key", "typing", "1"},
+                                           {"an initiative typed in the panel", "panel", "1"},
+                                           {"fewer rows laid out", "rows", "2"}});
+    }
+    void undoAndRedo() {
+        QFETCH(QString, operation);
+        QFETCH(QString, steps);
+        // The rows the buttons act on are marked before the state is taken: marking is not a
+        // step, and a step puts back the marks it found.
+        enc().model().mark(operation == "heal"   ? 2
+                           : operation == "area" ? 1
+                                                 : 4,
+                           RosterModel::Mark::Only);
+        if (operation == "area") {
+            enc().model().mark(3, RosterModel::Mark::Range);
+            enc().model().mark(4, RosterModel::Mark::Toggle);
+        }
+        const EncounterState before = enc().capture();
+        const int done = enc().history().done();
+        if (operation == "add") {
+            add("Zombi", 2, false, "-3");
+        } else if (operation == "damage") {
+            enc().applyAmount("20", false);
+        } else if (operation == "heal") {
+            enc().setText(2, Col::PF, "1");
+            enc().applyAmount("2", true);
+        } else if (operation == "area") {
+            enc().applyAmount("9", false);
+        } else if (operation == "limiter") {
+            enc().toggleLimiter();
+        } else if (operation == "turns") {
+            enc().setIndiceIniz("2");
+            enc().nextToAct();
+            enc().nextToAct();
+            enc().nextToAct();
+        } else if (operation == "bonus") {
+            QString shown;
+            enc().addInitiativeBonus(sheetOf, shown);
+        } else if (operation == "roll") {
+            QString shown;
+            enc().rollInitiative(sheetOf, shown);
+        } else if (operation == "remove") {
+            enc().setText(4, Col::PF, "-20");
+            m_dialogs.yes();
+            enc().remove(2);
+        } else if (operation == "accept") {
+            enc().acceptParty({"Gimli", "Boromir", "Frodo"}, 3);
+        } else if (operation == "typing") {
+            for (const char *keys : {"-", "-1", "-12"})
+                enc().setText(2, Col::PF, keys);
+        } else if (operation == "panel") {
+            enc().setPartyIniz(0, "1");
+            enc().setPartyIniz(0, "17");
+        } else if (operation == "rows") {
+            enc().setNumeroControlli("3");
+            enc().creaRighe();
+        }
+        QCOMPARE(QString::number(enc().history().done() - done), steps);
+        const EncounterState after = enc().capture();
+        QVERIFY(after != before);
+        const qsizetype shown = m_dialogs.informed.size();
+        for (int i = 0; i < steps.toInt(); ++i)
+            QVERIFY(enc().undo());
+        QVERIFY(enc().capture() == before);
+        for (int i = 0; i < steps.toInt(); ++i)
+            QVERIFY(enc().redo());
+        QVERIFY(enc().capture() == after);
+        QCOMPARE(m_dialogs.informed.size(), shown); // no coma, death or turn box again
+        QVERIFY(enc().goTo(done));
+        QVERIFY(enc().capture() == before);
+    }
+
+    // A damage that put a creature in coma comes back whole: hit points and note, silently.
+    void undoingAComa() {
+        enc().model().mark(4, RosterModel::Mark::Only);
+        enc().applyAmount("18", false);
+        QCOMPARE(m_dialogs.informed, Strings{"(4) Orco  è in coma."});
+        QCOMPARE(enc().text(4, Col::NoteNome), QStringLiteral("(Coma)"));
+        QVERIFY(enc().undo());
+        QCOMPARE(enc().text(4, Col::PF) + enc().text(4, Col::NoteNome), QStringLiteral("15"));
+        QCOMPARE(m_dialogs.informed.size(), 1);
+        QVERIFY(enc().model().isMarked(4));
+        // A new step drops the one undone.
+        enc().setText(3, Col::CA, "14");
+        QVERIFY(!enc().history().canRedo());
+    }
+
+    void logOfAShortFight() {
+        enc().model().mark(4, RosterModel::Mark::Only);
+        enc().applyAmount("8", false);
+        enc().nextToAct();
+        enc().applyAmount("10", false);
+        Strings log;
+        for (int i = 0; i < enc().history().rowCount(); ++i)
+            log << enc().history().index(i).data().toString();
+        QCOMPARE(log.mid(0, 2),
+                 (Strings{"Inizio dello scontro", "3 Goblin entrano nello scontro (righe 1–3)"}));
+        QCOMPARE(log.mid(log.size() - 3),
+                 (Strings{"(4) Orco: 15 → 7 PF", "Turno: Deve agire Aragorn (18)",
+                          "(4) Orco: 7 → -3 PF\n(4) Orco è in coma"}));
+        QCOMPARE(enc().history().step(enc().history().done() - 1).action,
+                 QStringLiteral("Applica 10 danni a (4) Orco"));
+    }
+
+    // The saved fight holds the start and every record; read back and replayed, the encounter
+    // and its history are the same.
+    void savedFightReadBack() {
+        QVERIFY(enc().restore(enc().capture())); // a fight starts with an empty history
+        QTemporaryDir dir;
+        FightFile file(dir.filePath("fight"));
+        QVERIFY(
+            file.start(enc().capture(), FightWindows{"3", true, "2", "Eroi", {"A", "B"}, true}));
+        connect(&enc(), &Encounter::stepRecorded, &file, &FightFile::appendStep);
+        connect(&enc(), &Encounter::historyMoved, &file, &FightFile::appendMove);
+        connect(&enc(), &Encounter::ambientChanged, this,
+                [&] { file.appendAmbient(enc().ambient()); });
+        const EncounterState start = enc().capture();
+        enc().model().mark(2, RosterModel::Mark::Only);
+        enc().applyAmount("30", false);
+        for (const char *keys : {"1", "14"})
+            enc().setText(4, Col::Iniz, keys);
+        enc().nextToAct();
+        enc().undo();
+        enc().scrollUp(3);
+        file.sync();
+        const auto read = FightFile::read(file.path());
+        QVERIFY(read);
+        QVERIFY(read->start == start);
+        QCOMPARE(read->windows.groupNames[1], QStringLiteral("B"));
+        Encounter again(m_dialogs);
+        again.setPartyCount([] { return 2; });
+        QVERIFY(again.restore(read->start));
+        for (const FightFile::Record &record : read->records) {
+            if (auto *step = std::get_if<FightFile::StepRecord>(&record))
+                QVERIFY(again.replay(step->step, step->merged));
+            else if (auto *move = std::get_if<FightFile::Move>(&record))
+                QVERIFY(again.goTo(move->done));
+            else if (auto *ambient = std::get_if<Ambient>(&record))
+                QVERIFY(again.setAmbient(*ambient));
+        }
+        QVERIFY(again.capture() == enc().capture());
+        QCOMPARE(again.history().size(), enc().history().size());
+        QCOMPARE(again.history().done(), enc().history().done());
+        QCOMPARE(again.history().index(2).data(), enc().history().index(2).data());
+    }
+
+    // What cannot be a saved fight is refused whole; a record cut off at the end is only that
+    // record lost.
+    void damagedSavedFights_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("records"); // -1: unreadable
+        QTest::newRow("empty") << "empty" << -1;
+        QTest::newRow("cut in the header") << "cut 10" << -1;
+        QTest::newRow("cut in the start") << "cut 200" << -1;
+        QTest::newRow("cut in the last record") << "cut -5" << 1;
+        QTest::newRow("zeros after a power cut") << "zeros" << 2;
+        QTest::newRow("a byte changed in the middle") << "flip 300" << -1;
+        QTest::newRow("a newer version") << "version" << -1;
+        QTest::newRow("garbage") << "garbage" << -1;
+    }
+    void damagedSavedFights() {
+        QFETCH(QString, damage);
+        QFETCH(int, records);
+        QTemporaryDir dir;
+        FightFile file(dir.filePath("fight"));
+        QVERIFY(file.start(enc().capture(), {}));
+        file.appendMove(3);
+        file.appendMove(4);
+        file.sync();
+        QFile raw(file.path());
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        QByteArray bytes = raw.readAll();
+        raw.close();
+        const QStringList words = damage.split(u' ');
+        const int at = words.value(1).toInt();
+        if (words[0] == "empty")
+            bytes.clear();
+        else if (words[0] == "cut")
+            bytes.truncate(at > 0 ? at : bytes.size() + at);
+        else if (words[0] == "zeros")
+            bytes.append(64, '\0');
+        else if (words[0] == "flip")
+            bytes[at] = char(bytes[at] ^ 0x20);
+        else if (words[0] == "version")
+            bytes[16] = 2;
+        else
+            bytes = QByteArray(5000, 'x');
+        QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(bytes) == bytes.size());
+        raw.close();
+        const auto read = FightFile::read(file.path());
+        QCOMPARE(read ? int(read->records.size()) : -1, records);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUndo)
+#include "tst_undo.moc"
