@@ -150,6 +150,9 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         applyView();
     });
 
+    for (QLineEdit *field : findChildren<QLineEdit *>())
+        look::leaveUndoToWindow(field);
+
     m_appliedOffsetEnd = m_encounter.model().rows();
     applyView();
     applyHiddenFields();
@@ -317,6 +320,7 @@ bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             !(key->modifiers() & Qt::ControlModifier)) {
             m_apply->click();
+            m_danniPF->selectAll(); // the next amount typed replaces this one
             return true;
         }
         // "+" or "-" typed first chooses healing or damage and is not kept in the amount.

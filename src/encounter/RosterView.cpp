@@ -1,6 +1,7 @@
 #include "encounter/RosterView.h"
 
 #include "encounter/RosterModel.h"
+#include "ui/Look.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -81,14 +82,9 @@ void RosterView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     const int row = current.row();
-    int to = row;
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
-        const int step = event->key() == Qt::Key_Up ? -1 : 1;
-        for (int r = row + step; r >= 1 && r < model()->rowCount(); r += step) {
-            to = r;
-            break;
-        }
-        if (to != row) {
+        const int to = row + (event->key() == Qt::Key_Up ? -1 : 1);
+        if (to >= 1 && to < model()->rowCount()) {
             roster()->mark(to, RosterModel::Mark::Only);
             selectionModel()->setCurrentIndex(model()->index(to, RosterModel::Selezione),
                                               QItemSelectionModel::NoUpdate);
@@ -106,11 +102,26 @@ void RosterView::keyPressEvent(QKeyEvent *event) {
     QTableView::keyPressEvent(event);
 }
 
+void RosterView::focusInEvent(QFocusEvent *event) {
+    // Coming in by keyboard, the focus lands on the first row in view, ready to mark it.
+    if (!currentIndex().isValid()) {
+        for (int r = 1; r < model()->rowCount(); ++r) {
+            if (!isRowHidden(r)) {
+                selectionModel()->setCurrentIndex(model()->index(r, RosterModel::Selezione),
+                                                  QItemSelectionModel::NoUpdate);
+                break;
+            }
+        }
+    }
+    QTableView::focusInEvent(event);
+}
+
 QWidget *RosterDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
                                       const QModelIndex &) const {
     auto *editor = new QLineEdit(parent);
     editor->setFrame(false);
     editor->setProperty("fresh", true);
+    look::leaveUndoToWindow(editor); // typing here is a step of the fight
     // Every keystroke is a change of the field: commit it at once.
     connect(editor, &QLineEdit::textEdited, this,
             [this, editor] { emit const_cast<RosterDelegate *>(this)->commitData(editor); });

@@ -71,6 +71,18 @@ public:
     }
 };
 
+// Lets the window's undo and redo shortcuts through a field that would take them itself.
+class UndoThrough : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+    }
+};
+
 } // namespace
 
 const QColor &white() {
@@ -150,6 +162,10 @@ void setLockedLook(QWidget *field, bool locked) {
 void tabMovesOn(QPlainTextEdit *field) {
     field->setTabChangesFocus(true);
     field->installEventFilter(new CtrlTabTypesTab(field));
+}
+
+void leaveUndoToWindow(QWidget *field) {
+    field->installEventFilter(new UndoThrough(field));
 }
 
 void selectAllOnEntry(QLineEdit *field) {

@@ -35,6 +35,9 @@ void setLockedLook(QWidget *field, bool locked);
 // types a tab.
 void tabMovesOn(QPlainTextEdit *field);
 
+// Ctrl+Z and Ctrl+Y in the field undo and redo what the window does, not the field's own typing.
+void leaveUndoToWindow(QWidget *field);
+
 // A one-line field entered with Tab or a click selects its whole text, so typing replaces it.
 void selectAllOnEntry(QLineEdit *field);
 

@@ -3,6 +3,7 @@
 #include "sheets/SheetWindow.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QRadioButton>
 
 using Col = RosterModel::Column;
@@ -154,6 +155,63 @@ private slots:
         QCOMPARE(app->enc().text(1, Col::NoteNome), QString());
         QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire (1) Orco che ha ottenuto 0 nel "
                                                      "tiro di iniziativa."));
+    }
+
+    // From "Gestisci uno Scontro" to "Scontro Terminato" with key presses alone.
+    void keyboardOnly() {
+        auto key = [](int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QWidget *target = QApplication::focusWidget();
+            if (!target)
+                target = QApplication::activeWindow();
+            QVERIFY2(target, "no window has the keyboard");
+            QTest::keyClick(target, Qt::Key(k), mods);
+        };
+        auto type = [&](const QString &text) {
+            for (QChar c : text)
+                QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        };
+        auto tabTo = [&](const QString &name) {
+            for (int i = 0; i < 60 && QApplication::focusWidget()->objectName() != name; ++i)
+                key(Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), name);
+        };
+        QVERIFY(QTest::qWaitForWindowActive(app->windows->form("Form4")));
+        key(Qt::Key_Space); // "Gestisci uno Scontro" has the focus
+        QVERIFY(QTest::qWaitForWindowActive(app->windows->form("Form1")));
+        tabTo("NomePNG");
+        key(Qt::Key_A, Qt::ControlModifier);
+        type("Goblin");
+        tabTo("PF");
+        type("7");
+        tabTo("Text1");
+        type("3");
+        tabTo("Aggiungi");
+        key(Qt::Key_Space);
+        QCOMPARE(app->enc().creatures(), 3);
+        tabTo("Command3");
+        key(Qt::Key_Space); // "Vai allo Scontro"
+        QVERIFY(QTest::qWaitForWindowActive(app->windows->form("Form2")));
+        tabTo("Roster");
+        key(Qt::Key_Space); // marks the first row in view
+        key(Qt::Key_Down);  // the mark moves to row 2
+        QCOMPARE(app->enc().model().selectedRow(), 2);
+        key(Qt::Key_D, Qt::ControlModifier);
+        type("9");
+        key(Qt::Key_Return); // "Applica"
+        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("-2"));
+        QCOMPARE(app->dialogs.informed.last(), QStringLiteral("(2) Goblin  è in coma."));
+        type("+5");
+        key(Qt::Key_Return); // "+" chose "Aggiungi": 3, the coma gone
+        QCOMPARE(app->enc().text(2, Col::PF) + app->enc().text(2, Col::NoteNome), "3");
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("-2"));
+        key(Qt::Key_F5);
+        QCOMPARE(app->dialogs.informed.size(), 5); // the three goblins tie at 0
+        QCOMPARE(app->control<QLabel>("Form2", "Round")->text(), QStringLiteral("Round 2"));
+        tabTo("Command3");
+        app->dialogs.yes();
+        key(Qt::Key_Space); // "Scontro Terminato"
+        QVERIFY(app->visible("Form4") && !app->visible("Form2"));
     }
 };
 

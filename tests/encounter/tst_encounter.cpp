@@ -5,6 +5,7 @@
 #include "support/Tables.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 
 using Col = RosterModel::Column;
@@ -348,6 +349,110 @@ private slots:
             },
             shown);
         QCOMPARE(text(8, Col::Iniz), QStringLiteral("-1"));
+    }
+
+    // Rounds count every return to the top of the order; one box a turn says what the boxes
+    // would, a line each, and leaves the same highlight.
+    void roundsAndOneBoxATurn_data() {
+        QTest::addColumn<bool>("oneBox");
+        QTest::newRow("a box each") << false;
+        QTest::newRow("one box a turn") << true;
+    }
+    void roundsAndOneBoxATurn() {
+        QFETCH(bool, oneBox);
+        initiatives({15, 12, 12});
+        party({"10"});
+        Strings rounds;
+        Strings boxes;
+        for (int press = 0; press < 8; ++press) {
+            m_dialogs.clear();
+            enc().nextToAct(oneBox);
+            QCOMPARE(m_dialogs.informed.size() == 1, oneBox || press % 3 != 1);
+            boxes << m_dialogs.informed.join(u'\n');
+            rounds << QString::number(enc().round());
+        }
+        QCOMPARE(rounds.join(u' '), QStringLiteral("1 1 2 2 2 3 3 3"));
+        QCOMPARE(boxes[4], QStringLiteral("Deve agire (2) C2 che ha ottenuto 12 nel tiro di "
+                                          "iniziativa.\nDeve agire (3) C3 che ha ottenuto 12 nel "
+                                          "tiro di iniziativa."));
+        QCOMPARE(enc().turnText(), QStringLiteral("Deve agire: (2) C2, (3) C3 — 12"));
+        QVERIFY(enc().model().isHighlighted(2) && enc().model().isHighlighted(3));
+        QCOMPARE(enc().indiceIniz(), QStringLiteral("4"));
+        enc().end();
+        QCOMPARE(enc().round(), 1);
+        QCOMPARE(enc().turnText(), QString());
+    }
+
+    // One d20 per group still without its modifier, plus the modifier once; the bonus button
+    // before or after adds nothing twice.
+    void rolledInitiative() {
+        add("Orco", 2);
+        QString shown = "0";
+        auto load = [](const QString &name) -> Encounter::BonusSource {
+            if (name == "Fantasma")
+                return {Encounter::SheetRead::Unavailable, {}};
+            return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
+        };
+        enc().addInitiativeBonus(load, shown); // the orcs: 0 - 1
+        add("Goblin", 4, true);
+        add("Fantasma");
+        QRandomGenerator dice(99);
+        QRandomGenerator same(99);
+        enc().setRandom(&dice);
+        m_dialogs.clear();
+        enc().rollInitiative(load, shown);
+        const QString goblins = QString::number(same.bounded(1, 21) + 2);
+        QCOMPARE(text(1, Col::Iniz) + text(2, Col::Iniz), QStringLiteral("-1-1"));
+        for (int r = 3; r <= 6; ++r)
+            QCOMPARE(text(r, Col::Iniz), goblins);
+        QCOMPARE(text(7, Col::Iniz), QStringLiteral("0"));
+        QCOMPARE(m_dialogs.informed.size(), 1);
+        QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. "));
+        QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
+        m_dialogs.clear();
+        enc().addInitiativeBonus(load, shown);
+        enc().rollInitiative(load, shown);
+        QCOMPARE(text(3, Col::Iniz) + text(6, Col::Iniz), goblins + goblins);
+        QVERIFY(m_dialogs.informed.last().startsWith("Iniziativa tirata per 0 gruppi."));
+    }
+
+    void diceAreFair() {
+        add("G", 400);
+        QRandomGenerator dice(3);
+        enc().setRandom(&dice);
+        QString shown = "0";
+        enc().rollInitiative(
+            [](const QString &) {
+                return Encounter::BonusSource{Encounter::SheetRead::Loaded, "0"};
+            },
+            shown);
+        QSet<int> faces;
+        for (int r = 1; r <= 400; ++r) {
+            const int face = text(r, Col::Iniz).toInt();
+            QVERIFY(face >= 1 && face <= 20);
+            faces << face;
+        }
+        QCOMPARE(faces.size(), 20);
+    }
+
+    // Ctrl and Shift mark several rows; a plain mark, or Checked set on the model, leaves one.
+    void severalTargets() {
+        for (const char *name : {"A", "B", "C", "D", "E"})
+            add(name, 1, false, {}, "5");
+        RosterModel &model = enc().model();
+        model.mark(2, RosterModel::Mark::Only);
+        model.mark(4, RosterModel::Mark::Range);
+        model.mark(3, RosterModel::Mark::Toggle);
+        model.mark(5, RosterModel::Mark::Toggle);
+        QCOMPARE(std::vector<int>(model.marked().begin(), model.marked().end()),
+                 (std::vector<int>{2, 4, 5}));
+        enc().applyAmount("7", false);
+        QCOMPARE(m_dialogs.informed,
+                 (Strings{"(2) B  è in coma.", "(4) D  è in coma.", "(5) E  è in coma."}));
+        QCOMPARE(text(3, Col::PF), QStringLiteral("5"));
+        QVERIFY(model.setData(model.index(1, Col::Selezione), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(model.selectedRow(), 1);
+        QCOMPARE(int(model.marked().size()), 1);
     }
 
     void removeMovesTheLastRow() {
