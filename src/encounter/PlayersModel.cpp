@@ -52,8 +52,9 @@ QString PlayersModel::state(double pf, double ceiling) {
 
 QString PlayersModel::withoutLimiterMarker(QString text) {
     text.remove(QStringLiteral(" (PF Non Limitati)"));
+    text.remove(QStringLiteral("(PF Non Limitati) "));
     text.remove(QStringLiteral("(PF Non Limitati)"));
-    return text;
+    return text.trimmed();
 }
 
 QString PlayersModel::nowText() const {

@@ -3,13 +3,17 @@
 #include "sheets/SheetWindow.h"
 #include "storage/DataFolder.h"
 
+#include "app/MessageBoxDialogs.h"
 #include "encounter/EncounterWindow.h"
+#include "ui/Look.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QWheelEvent>
@@ -187,6 +191,8 @@ private slots:
         QVERIFY(app->visible("Form1"));
         QVERIFY(sheetEditable());
         QVERIFY(app->control("Form1", "Salva")->isVisible());
+        // The row's hit points were only shown: the sheet has its own again.
+        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("12"));
     }
 
     void viewingARowWithoutASheet() {
@@ -287,6 +293,105 @@ private slots:
         enc().setNumeroControlli("20");
         app->click("Form2", "PulsanteCrea"); // laid out again: home, template row hidden
         QCOMPARE(firstShown(), 1);
+    }
+
+    // A click where nothing can be typed ends the typing: keystrokes never reach a cell the
+    // user no longer sees the cursor in.
+    void typingStaysWhereTheCursorIs() {
+        app->click("Form4", "Command2");
+        addFromSheet("Orco", 3, "12");
+        app->click("Form1", "Command3");
+        app->clickCell(1, Col::PF);
+        QVERIFY(app->roster()->indexWidget(app->enc().model().index(1, Col::PF)));
+        app->clickCell(2, Col::NomePNG);
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClicks(focus ? focus : app->roster(), "Capo");
+        QCoreApplication::processEvents();
+        for (int r = 1; r <= 3; ++r)
+            QCOMPARE(app->enc().text(r, Col::PF), QStringLiteral("12"));
+        QCOMPARE(app->enc().model().index(1, Col::PF).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Massimo 12 PF, limitatore attivo"));
+    }
+
+    // Entered by Tab or a click, a one-line field has its text selected: typing replaces it.
+    void fieldsEnteredSelectTheirText() {
+        app->click("Form4", "Command2");
+        QVERIFY(QTest::qWaitForWindowActive(app->windows->form("Form1")));
+        auto *name = app->control<QLineEdit>("Form1", "NomePNG");
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Tab);
+        auto *pf = app->control<QLineEdit>("Form1", "PF");
+        QCOMPARE(QApplication::focusWidget(), pf);
+        QCOMPARE(pf->selectedText(), QStringLiteral("0"));
+        auto *copies = app->control<QLineEdit>("Form1", "Text1");
+        QTest::mouseClick(copies, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(copies->selectedText(), QStringLiteral("1"));
+        QTest::keyClicks(copies, "8");
+        QCOMPARE(copies->text(), QStringLiteral("8"));
+    }
+
+    // Every text stands out from its background (4.5:1), and the columns and boxes hold their
+    // usual contents whole, at whatever scale the test runs.
+    void looksAndSizes() {
+        app->click("Form4", "Command2");
+        addFromSheet("Goblin", 16, "12");
+        app->click("Form1", "Command3");
+        app->enc().acceptParty({"Aragorn"}, 1);
+        auto readable = [](QWidget *w, QPalette::ColorRole fg, QPalette::ColorRole bg) {
+            const auto group = w->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            return look::contrast(w->palette().color(group, fg), w->palette().color(group, bg));
+        };
+        for (const char *form : {"Form1", "Form2", "Form4", "Form5", "Form6", "Form7"}) {
+            for (QWidget *w : app->windows->form(form)->findChildren<QWidget *>()) {
+                const bool field =
+                    qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
+                const double ratio = field ? readable(w, QPalette::Text, QPalette::Base)
+                                           : readable(w, QPalette::WindowText, QPalette::Window);
+                QVERIFY2(ratio >= 4.5, qPrintable(w->objectName() + " in " + form));
+            }
+        }
+        const RosterModel &model = app->enc().model();
+        app->enc().nextToAct();
+        for (int r : {1, 2})
+            for (int c = RosterModel::firstText; c <= RosterModel::lastText; ++c)
+                QVERIFY(look::contrast(
+                            model.index(r, c).data(Qt::ForegroundRole).value<QBrush>().color(),
+                            model.index(r, c).data(Qt::BackgroundRole).value<QBrush>().color()) >=
+                        4.5);
+        QHeaderView *header = app->roster()->horizontalHeader();
+        const QFontMetrics captions(header->font());
+        const QFontMetrics cells(app->roster()->font());
+        for (int c = 0; c < RosterModel::ColumnCount; ++c)
+            for (const QString &word : RosterModel::caption(c).split(u' '))
+                QVERIFY2(captions.horizontalAdvance(word) < header->sectionSize(c) - 4,
+                         qPrintable(word));
+        for (const char *text : {"18 | +4", "(PF Non Limitati)"})
+            QVERIFY(cells.horizontalAdvance(text) < header->sectionSize(Col::NoteNome) &&
+                    cells.horizontalAdvance("18 | +4") < header->sectionSize(Col::Forz) - 4);
+        for (const char *box : {"InizPG(0)", "IndiceScelto"}) {
+            auto *edit = app->control<QLineEdit>("Form2", box);
+            QVERIFY2(edit->fontMetrics().horizontalAdvance("5000") < edit->width() - 8, box);
+        }
+    }
+
+    // A window opens centred over the one that opened it, keeps its place, and a box belongs to
+    // the window it was asked from, also between two boxes.
+    void windowsStayWhereTheyAre() {
+        QWidget *menu = app->windows->form("Form4");
+        app->click("Form4", "Command3");
+        QWidget *credits = app->windows->form("Form5");
+        QVERIFY((credits->frameGeometry().center() - menu->frameGeometry().center())
+                    .manhattanLength() <= 4);
+        credits->move(credits->pos() + QPoint(30, 20));
+        const QPoint moved = credits->pos();
+        app->click("Form5", "Command1");
+        app->click("Form4", "Command3");
+        QCOMPARE(credits->pos(), moved);
+        QCOMPARE(MessageBoxDialogs::ownerFrom(credits, nullptr), credits);
+        QCOMPARE(MessageBoxDialogs::ownerFrom(nullptr, credits), credits);
+        QMessageBox box(QMessageBox::NoIcon, "Torvane", "x", QMessageBox::Ok, menu);
+        QCOMPARE(MessageBoxDialogs::ownerFrom(&box, credits), menu);
     }
 
     // Closing a window does what its own way out does.

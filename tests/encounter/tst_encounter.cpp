@@ -492,10 +492,16 @@ private slots:
         enc().setText(1, Col::Iniz, "12");
         add("Orco", 1, false, {}, "-4");
         enc().setText(5, Col::Iniz, "8");
+        enc().setText(5, Col::CA, "17");
         m_dialogs.clear();
         m_dialogs.yes();
+        QString shownWithTheMessage;
+        m_dialogs.onInform = [&](const QString &) {
+            shownWithTheMessage = text(2, Col::CA) + text(2, Col::Iniz);
+        };
         enc().remove(2);
         QCOMPARE(m_dialogs.informed, Strings{"(2) Orco (Coma) è in coma."}); // announced again
+        QCOMPARE(shownWithTheMessage, QStringLiteral("178")); // the whole orc, not half of it
         QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
         QCOMPARE(text(2, Col::Iniz), QStringLiteral("8"));
         for (int r : {1, 3, 4})
