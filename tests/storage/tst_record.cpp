@@ -46,9 +46,9 @@ private slots:
     }
 
     void listFile() {
-        QCOMPARE(record::decodeList("\"Orco\"\r\n\"\"\r\n\"Orco\"\r\n"),
+        QCOMPARE(record::decodeList("\"Orco\"\r\n\"\"\r\n\"Orco\"\r\n").entries,
                  (Strings{"Orco", "", "Orco"}));
-        QCOMPARE(record::decodeList("\"Orco\"\r\n\"Gob"),
+        QCOMPARE(record::decodeList("\"Orco\"\r\n\"Gob").entries,
                  Strings{"Orco"}); // a torn entry is dropped
     }
 
