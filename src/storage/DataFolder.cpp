@@ -121,7 +121,10 @@ private:
 
 bool writeWhole(const QString &path, const QByteArray &bytes) {
     StagedFile file;
-    return file.write(path, bytes) && file.commit();
+    if (!file.write(path, bytes) || !file.commit())
+        return false;
+    syncFolder(QFileInfo(path).path());
+    return true;
 }
 
 enum class Failure { None, Missing, NotRegular, TooLarge, Unreadable };
@@ -244,10 +247,10 @@ QStringList DataFolder::wholeItems(int fieldCount, const QStringList &except) co
 }
 
 bool DataFolder::replaceList(const QStringList &list, bool keepAside, QString &aside) {
-    // A link or a folder in the list's place goes aside before anything is written, so that
-    // nothing is written through it.
+    // A link in the list's place goes aside before anything is written, so that nothing is
+    // written through it.
     const QString path = listPath();
-    const bool first = keepAside && (isLink(path) || QFileInfo(path).isDir());
+    const bool first = keepAside && isLink(path);
     if (first) {
         aside = freeAsideName(path);
         if (!renameEntry(path, aside))
@@ -380,43 +383,56 @@ std::optional<QString> DataFolder::store(const QString &name, const QStringList 
         return problem;
     settle();
     const QString item = itemPath(name);
-    for (const QString &path : {item, listPath()}) {
-        if (isLink(path))
-            return QStringLiteral("Il file ") + quoted(QFileInfo(path).fileName()) +
-                   QStringLiteral(" nella cartella ") + m_path +
-                   QStringLiteral(" è un collegamento simbolico: Torvane non scrive attraverso i "
-                                  "collegamenti.");
-    }
+    if (isLink(item))
+        return QStringLiteral("Il file ") + quoted(QFileInfo(item).fileName()) +
+               QStringLiteral(" nella cartella ") + m_path +
+               QStringLiteral(" è un collegamento simbolico: Torvane non scrive attraverso i "
+                              "collegamenti.");
     const QString failed = QStringLiteral("Non è stato possibile scrivere il file ") +
                            quoted(name) + QStringLiteral(" nella cartella ") + m_path +
                            QStringLiteral(".");
     const bool existed = exists(name);
     const List list = readList();
+    const bool whole = list.state == List::State::Whole;
     // A list that cannot be read is made again from the item files, never replaced by this entry
     // alone.
-    QStringList entries =
-        list.state == List::State::Unreadable ? wholeItems(int(fields.size()), {}) : list.entries;
+    QStringList entries = list.state == List::State::Unreadable
+                              ? wholeItems(static_cast<int>(fields.size()), {})
+                              : list.entries;
     // A new item gets its entry; so does an item whose file is there without one (a file copied
     // in by hand), or it would never be listed.
     const bool addEntry = !existed || !entries.contains(name);
+    // A link in the list's place goes aside first, so that nothing is written through it; it
+    // comes back if the save fails.
+    QString aside;
+    const QString path = listPath();
+    const bool asideFirst = addEntry && isLink(path);
+    if (asideFirst) {
+        aside = freeAsideName(path);
+        if (!renameEntry(path, aside))
+            return failed;
+    }
+    const auto fail = [&] {
+        if (asideFirst)
+            renameEntry(aside, path);
+        return failed;
+    };
     // Both files are written in full before either takes its place, so that only a rename, not a
     // full disk, can fail between the two; then the old item is put back.
     const Bytes old = existed && addEntry ? readRegular(item, maxItemBytes) : Bytes{};
     StagedFile itemFile;
     StagedFile listFile;
     if (!itemFile.write(item, record::encode(fields)) ||
-        (addEntry && !listFile.write(listPath(), record::encodeList(entries << name))))
-        return failed;
-    if (!itemFile.commit())
-        return failed;
-    QString aside;
-    if (addEntry && !putList(listFile, listPath(), list.state != List::State::Whole, aside)) {
+        (addEntry && !listFile.write(path, record::encodeList(entries << name))) ||
+        !itemFile.commit())
+        return fail();
+    if (addEntry && !putList(listFile, path, !whole && !asideFirst, aside)) {
         if (!existed)
             QFile::remove(item);
         else if (old.failure == Failure::None)
             writeWhole(item, old.bytes);
         syncFolder(m_path);
-        return failed;
+        return fail();
     }
     syncFolder(m_path);
     if (!aside.isEmpty())
@@ -490,18 +506,12 @@ bool DataFolder::remove(Dialogs &dialogs, const QString &name) {
                          QStringLiteral("?"),
                      QStringLiteral("Attenzione!")))
         return false;
-    const QString cannot = QStringLiteral("Impossibile cancellare ") + quoted(name);
     if (auto problem = nameProblem(name)) {
-        dialogs.inform(cannot + QStringLiteral(". ") + *problem);
+        dialogs.inform(QStringLiteral("Impossibile cancellare ") + quoted(name) +
+                       QStringLiteral(". ") + *problem);
         return false;
     }
     settle();
-    if (isLink(listPath())) {
-        dialogs.inform(cannot + QStringLiteral(". Il file ") + quoted(listName + extension) +
-                       QStringLiteral(" è un collegamento simbolico: Torvane non scrive "
-                                      "attraverso i collegamenti."));
-        return false;
-    }
     const QString item = itemPath(name);
     const List list = readList();
     QStringList entries = list.entries;
@@ -515,19 +525,19 @@ bool DataFolder::remove(Dialogs &dialogs, const QString &name) {
     // Before anything goes, a note says what the delete will leave, so that one cut short is
     // finished by the next refresh instead of leaving an entry without its file.
     const QString pending = listPath() + pendingSuffix;
+    const QString notDeleted =
+        QStringLiteral("Impossibile cancellare il file ") + quoted(name) + QStringLiteral(".");
     if (last >= 0) {
         entries.removeAt(last);
         if (isLink(pending) ||
             !writeWhole(pending, record::encodeList(QStringList{name} + entries))) {
-            dialogs.inform(QStringLiteral("Impossibile cancellare il file ") + quoted(name) +
-                           QStringLiteral("."));
+            dialogs.inform(notDeleted);
             return false;
         }
     }
     if (hasFile && !QFile::remove(item)) {
         QFile::remove(pending);
-        dialogs.inform(QStringLiteral("Impossibile cancellare il file ") + quoted(name) +
-                       QStringLiteral("."));
+        dialogs.inform(notDeleted);
         return false;
     }
     if (last >= 0) {
