@@ -426,6 +426,8 @@ std::optional<QString> DataFolder::store(const QString &name, const QStringList 
         (addEntry && !listFile.write(path, record::encodeList(entries << name))) ||
         !itemFile.commit())
         return fail();
+    // The item is in place for good before the list names it, power cut or not.
+    syncFolder(m_path);
     if (addEntry && !putList(listFile, path, !whole && !asideFirst, aside)) {
         if (!existed)
             QFile::remove(item);
