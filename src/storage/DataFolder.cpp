@@ -93,6 +93,11 @@ public:
         m_file.setFileName(path);
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
+        // QSaveFile takes the old file's permissions: a list its owner could not read would
+        // stay unreadable once rebuilt.
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        if ((m_file.permissions() & owner) != owner)
+            m_file.setPermissions(m_file.permissions() | owner);
         if (m_file.write(bytes) != bytes.size() || !m_file.flush() || !synced() ||
             m_file.error() != QFileDevice::NoError) {
             m_file.cancelWriting();

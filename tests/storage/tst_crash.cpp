@@ -42,20 +42,12 @@ QString randomName(QRandomGenerator &random) {
     return name;
 }
 
-class Yes : public Dialogs {
-    void inform(const QString &) override {}
-    bool ask(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override {
-        return std::nullopt;
-    }
-};
-
 // Saves new and old names and deletes listed ones, in the three folders, until it is killed.
 int runSaver(const QString &root, int run) {
     std::puts("ready");
     std::fflush(stdout);
     QRandomGenerator random{quint32(run)};
-    Yes yes;
+    ScriptedDialogs yes;
     for (int counter = run * 1000000;; ++counter) {
         const Kind &kind = kinds[random.bounded(3)];
         DataFolder folder(kind.folder(root));
@@ -63,7 +55,8 @@ int runSaver(const QString &root, int run) {
         const int action = random.bounded(10);
         const QString old = listed.isEmpty() ? QString() : listed[random.bounded(listed.size())];
         if (action < 4 && !old.isNull()) {
-            folder.remove(yes, old);
+            yes.clear();
+            folder.remove(yes.yes(), old);
             continue;
         }
         QStringList record = fields(counter, kind.fields);
