@@ -164,18 +164,20 @@ QString freeAsideName(const QString &listPath) {
 // Puts a staged list in place of the list file. A list that was not read whole is first kept
 // aside (`aside` gets its new name) and put back when the new one cannot take its place.
 bool putList(StagedFile &staged, const QString &listPath, bool keepAside, QString &aside) {
-    const bool present = QFileInfo(listPath).exists() || isLink(listPath);
-    if (keepAside && present) {
-        aside = freeAsideName(listPath);
-        if (!renameEntry(listPath, aside))
+    QString kept;
+    if (keepAside && (QFileInfo(listPath).exists() || isLink(listPath))) {
+        kept = freeAsideName(listPath);
+        if (!renameEntry(listPath, kept))
             return false;
     }
-    if (staged.commit())
-        return true;
-    if (!aside.isEmpty())
-        renameEntry(aside, listPath);
-    aside.clear();
-    return false;
+    if (!staged.commit()) {
+        if (!kept.isEmpty())
+            renameEntry(kept, listPath);
+        return false;
+    }
+    if (!kept.isEmpty())
+        aside = kept;
+    return true;
 }
 
 bool isReservedDeviceName(const QString &name) {
@@ -261,7 +263,6 @@ bool DataFolder::replaceList(const QStringList &list, bool keepAside, QString &a
         !putList(staged, path, keepAside && !first, aside)) {
         if (first)
             renameEntry(aside, path);
-        aside.clear();
         return false;
     }
     syncFolder(m_path);
@@ -406,29 +407,32 @@ std::optional<QString> DataFolder::store(const QString &name, const QStringList 
     // comes back if the save fails.
     QString aside;
     const QString path = listPath();
-    const bool asideFirst = addEntry && isLink(path);
-    if (asideFirst) {
+    const bool linkAside = addEntry && isLink(path);
+    if (linkAside) {
         aside = freeAsideName(path);
         if (!renameEntry(path, aside))
             return failed;
     }
     const auto fail = [&] {
-        if (asideFirst)
+        if (linkAside)
             renameEntry(aside, path);
         return failed;
     };
+    if (addEntry)
+        entries << name;
     // Both files are written in full before either takes its place, so that only a rename, not a
     // full disk, can fail between the two; then the old item is put back.
     const Bytes old = existed && addEntry ? readRegular(item, maxItemBytes) : Bytes{};
     StagedFile itemFile;
     StagedFile listFile;
     if (!itemFile.write(item, record::encode(fields)) ||
-        (addEntry && !listFile.write(path, record::encodeList(entries << name))) ||
-        !itemFile.commit())
+        (addEntry && !listFile.write(path, record::encodeList(entries))) || !itemFile.commit())
         return fail();
     // The item is in place for good before the list names it, power cut or not.
     syncFolder(m_path);
-    if (addEntry && !putList(listFile, path, !whole && !asideFirst, aside)) {
+    if (!addEntry)
+        return std::nullopt;
+    if (!putList(listFile, path, !whole && !linkAside, aside)) {
         if (!existed)
             QFile::remove(item);
         else if (old.failure == Failure::None)
