@@ -388,12 +388,15 @@ private slots:
     void refreshFinishesInterruptedWork_data() {
         QTest::addColumn<Strings>("list");
         QTest::addColumn<bool>("fileLeft");
-        QTest::newRow("before the file went") << Strings{"A", "B", "Z", "B"} << true;
-        QTest::newRow("after the list was written") << Strings{"A", "B", "Z"} << false;
+        QTest::addColumn<bool>("saveFirst"); // a save, too, finishes the delete first
+        QTest::newRow("before the file went") << Strings{"A", "B", "Z", "B"} << true << false;
+        QTest::newRow("after the list was written") << Strings{"A", "B", "Z"} << false << false;
+        QTest::newRow("a save comes first") << Strings{"A", "B", "Z", "B"} << true << true;
     }
     void refreshFinishesInterruptedWork() {
         QFETCH(Strings, list);
         QFETCH(bool, fileLeft);
+        QFETCH(bool, saveFirst);
         writeList(list);
         for (const char *name : {"A", "U"})
             QVERIFY(m_folder->write(name, {name, "x"}));
@@ -406,6 +409,10 @@ private slots:
         for (const char *left : {"ElencoFile.Melvo.AbCdEf", "A.Melvo.QwErTy",
                                  "ElencoFile.Melvo.cancellazione.XyZabc", "appunti.txt"})
             QVERIFY(writeBytes(path(left), "\"A\"\r\n"));
+        if (saveFirst) {
+            QVERIFY(m_folder->write("U", {"U", "x"}));
+            QCOMPARE(m_folder->entries(), (Strings{"A", "B", "Z", "U"}));
+        }
         for (int again = 0; again < 2; ++again)
             QCOMPARE(refresh(), (Strings{"A", "B", "Z", "U"}));
         QCOMPARE(snapshot(m_folder->path()).keys(),
