@@ -1,8 +1,9 @@
 #include "common/NumericText.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace numeric {
@@ -52,8 +53,20 @@ double leading(QStringView text) {
     const qsizetype length = scanNumber(text, start);
     if (length == 0)
         return 0.0;
+    // The scanned text is plain ASCII; from_chars reads it the same way in every locale.
     const QByteArray ascii = text.mid(start, length).toLatin1();
-    return std::strtod(ascii.constData(), nullptr);
+    const bool negative = ascii.front() == '-';
+    const char *first = ascii.cbegin() + (negative || ascii.front() == '+' ? 1 : 0);
+    double value = 0.0;
+    if (std::from_chars(first, ascii.cend(), value, std::chars_format::fixed).ec ==
+        std::errc::result_out_of_range) {
+        // Beyond what a double holds: a whole part that large is taken as the largest finite
+        // value, a fraction too small to hold as 0.
+        const char *point = std::find(first, ascii.cend(), '.');
+        const bool huge = std::any_of(first, point, [](char c) { return c != '0'; });
+        value = huge ? std::numeric_limits<double>::max() : 0.0;
+    }
+    return negative ? -value : value;
 }
 
 bool hasLeadingNumber(QStringView text) {
@@ -85,11 +98,13 @@ std::optional<std::int32_t> toWhole32(double value) {
 }
 
 QString write(double value) {
-    if (value == 0.0)
+    if (value == 0.0 || std::isnan(value))
         return QStringLiteral("0"); // also turns -0 into 0
-    if (std::trunc(value) == value && std::fabs(value) < 1e15)
-        return QString::number(static_cast<std::int64_t>(value));
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    // Plain digits, never an exponent: the shortest that reads back as the same double. A sum
+    // that went past the largest finite value is written as that value.
+    constexpr double largest = std::numeric_limits<double>::max();
+    return QString::number(std::clamp(value, -largest, largest), 'f',
+                           QLocale::FloatingPointShortest);
 }
 
 } // namespace numeric

@@ -208,7 +208,7 @@ void GroupWindow::cancella() {
 }
 
 void GroupWindow::refreshChooser() {
-    refillChooser(m_chooser, m_folder.entries());
+    refillChooser(m_chooser, m_folder.refresh(m_dialogs, Group::fieldCount));
 }
 
 void GroupWindow::accetta() {

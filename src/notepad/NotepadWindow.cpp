@@ -69,7 +69,7 @@ void NotepadWindow::setPage(const Page &page) {
 }
 
 void NotepadWindow::refreshChooser() {
-    refillChooser(m_chooser, m_folder.entries());
+    refillChooser(m_chooser, m_folder.refresh(m_dialogs, Page::fieldCount));
 }
 
 void NotepadWindow::nuovo() {

@@ -183,7 +183,7 @@ bool SheetWindow::salvataggio() {
 }
 
 void SheetWindow::refreshChooser() {
-    refillChooser(m_chooser, m_folder.entries());
+    refillChooser(m_chooser, m_folder.refresh(m_dialogs, Sheet::fieldCount));
 }
 
 void SheetWindow::setEditable(bool editable) {

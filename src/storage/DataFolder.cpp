@@ -5,10 +5,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QTemporaryFile>
 
-#include <limits>
+#include <cerrno>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace folders {
 
@@ -44,43 +52,158 @@ namespace {
 
 const QString extension = QStringLiteral(".Melvo");
 const QString listName = QStringLiteral("ElencoFile");
+// Beside the list file: a delete under way (its name, then the list it leaves), and the names
+// under which a damaged list is kept.
+const QString pendingSuffix = QStringLiteral(".cancellazione");
+const QString asideSuffix = QStringLiteral(".danneggiato");
 
 QString quoted(const QString &name) {
     return QStringLiteral("''") + name + QStringLiteral("''");
 }
 
-bool writeWhole(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+bool isLink(const QString &path) {
+    return QFileInfo(path).isSymLink();
 }
 
-std::optional<QByteArray> readWhole(const QString &path, qint64 limit) {
+// Makes renames and removals in a folder survive a power cut, where the system allows it.
+void syncFolder(const QString &folder) {
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+// Renames the entry itself, a symbolic link included (never what it points to).
+bool renameEntry(const QString &from, const QString &to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// A file written whole beside its final name but not yet in its place: commit() puts it there in
+// one step. Every write, the flush and the sync are checked and a failure discards the new file,
+// so a full disk never replaces the old file with a short one.
+class StagedFile {
+public:
+    bool write(const QString &path, const QByteArray &bytes) {
+        m_file.setFileName(path);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        // QSaveFile takes the old file's permissions: a list its owner could not read would
+        // stay unreadable once rebuilt.
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        if ((m_file.permissions() & owner) != owner)
+            m_file.setPermissions(m_file.permissions() | owner);
+        if (m_file.write(bytes) != bytes.size() || !m_file.flush() || !synced() ||
+            m_file.error() != QFileDevice::NoError) {
+            m_file.cancelWriting();
+            return false;
+        }
+        return true;
+    }
+    bool commit() { return m_file.isOpen() && m_file.commit(); }
+
+private:
+    bool synced() {
+#ifdef Q_OS_UNIX
+        // A file system that cannot sync (EINVAL) still holds what was written.
+        return ::fsync(m_file.handle()) == 0 || errno == EINVAL;
+#else
+        return true; // commit() flushes the file to the disk
+#endif
+    }
+    QSaveFile m_file; // discards what was not committed
+};
+
+bool writeWhole(const QString &path, const QByteArray &bytes) {
+    StagedFile file;
+    if (!file.write(path, bytes) || !file.commit())
+        return false;
+    syncFolder(QFileInfo(path).path());
+    return true;
+}
+
+enum class Failure { None, Missing, NotRegular, TooLarge, Unreadable };
+struct Bytes {
+    Failure failure;
+    QByteArray bytes;
+};
+
+// The bytes of a regular file (not a link, a folder or a device) of at most `limit` bytes.
+Bytes readRegular(const QString &path, qint64 limit) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {Failure::Missing, {}};
+    if (info.isSymLink() || !info.isFile())
+        return {Failure::NotRegular, {}};
+    if (info.size() > limit)
+        return {Failure::TooLarge, {}};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    if (file.size() > limit)
-        return std::nullopt;
-    return file.readAll();
+        return {Failure::Unreadable, {}};
+    QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit)
+        return {Failure::TooLarge, {}};
+    if (file.error() != QFileDevice::NoError)
+        return {Failure::Unreadable, {}};
+    return {Failure::None, bytes};
+}
+
+// The first name beside the list under which a damaged list can be kept.
+QString freeAsideName(const QString &listPath) {
+    QString aside = listPath + asideSuffix;
+    for (int n = 2; QFileInfo(aside).exists() || isLink(aside); ++n)
+        aside = listPath + asideSuffix + u'.' + QString::number(n);
+    return aside;
+}
+
+// Puts a staged list in place of the list file. A list that was not read whole is first kept
+// aside (`aside` gets its new name) and put back when the new one cannot take its place.
+bool putList(StagedFile &staged, const QString &listPath, bool keepAside, QString &aside) {
+    QString kept;
+    if (keepAside && (QFileInfo(listPath).exists() || isLink(listPath))) {
+        kept = freeAsideName(listPath);
+        if (!renameEntry(listPath, kept))
+            return false;
+    }
+    if (!staged.commit()) {
+        if (!kept.isEmpty())
+            renameEntry(kept, listPath);
+        return false;
+    }
+    if (!kept.isEmpty())
+        aside = kept;
+    return true;
 }
 
 bool isReservedDeviceName(const QString &name) {
     // Names that Windows keeps for its devices, with or without an extension.
     const QString base = name.section(u'.', 0, 0).trimmed().toUpper();
-    static const QStringList fixed = {QStringLiteral("CON"), QStringLiteral("PRN"),
-                                      QStringLiteral("AUX"), QStringLiteral("NUL")};
+    static const QStringList fixed = {QStringLiteral("CON"),    QStringLiteral("PRN"),
+                                      QStringLiteral("AUX"),    QStringLiteral("NUL"),
+                                      QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
     if (fixed.contains(base))
         return true;
+    static const QString ports = QStringLiteral("0123456789\u00B9\u00B2\u00B3"); // 0-9, ¹ ² ³
     return base.size() == 4 && (base.startsWith(u"COM") || base.startsWith(u"LPT")) &&
-           base[3] >= u'1' && base[3] <= u'9';
+           ports.contains(base[3]);
 }
 
+// Longest file name most file systems take, in bytes; QSaveFile adds ".XXXXXX" to it while it
+// writes.
+constexpr qsizetype maxFileNameBytes = 255 - 7;
+
 } // namespace
+
+struct DataFolder::List {
+    enum class State { Whole, Damaged, Unreadable };
+    QStringList entries;
+    State state = State::Whole;
+};
 
 DataFolder::DataFolder(QString path) : m_path(std::move(path)) {}
 
@@ -98,9 +221,120 @@ bool DataFolder::exists(const QString &name) const {
     return QFileInfo(itemPath(name)).isFile();
 }
 
+DataFolder::List DataFolder::readList() const {
+    const Bytes read = readRegular(listPath(), maxListBytes);
+    if (read.failure == Failure::Missing)
+        return {};
+    if (read.failure != Failure::None)
+        return {{}, List::State::Unreadable};
+    const record::List list = record::decodeList(read.bytes);
+    return {list.entries, list.damaged ? List::State::Damaged : List::State::Whole};
+}
+
 QStringList DataFolder::entries() const {
-    const auto bytes = readWhole(listPath(), std::numeric_limits<qint64>::max());
-    return bytes ? record::decodeList(*bytes) : QStringList();
+    return readList().entries;
+}
+
+QStringList DataFolder::wholeItems(int fieldCount, const QStringList &except) const {
+    const QSet<QString> skip(except.begin(), except.end());
+    QStringList names;
+    const auto files = QDir(m_path).entryList(
+        {QStringLiteral("*") + extension}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString &file : files) {
+        const QString name = file.chopped(extension.size());
+        if (!skip.contains(name) && read(name, fieldCount).status == Status::Loaded)
+            names << name;
+    }
+    return names;
+}
+
+bool DataFolder::replaceList(const QStringList &list, bool keepAside, QString &aside) {
+    // A link in the list's place goes aside before anything is written, so that nothing is
+    // written through it.
+    const QString path = listPath();
+    const bool first = keepAside && isLink(path);
+    if (first) {
+        aside = freeAsideName(path);
+        if (!renameEntry(path, aside))
+            return false;
+    }
+    StagedFile staged;
+    if (!staged.write(path, record::encodeList(list)) ||
+        !putList(staged, path, keepAside && !first, aside)) {
+        if (first)
+            renameEntry(aside, path);
+        return false;
+    }
+    syncFolder(m_path);
+    return true;
+}
+
+QString DataFolder::listNotice(bool unreadable, const QString &aside) const {
+    const QString kept = QStringLiteral("l'originale è stato conservato come ") +
+                         quoted(QFileInfo(aside).fileName()) + QStringLiteral(".");
+    const QString list = QStringLiteral("L'elenco dei file della cartella ") + m_path;
+    return unreadable ? list +
+                            QStringLiteral(" non si poteva leggere ed è stato ricostruito dai "
+                                           "file salvati; ") +
+                            kept
+                      : list +
+                            QStringLiteral(" era danneggiato: le voci leggibili sono state "
+                                           "recuperate e ") +
+                            kept;
+}
+
+void DataFolder::settle() {
+    // A delete that was cut short is carried to its end: the item file goes, the list becomes
+    // the one the delete had planned. Doing it again changes nothing.
+    const QString pending = listPath() + pendingSuffix;
+    const Bytes marker = readRegular(pending, maxListBytes + maxFileNameBytes + 4);
+    bool changed = false;
+    if (marker.failure == Failure::None) {
+        const record::List planned = record::decodeList(marker.bytes);
+        if (!planned.damaged && !planned.entries.isEmpty()) {
+            const QString item = itemPath(planned.entries.first());
+            if (!nameProblem(planned.entries.first()) && QFileInfo(item).isFile())
+                QFile::remove(item);
+            QString aside;
+            if (!replaceList(planned.entries.mid(1), readList().state != List::State::Whole, aside))
+                return; // the note stays for the next time
+        }
+    }
+    if (marker.failure != Failure::Missing)
+        changed = QFile::remove(pending);
+    // What a save killed before its commit left: "<file>.XXXXXX" beside the file it was to
+    // replace.
+    static const QRegularExpression temporary(
+        QStringLiteral("\\.Melvo(\\.cancellazione)?\\.[A-Za-z]{6}$"));
+    const auto files = QDir(m_path).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &file : files) {
+        if (temporary.match(file).hasMatch())
+            changed = QFile::remove(m_path + u'/' + file) || changed;
+    }
+    if (changed)
+        syncFolder(m_path);
+}
+
+QStringList DataFolder::refresh(Dialogs &dialogs, int fieldCount) {
+    settle();
+    const List list = readList();
+    const bool unreadable = list.state == List::State::Unreadable;
+    // Every whole item file is listed: one whose save was cut short between the item and the list
+    // gets its entry now. A list that cannot be read at all is made again from the item files.
+    QStringList entries = unreadable ? wholeItems(fieldCount, {}) : list.entries;
+    if (!unreadable)
+        entries += wholeItems(fieldCount, list.entries);
+    if (list.state == List::State::Whole && entries == list.entries)
+        return entries;
+    QString aside;
+    if (!replaceList(entries, list.state != List::State::Whole, aside)) {
+        if (list.state != List::State::Whole)
+            dialogs.inform(QStringLiteral("L'elenco dei file della cartella ") + m_path +
+                           QStringLiteral(" è danneggiato e non è stato possibile ripararlo."));
+    } else if (list.state != List::State::Whole) {
+        dialogs.inform(listNotice(unreadable, aside));
+    }
+    return entries;
 }
 
 std::optional<QString> DataFolder::nameProblem(const QString &name) {
@@ -118,7 +352,10 @@ std::optional<QString> DataFolder::nameProblem(const QString &name) {
         return QStringLiteral("Il nome ") + quoted(name) +
                QStringLiteral(" contiene caratteri che non si possono salvare: usa lettere, "
                               "numeri e segni comuni.");
-    if (isReservedDeviceName(name) || name.endsWith(u'.') || name.endsWith(u' '))
+    // Six X in a row are where QSaveFile would put its temporary name.
+    if (isReservedDeviceName(name) || name.endsWith(u'.') || name.endsWith(u' ') ||
+        name.contains(QStringLiteral("XXXXXX")) ||
+        QFile::encodeName(name + extension).size() > maxFileNameBytes)
         return QStringLiteral("Il nome ") + quoted(name) +
                QStringLiteral(" non può essere usato come nome di file: scegline un altro.");
     return std::nullopt;
@@ -130,41 +367,88 @@ DataFolder::Read DataFolder::read(const QString &name, int fieldCount) const {
     const QString path = itemPath(name);
     if (!QFileInfo(path).isFile())
         return {Status::Missing, {}};
-    const auto bytes = readWhole(path, maxItemBytes);
-    if (!bytes)
+    const Bytes bytes = readRegular(path, maxItemBytes);
+    if (bytes.failure != Failure::None)
         return {Status::Malformed, {}};
-    if (bytes->isEmpty())
+    if (bytes.bytes.isEmpty())
         return {Status::Empty, {}};
-    auto fields = record::decode(*bytes, fieldCount);
+    auto fields = record::decode(bytes.bytes, fieldCount);
     if (!fields)
         return {Status::Malformed, {}};
     return {Status::Loaded, *fields};
 }
 
-bool DataFolder::writeList(const QStringList &list) const {
-    QByteArray bytes;
-    for (const QString &entry : list)
-        bytes += record::encode({entry});
-    return writeWhole(listPath(), bytes);
+std::optional<QString> DataFolder::store(const QString &name, const QStringList &fields,
+                                         QString &notice) {
+    if (auto problem = nameProblem(name))
+        return problem;
+    settle();
+    const QString item = itemPath(name);
+    if (isLink(item))
+        return QStringLiteral("Il file ") + quoted(QFileInfo(item).fileName()) +
+               QStringLiteral(" nella cartella ") + m_path +
+               QStringLiteral(" è un collegamento simbolico: Torvane non scrive attraverso i "
+                              "collegamenti.");
+    const QString failed = QStringLiteral("Non è stato possibile scrivere il file ") +
+                           quoted(name) + QStringLiteral(" nella cartella ") + m_path +
+                           QStringLiteral(".");
+    const bool existed = exists(name);
+    const List list = readList();
+    const bool whole = list.state == List::State::Whole;
+    // A list that cannot be read is made again from the item files, never replaced by this entry
+    // alone.
+    QStringList entries = list.state == List::State::Unreadable
+                              ? wholeItems(static_cast<int>(fields.size()), {})
+                              : list.entries;
+    // A new item gets its entry; so does an item whose file is there without one (a file copied
+    // in by hand), or it would never be listed.
+    const bool addEntry = !existed || !entries.contains(name);
+    // A link in the list's place goes aside first, so that nothing is written through it; it
+    // comes back if the save fails.
+    QString aside;
+    const QString path = listPath();
+    const bool linkAside = addEntry && isLink(path);
+    if (linkAside) {
+        aside = freeAsideName(path);
+        if (!renameEntry(path, aside))
+            return failed;
+    }
+    const auto fail = [&] {
+        if (linkAside)
+            renameEntry(aside, path);
+        return failed;
+    };
+    if (addEntry)
+        entries << name;
+    // Both files are written in full before either takes its place, so that only a rename, not a
+    // full disk, can fail between the two; then the old item is put back.
+    const Bytes old = existed && addEntry ? readRegular(item, maxItemBytes) : Bytes{};
+    StagedFile itemFile;
+    StagedFile listFile;
+    if (!itemFile.write(item, record::encode(fields)) ||
+        (addEntry && !listFile.write(path, record::encodeList(entries))) || !itemFile.commit())
+        return fail();
+    // The item is in place for good before the list names it, power cut or not.
+    syncFolder(m_path);
+    if (!addEntry)
+        return std::nullopt;
+    if (!putList(listFile, path, !whole && !linkAside, aside)) {
+        if (!existed)
+            QFile::remove(item);
+        else if (old.failure == Failure::None)
+            writeWhole(item, old.bytes);
+        syncFolder(m_path);
+        return fail();
+    }
+    syncFolder(m_path);
+    if (!aside.isEmpty())
+        notice = listNotice(list.state == List::State::Unreadable, aside);
+    return std::nullopt;
 }
 
 bool DataFolder::write(const QString &name, const QStringList &fields) {
-    if (nameProblem(name))
-        return false;
-    const bool existed = exists(name);
-    if (!writeWhole(itemPath(name), record::encode(fields)))
-        return false;
-    // A new item gets its entry; so does an item whose file is there without one (a save cut
-    // short between the two files, or a file copied in by hand), or it would never be listed.
-    QStringList list = entries();
-    if (existed && list.contains(name))
-        return true;
-    list.append(name);
-    if (writeList(list))
-        return true;
-    if (!existed)
-        QFile::remove(itemPath(name)); // leave the folder as it was
-    return false;
+    QString notice;
+    return !store(name, fields, notice);
 }
 
 bool DataFolder::save(Dialogs &dialogs, const QString &name, const QStringList &fields) {
@@ -181,13 +465,13 @@ bool DataFolder::save(Dialogs &dialogs, const QString &name, const QStringList &
             return false;
         }
     }
-    if (!write(name, fields)) {
-        dialogs.inform(notSaved + QStringLiteral("Non è stato possibile scrivere il file ") +
-                       quoted(name) + QStringLiteral(" nella cartella ") + m_path +
-                       QStringLiteral("."));
-        return false;
-    }
-    return true;
+    QString notice;
+    const auto failure = store(name, fields, notice);
+    if (!notice.isEmpty())
+        dialogs.inform(notice);
+    if (failure)
+        dialogs.inform(notSaved + *failure);
+    return !failure;
 }
 
 DataFolder::Read DataFolder::load(Dialogs &dialogs, const QString &name, int fieldCount) const {
@@ -204,8 +488,17 @@ DataFolder::Read DataFolder::load(Dialogs &dialogs, const QString &name, int fie
                            : cannot + QStringLiteral(": il file non esiste."));
         break;
     case Status::Malformed:
-        dialogs.inform(cannot +
-                       QStringLiteral(": il file è danneggiato o non è nel formato previsto."));
+        switch (readRegular(itemPath(name), maxItemBytes).failure) {
+        case Failure::NotRegular:
+            dialogs.inform(cannot + QStringLiteral(": non è un file normale."));
+            break;
+        case Failure::TooLarge:
+            dialogs.inform(cannot + QStringLiteral(": il file è troppo grande."));
+            break;
+        default:
+            dialogs.inform(cannot + QStringLiteral(": il file è danneggiato o non è nel formato "
+                                                   "previsto."));
+        }
         break;
     case Status::BadName:
         dialogs.inform(cannot + QStringLiteral(". ") + *nameProblem(name));
@@ -224,28 +517,49 @@ bool DataFolder::remove(Dialogs &dialogs, const QString &name) {
                        QStringLiteral(". ") + *problem);
         return false;
     }
-    QStringList list = entries();
-    const qsizetype last = list.lastIndexOf(name);
-    const bool hasFile = QFileInfo(itemPath(name)).isFile();
+    settle();
+    const QString item = itemPath(name);
+    const List list = readList();
+    QStringList entries = list.entries;
+    const qsizetype last = entries.lastIndexOf(name);
+    const bool hasFile = QFileInfo(item).isFile() || isLink(item);
     if (!hasFile && last < 0) {
         dialogs.inform(QStringLiteral("Non c'è nulla da cancellare: ") + quoted(name) +
                        QStringLiteral(" non è stato salvato."));
         return false;
     }
-    if (hasFile && !QFile::remove(itemPath(name))) {
-        dialogs.inform(QStringLiteral("Impossibile cancellare il file ") + quoted(name) +
-                       QStringLiteral("."));
+    // Before anything goes, a note says what the delete will leave, so that one cut short is
+    // finished by the next refresh instead of leaving an entry without its file.
+    const QString pending = listPath() + pendingSuffix;
+    const QString notDeleted =
+        QStringLiteral("Impossibile cancellare il file ") + quoted(name) + QStringLiteral(".");
+    if (last >= 0) {
+        entries.removeAt(last);
+        if (isLink(pending) ||
+            !writeWhole(pending, record::encodeList(QStringList{name} + entries))) {
+            dialogs.inform(notDeleted);
+            return false;
+        }
+    }
+    if (hasFile && !QFile::remove(item)) {
+        QFile::remove(pending);
+        dialogs.inform(notDeleted);
         return false;
     }
     if (last >= 0) {
-        list.removeAt(last);
-        if (!writeList(list)) {
+        QString aside;
+        if (!replaceList(entries, list.state != List::State::Whole, aside)) {
+            syncFolder(m_path);
             dialogs.inform(QStringLiteral("Il file ") + quoted(name) +
                            QStringLiteral(" è stato cancellato, ma l'elenco dei file non è "
                                           "stato aggiornato."));
-            return true;
+            return true; // the note stays: the next refresh tries again
         }
+        QFile::remove(pending);
+        if (!aside.isEmpty())
+            dialogs.inform(listNotice(list.state == List::State::Unreadable, aside));
     }
+    syncFolder(m_path);
     dialogs.inform(QStringLiteral("Cancellato!"));
     return true;
 }

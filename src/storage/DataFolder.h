@@ -23,7 +23,8 @@ QString chooseRoot(const QString &programDir, const QString &perUserDir);
 
 // One data folder: item files named after their items ("Orco.Melvo") and the list file
 // "ElencoFile.Melvo" naming them in the order they were first saved. Every file is written whole
-// through QSaveFile, so a crash never leaves half a file behind.
+// through QSaveFile, with each write, the flush and the sync checked, so neither a crash nor a
+// full disk leaves half a file behind; a failed save leaves every file as it was.
 class DataFolder {
 public:
     explicit DataFolder(QString path);
@@ -35,8 +36,14 @@ public:
     // True when the item file of that name exists (Esiste_File).
     bool exists(const QString &name) const;
 
-    // The list file's entries, first to last; empty when it is missing.
+    // The entries of the list file that can be read, first to last; empty when it is missing or
+    // cannot be read at all.
     QStringList entries() const;
+
+    // What fills a chooser: finishes what an interrupted save or delete left behind, adds the
+    // entry of every whole item file (`fieldCount` fields) that has none, and returns the list.
+    // A damaged list is kept aside before it is rewritten, and the user is told.
+    QStringList refresh(Dialogs &dialogs, int fieldCount);
 
     // Why a name cannot name an item file on every desktop system; std::nullopt when it can.
     static std::optional<QString> nameProblem(const QString &name);
@@ -50,7 +57,7 @@ public:
     Read read(const QString &name, int fieldCount) const;
 
     // Writes the item file, then adds its list entry when the file did not exist before (or
-    // exists without an entry). On failure a new item leaves no file behind.
+    // exists without an entry). On failure every file is left as it was.
     bool write(const QString &name, const QStringList &fields);
 
     // The same with the user told what went wrong.
@@ -64,11 +71,18 @@ public:
     // True when anything was deleted.
     bool remove(Dialogs &dialogs, const QString &name);
 
-    // Largest item file that is read; a larger one is not a record of this program.
+    // Largest item file and list file that are read; a larger one is not a file of this program.
     static constexpr qint64 maxItemBytes = 4 * 1024 * 1024;
+    static constexpr qint64 maxListBytes = 4 * 1024 * 1024;
 
 private:
-    bool writeList(const QStringList &entries) const;
+    struct List;
+    List readList() const;
+    QStringList wholeItems(int fieldCount, const QStringList &except) const;
+    std::optional<QString> store(const QString &name, const QStringList &fields, QString &notice);
+    bool replaceList(const QStringList &entries, bool keepAside, QString &aside);
+    QString listNotice(bool unreadable, const QString &aside) const;
+    void settle();
 
     QString m_path;
 };

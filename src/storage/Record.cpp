@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace record {
 
 namespace {
@@ -105,19 +107,39 @@ std::optional<QStringList> decode(const QByteArray &bytes, int count) {
     return fields;
 }
 
-QStringList decodeList(const QByteArray &bytes) {
-    QStringList entries;
-    if (bytes.contains('\0'))
-        return entries;
-    const QString text = toText(bytes);
-    Reader reader(text);
-    while (!reader.atEnd()) {
-        auto value = reader.field();
-        if (!value)
-            break;
-        entries.append(*value);
+List decodeList(const QByteArray &bytes) {
+    List list;
+    for (QByteArray &line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.trimmed().isEmpty())
+            continue;
+        const bool control = std::any_of(line.begin(), line.end(), [](char c) {
+            return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f;
+        });
+        const QString text = toText(line);
+        Reader reader(text);
+        QStringList fields;
+        bool whole = !control;
+        while (whole && !reader.atEnd()) {
+            const auto value = reader.field();
+            whole = value && !value->contains(u'"');
+            if (whole)
+                fields.append(*value);
+        }
+        if (whole)
+            list.entries += fields;
+        else
+            list.damaged = true;
     }
-    return entries;
+    return list;
+}
+
+QByteArray encodeList(const QStringList &entries) {
+    QByteArray bytes;
+    for (const QString &entry : entries)
+        bytes += encode({entry});
+    return bytes;
 }
 
 QString substitute(QString text, Scheme scheme) {

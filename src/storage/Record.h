@@ -17,8 +17,17 @@ QByteArray encode(const QStringList &fields);
 // well-formed fields (a quoted field without its closing quote, too few fields, a NUL byte).
 std::optional<QStringList> decode(const QByteArray &bytes, int count);
 
-// Reads every record of a list file (one field per record). Stops at the first malformed entry.
-QStringList decodeList(const QByteArray &bytes);
+// The entries of a list file, read line by line (an entry never holds a line break): a damaged
+// line (a quote not closed, a stray quote, a NUL or another control byte) loses only itself and
+// marks the list as damaged. Blank lines hold nothing.
+struct List {
+    QStringList entries;
+    bool damaged = false;
+};
+List decodeList(const QByteArray &bytes);
+
+// A list file holding these entries, one record each.
+QByteArray encodeList(const QStringList &entries);
 
 // True when every character of the text has a byte of its own in Windows-1252.
 bool representable(const QString &text);

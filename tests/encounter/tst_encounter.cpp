@@ -138,7 +138,11 @@ private slots:
                    {"negative heal", "10", "20", "on", "-5", "Aggiungi", "5"},
                    {"no numbers", "12abc", "20", "on", "x", "Sottrai", "12"},
                    {"fraction", "10", "20", "on", "2.5", "Sottrai", "7.5"},
-                   {"wide ceiling", "39000", "40000", "on", "5000", "Aggiungi", "40000"}});
+                   {"wide ceiling", "39000", "40000", "on", "5000", "Aggiungi", "40000"},
+                   {"beyond 32 bits", "3000000000", "3000000000", "on", "1", "Aggiungi",
+                    "3000000000"},
+                   {"beyond 64 bits", "99999999999999999999", "99999999999999999999", "on", "1",
+                    "Aggiungi", "100000000000000000000"}});
     }
     void applyAmount() {
         QFETCH(QString, pf);

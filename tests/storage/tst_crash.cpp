@@ -1,3 +1,4 @@
+#include "common/Dialogs.h"
 #include "storage/DataFolder.h"
 
 #include <QCoreApplication>
@@ -9,18 +10,15 @@
 #include <QThread>
 #include <cstdio>
 
-// The items the saver writes over and over: their fields are a function of a counter, so a
-// reader tells a complete save from a torn one. Sheets, groups and pages, a few names each.
+// What the saver writes: fields that are a function of a counter, so that a reader tells a
+// complete save from a torn one. Sheets, groups and pages.
 namespace {
 
 struct Kind {
     QString (*folder)(const QString &);
-    const char *prefix;
-    int names;
     int fields;
 };
-const Kind kinds[] = {
-    {folders::sheets, "S", 5, 18}, {folders::groups, "G", 4, 10}, {folders::notepad, "P", 3, 2}};
+const Kind kinds[] = {{folders::sheets, 18}, {folders::groups, 10}, {folders::notepad, 2}};
 
 QStringList fields(int counter, int count) {
     QStringList fields{QString(), QString::number(counter)};
@@ -33,65 +31,107 @@ QStringList fields(int counter, int count) {
     return fields;
 }
 
-// Saves through the data folders as fast as it can until it is killed.
-int runSaver(const QString &root, int counter) {
+QString randomName(QRandomGenerator &random) {
+    static const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzAEIOUàèéìòù019 $,'-");
+    QString name;
+    while (name.isEmpty() || DataFolder::nameProblem(name)) {
+        name.clear();
+        for (int i = 1 + random.bounded(12); i > 0; --i)
+            name += letters[random.bounded(int(letters.size()))];
+    }
+    return name;
+}
+
+struct Yes : Dialogs {
+    void inform(const QString &) override {}
+    bool ask(const QString &, const QString &) override { return true; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override {
+        return std::nullopt;
+    }
+};
+
+// Records what the refresh tells.
+struct Told : Yes {
+    void inform(const QString &text) override { told << text; }
+    QStringList told;
+};
+
+// Saves new and old names and deletes listed ones, in the three folders, until it is killed.
+int runSaver(const QString &root, int run) {
     std::puts("ready");
     std::fflush(stdout);
-    for (;; ++counter) {
-        for (const Kind &kind : kinds) {
-            QStringList record = fields(counter, kind.fields);
-            record[0] = kind.prefix + QString::number(counter % kind.names);
-            if (!DataFolder(kind.folder(root)).write(record[0], record))
-                return 1;
+    QRandomGenerator random{quint32(run)};
+    Yes yes;
+    for (int counter = run * 1000000;; ++counter) {
+        const Kind &kind = kinds[random.bounded(3)];
+        DataFolder folder(kind.folder(root));
+        const QStringList listed = folder.entries();
+        const int action = random.bounded(10);
+        const QString old = listed.isEmpty() ? QString() : listed[random.bounded(listed.size())];
+        if (action < 4 && !old.isNull()) {
+            folder.remove(yes, old);
+            continue;
         }
+        QStringList record = fields(counter, kind.fields);
+        record[0] = action < 6 && !old.isNull() ? old : randomName(random);
+        if (!folder.write(record[0], record))
+            return 1;
     }
 }
 
 } // namespace
 
-// A saver killed at random moments never leaves a torn file or a list entry without its file.
+// A saver killed at any moment leaves, once a window refreshes its chooser, every complete item
+// listed exactly once, no entry without its file and no file of its own beside them.
 class TestCrash : public QObject {
     Q_OBJECT
 private slots:
-    void killedMidSave() {
+    void killedMidSaveOrDelete() {
         QTemporaryDir root;
         QVERIFY(folders::ensure(root.path()));
         QRandomGenerator random(50);
         int itemsSeen = 0;
+        int deletesSeen = 0;
+        QSet<QString> before;
         for (int kill = 0; kill < 50; ++kill) {
             QProcess saver;
             saver.start(QCoreApplication::applicationFilePath(),
-                        {"--saver", root.path(), QString::number(kill * 100000)});
+                        {"--saver", root.path(), QString::number(kill + 1)});
             QVERIFY(saver.waitForReadyRead(10000));
             QThread::usleep(1000 + random.bounded(40000));
             saver.kill(); // SIGKILL
             QVERIFY(saver.waitForFinished());
             QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+            QSet<QString> now;
             for (const Kind &kind : kinds) {
                 DataFolder folder(kind.folder(root.path()));
-                QFile listFile(folder.listPath());
-                const QByteArray listBytes =
-                    listFile.open(QIODevice::ReadOnly) ? listFile.readAll() : QByteArray();
-                const QStringList entries = folder.entries();
-                QByteArray again;
-                for (const QString &entry : entries) {
-                    again += record::encode({entry});
+                Told dialogs;
+                const QStringList entries = folder.refresh(dialogs, kind.fields);
+                QCOMPARE(dialogs.told, QStringList()); // its own lists are never damaged
+                QCOMPARE(folder.entries(), entries);   // what is shown is what is written
+                for (const QString &entry : entries)
                     QVERIFY2(folder.exists(entry), qPrintable(entry + " listed without a file"));
-                }
-                QCOMPARE(again, listBytes); // the whole list reads back: nothing torn
-                QCOMPARE(QSet<QString>(entries.begin(), entries.end()).size(), entries.size());
-                for (const QString &file : QDir(folder.path()).entryList({"*.Melvo"})) {
+                const auto files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+                for (const QString &file : files) {
                     if (file == u"ElencoFile.Melvo")
                         continue;
-                    const auto read = folder.read(file.chopped(6), kind.fields);
+                    QVERIFY2(file.endsWith(u".Melvo"), qPrintable(file + " left behind"));
+                    const QString name = file.chopped(6);
+                    const auto read = folder.read(name, kind.fields);
                     const int counter = read.fields.value(1).section(u' ', 0, 0).toInt();
-                    QVERIFY2(read.fields.mid(1) == fields(counter, kind.fields).mid(1),
+                    QVERIFY2(read.fields.mid(1) == fields(counter, kind.fields).mid(1) &&
+                                 read.fields[0] == name,
                              qPrintable(file + " is not a complete save"));
-                    ++itemsSeen;
+                    QVERIFY2(entries.count(name) == 1, qPrintable(file + " not listed once"));
+                    now << folder.path() + u'/' + name;
                 }
             }
+            itemsSeen += int(now.size());
+            deletesSeen += int((before - now).size());
+            before = now;
         }
-        QVERIFY(itemsSeen > 50); // the saver did get to write
+        QVERIFY(itemsSeen > 100);  // the saver did get to write...
+        QVERIFY(deletesSeen > 10); // ...and to delete
     }
 };
 
