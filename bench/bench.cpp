@@ -4,6 +4,7 @@
 #include "app/Windows.h"
 #include "common/Dialogs.h"
 #include "encounter/EncounterWindow.h"
+#include "encounter/PlayersWindow.h"
 #include "encounter/RosterView.h"
 #include "sheets/SheetWindow.h"
 #include "storage/DataFolder.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 #include <sys/resource.h>
 #include <vector>
 
@@ -48,6 +51,19 @@ struct Stats {
 Stats stats(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms.back()};
+}
+
+long statusKb(const char *field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+long currentRssKb() {
+    return statusKb("VmRSS:");
 }
 
 long peakRssKb() {
@@ -105,11 +121,11 @@ public:
         form.findChild<QLineEdit *>(QString::fromLatin1(name))->setText(text);
     }
 
-    // A fresh encounter of n separate copies, shown in the encounter window.
+    // A fresh encounter of n separate copies, shown in the encounter window. It starts as the
+    // user starts one, so that every step is saved as it is in use.
     void build(int n) {
         fight().hide();
-        m_windows.sheet().show();
-        encounter().startNew();
+        click(m_windows.menu(), "Command2"); // "Gestisci uno Scontro"
         addPress(n);
         showFight();
     }
@@ -142,6 +158,8 @@ int main(int argc, char *argv[]) {
     std::map<QString, std::map<int, Stats>> table;
     std::vector<QString> order;
     std::map<int, long> rss;
+    std::map<int, double> historyMb, fightMb, resumeMs;
+    QString typed;
     double idle = 0;
     auto record = [&](const QString &name, int size, const std::vector<double> &ms) {
         if (std::find(order.begin(), order.end(), name) == order.end())
@@ -217,6 +235,25 @@ int main(int argc, char *argv[]) {
             {"Elimina of row 1", ready, [&] { enc.remove(1); }},
             {"\"Aggiungi Bonus Iniziat.\" (separate copies)", [&] { bench.build(size); },
              [&] { Bench::click(bench.fight(), "Command5"); }},
+            {"\"Tira Iniziativa\" (separate copies)", [&] { bench.build(size); },
+             [&] { Bench::click(bench.fight(), "TiraIniziativa"); }},
+            {"typing a digit into a PF cell",
+             [&] {
+                 ready();
+                 typed = typed == QStringLiteral("12") ? QStringLiteral("1") : QStringLiteral("12");
+             },
+             [&] {
+                 enc.model().setData(enc.model().index(7, RosterModel::PF), typed, Qt::EditRole);
+             }},
+            {"players' view: \"Applica\" with the view open",
+             [&] {
+                 ready();
+                 bench.windows().players().open(nullptr);
+                 enc.model().setSelectedRow(5);
+                 Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
+                 settle();
+             },
+             [&] { Bench::click(bench.fight(), "Command2"); }},
             {"\"Scontro Terminato\"", [&] { bench.build(size); },
              [&] { Bench::click(bench.fight(), "Command3"); }},
             {"opening the encounter window",
@@ -228,18 +265,62 @@ int main(int argc, char *argv[]) {
              },
              [&] { Bench::click(bench.windows().sheet(), "Command3"); }},
         };
+        // The steps that can be undone: each one, then "Annulla" and "Ripeti" right after it.
+        const std::set<QString> undoable{"\"Applica\" on the selected row",
+                                         "typing a digit into a PF cell", "Elimina of row 1",
+                                         "\"Prossimo ad agire\"", "add 1 copy"};
         for (const Operation &operation : operations) {
             if (!wanted(operation.name))
                 continue;
-            std::vector<double> ms;
+            const QString name = QString::fromUtf8(operation.name);
+            const bool withUndo = undoable.count(name) > 0;
+            std::vector<double> ms, undo, redo;
             for (int i = 0; i < repetitions; ++i) {
                 operation.setUp();
                 ms.push_back(timed(operation.step));
+                if (withUndo) {
+                    undo.push_back(timed([&] { Bench::click(bench.fight(), "Annulla"); }));
+                    redo.push_back(timed([&] { Bench::click(bench.fight(), "Ripeti"); }));
+                }
             }
-            record(QString::fromUtf8(operation.name), size, ms);
+            record(name, size, ms);
+            if (withUndo) {
+                record(QStringLiteral("  undo: ") + name, size, undo);
+                record(QStringLiteral("  redo: ") + name, size, redo);
+            }
         }
         bench.build(size);
         rss[size] = peakRssKb();
+        if (wanted("history")) {
+            // 1000 steps of history, the saved fight they make, and taking it up again.
+            bench.build(size);
+            const long before = currentRssKb();
+            enc.model().setSelectedRow(3);
+            Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
+            for (int i = 0; i < 1000; ++i) {
+                if (i % 3 == 0)
+                    Bench::click(bench.fight(), "Command2");
+                else if (i % 3 == 1)
+                    enc.model().setData(enc.model().index(1 + i % size, RosterModel::Iniz),
+                                        QString::number(i % 20), Qt::EditRole);
+                else
+                    Bench::click(bench.fight(), "Command4");
+            }
+            bench.windows().fightFile().sync();
+            historyMb[size] = double(currentRssKb() - before) / 1024.0;
+            fightMb[size] = double(QFileInfo(bench.windows().fightFile().path()).size()) / 1e6;
+            QElapsedTimer timer;
+            timer.start();
+            {
+                YesDialogs yes;
+                Windows again(yes, root.path());
+                again.start(); // "Riprendere?" Yes
+                settle();
+                resumeMs[size] = double(timer.nsecsElapsed()) / 1e6;
+                if (again.encounter().creatures() != size)
+                    resumeMs[size] = -1;
+            }
+        }
 
         if (size == sizes.back() && only.isEmpty()) {
             // Idle: nothing should run while the encounter window is open and untouched.
@@ -275,6 +356,16 @@ int main(int argc, char *argv[]) {
     out << "| peak resident memory after building the roster (MB) |";
     for (int size : sizes)
         out << QString::asprintf(" %.1f |", double(rss[size]) / 1024.0);
+    out << " |\n";
+    out << "| memory added by 1000 steps of history (MB) |";
+    for (int size : sizes)
+        out << QString::asprintf(" %.1f |", historyMb[size]);
+    out << " |\n| the saved fight after those steps (MB on disk) |";
+    for (int size : sizes)
+        out << QString::asprintf(" %.2f |", fightMb[size]);
+    out << " |\n| taking the saved fight up again at start-up (ms) |";
+    for (int size : sizes)
+        out << QString::asprintf(" %.1f |", resumeMs[size]);
     out << " |\n";
     out << QString::asprintf("\nidle CPU with the encounter window open (5000 creatures, 5 s): "
                              "%.2f %%\n",

@@ -749,6 +749,13 @@ void Encounter::nextToAct(bool oneMessage) {
             highlight(a); // yellow once its box is closed
         }
     }
+    // The turn line names the first of a crowd only: forty goblins tied are not read one by one.
+    constexpr int named = 12;
+    if (turn.who.size() > named + 1) {
+        const qsizetype others = turn.who.size() - named;
+        turn.who.resize(named);
+        turn.who << QStringLiteral("… e altri ") + QString::number(others);
+    }
     say(announced.empty()
             ? QStringLiteral("Turno: nessuno ha ") + value
             : QStringLiteral("Turno: Deve agire ") + turn.who.join(QStringLiteral(", ")) +

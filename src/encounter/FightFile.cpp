@@ -57,21 +57,40 @@ class Out {
 public:
     QByteArray bytes;
     void u(quint64 v) {
+        char buffer[10];
+        int n = 0;
         while (v >= 0x80) {
-            bytes += char((v & 0x7F) | 0x80);
+            buffer[n++] = char((v & 0x7F) | 0x80);
             v >>= 7;
         }
-        bytes += char(v);
+        buffer[n++] = char(v);
+        bytes.append(buffer, n);
     }
     void i(qint64 v) { u((quint64(v) << 1) ^ quint64(v >> 63)); }
     void b(bool v) { bytes += char(v ? 1 : 0); }
     void d(double v) {
         quint64 bits;
         std::memcpy(&bits, &v, sizeof bits);
+        char buffer[8];
         for (int k = 0; k < 8; ++k)
-            bytes += char((bits >> (8 * k)) & 0xFF);
+            buffer[k] = char((bits >> (8 * k)) & 0xFF);
+        bytes.append(buffer, 8);
     }
     void s(const QString &v) {
+        // Most texts are plain ASCII: they are their own UTF-8.
+        const qsizetype size = v.size();
+        bool ascii = true;
+        for (QChar c : v)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii) {
+            u(quint64(size));
+            const qsizetype at = bytes.size();
+            bytes.resize(at + size);
+            char *p = bytes.data() + at;
+            for (QChar c : v)
+                *p++ = char(c.unicode());
+            return;
+        }
         const QByteArray utf8 = v.toUtf8();
         u(quint64(utf8.size()));
         bytes += utf8;
