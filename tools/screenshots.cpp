@@ -4,6 +4,8 @@
 #include "app/Windows.h"
 #include "common/Dialogs.h"
 #include "encounter/EncounterWindow.h"
+#include "encounter/HistoryWindow.h"
+#include "encounter/PlayersWindow.h"
 #include "encounter/RosterView.h"
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
@@ -14,6 +16,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -39,6 +42,23 @@ void save(QWidget &w, const QString &dir, const QString &name) {
     QTextStream(stdout) << "wrote " << name << "\n";
 }
 
+// Two windows side by side in one picture, as they stand on a wide screen or two.
+void saveBeside(QWidget &left, QWidget &right, const QString &dir, const QString &name) {
+    for (QWidget *w : {&left, &right})
+        w->show();
+    QApplication::processEvents();
+    const QPixmap a = left.grab();
+    const QPixmap b = right.grab();
+    QPixmap both(a.width() + 12 + b.width(), std::max(a.height(), b.height()));
+    both.fill(QColor(90, 90, 90));
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, a);
+    painter.drawPixmap(a.width() + 12, 0, b);
+    painter.end();
+    both.save(dir + u'/' + name);
+    QTextStream(stdout) << "wrote " << name << "\n";
+}
+
 template <typename T> T *child(QWidget &w, const char *name) {
     return w.findChild<T *>(QString::fromLatin1(name));
 }
@@ -47,7 +67,8 @@ template <typename T> T *child(QWidget &w, const char *name) {
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("Arial"), 9));
+    if (qEnvironmentVariableIsEmpty("TORVANE_SYSTEM_FONT")) // the pictures at the design font
+        QApplication::setFont(QFont(QStringLiteral("Arial"), 9));
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(out);
     QTemporaryDir root;
@@ -130,6 +151,22 @@ int main(int argc, char *argv[]) {
     child<QPushButton>(fight, "Command4")->click();
     child<QPushButton>(fight, "Command4")->click();
     save(fight, out, QStringLiteral("fight.png"));
+
+    // An area spell on three goblins, later in the fight: the round count and the marks.
+    encounter.model().mark(1, RosterModel::Mark::Only);
+    encounter.model().mark(3, RosterModel::Mark::Range);
+    encounter.model().mark(6, RosterModel::Mark::Toggle);
+    child<QLineEdit>(fight, "DanniPF")->setText(QStringLiteral("4"));
+    child<QPushButton>(fight, "Command2")->click();
+    for (int press = 0; press < 4; ++press)
+        child<QPushButton>(fight, "Command4")->click();
+    save(fight, out, QStringLiteral("fight-marked.png"));
+    windows.history().resize(420, fight.height());
+    saveBeside(fight, windows.history(), out, QStringLiteral("history.png"));
+    windows.history().hide();
+    windows.players().resize(760, fight.height());
+    saveBeside(fight, windows.players(), out, QStringLiteral("players.png"));
+    windows.players().hide();
 
     // The orc's sheet seen from the roster.
     emit fight.sheetRequested(5);

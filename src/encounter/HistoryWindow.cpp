@@ -25,6 +25,7 @@ HistoryWindow::HistoryWindow(Encounter &encounter, QWidget *parent)
     m_steps->setSelectionMode(QAbstractItemView::SingleSelection);
     m_steps->setWordWrap(true);
     m_steps->setSpacing(2);
+    m_steps->setAlternatingRowColors(true); // a step of several lines reads as one
     layout->addWidget(hint);
     layout->addWidget(m_steps, 1);
     connect(m_steps, &QListView::clicked, this,
