@@ -40,8 +40,11 @@ const std::array<const char *, RosterModel::ColumnCount> columnSamples{
 
 const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
 
-QString shortcutText(const QKeySequence &keys) {
-    return keys.toString(QKeySequence::NativeText);
+QString shortcutText(QKeySequence::StandardKey key) {
+    QStringList keys;
+    for (const QKeySequence &binding : QKeySequence::keyBindings(key))
+        keys << binding.toString(QKeySequence::NativeText);
+    return keys.join(QStringLiteral(", "));
 }
 
 // The widest word of a caption: header captions may wrap between words, never inside one.
@@ -451,9 +454,9 @@ void EncounterWindow::applyTurn() {
 void EncounterWindow::applyHistory() {
     const History &history = m_encounter.history();
     const QString undoKeys =
-        QStringLiteral(" (") + shortcutText(QKeySequence(QKeySequence::Undo)) + u')';
+        QStringLiteral(" (") + shortcutText(QKeySequence::Undo) + u')';
     const QString redoKeys =
-        QStringLiteral(" (") + shortcutText(QKeySequence(QKeySequence::Redo)) + u')';
+        QStringLiteral(" (") + shortcutText(QKeySequence::Redo) + u')';
     m_undo->setEnabled(history.canUndo());
     m_undo->setToolTip(history.canUndo() ? QStringLiteral("Annulla: ") +
                                                history.step(history.done() - 1).action + undoKeys
