@@ -1,14 +1,14 @@
 #include "encounter/FightFile.h"
 
+#include "storage/DataFolder.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 #include <limits>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -460,16 +460,7 @@ QByteArray frame(const QByteArray &contents) {
 }
 
 void syncFolderOf(const QString &path) {
-#ifdef Q_OS_UNIX
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(path);
-#endif
+    folders::syncFolder(QFileInfo(path).absolutePath());
 }
 
 bool allZero(const char *p, qsizetype size) {
@@ -574,11 +565,8 @@ bool FightFile::start(const EncounterState &state, const FightWindows &windows) 
     QByteArray bytes(magic, magicSize);
     put32(bytes, version);
     bytes += frame(out.bytes);
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.commit())
+    if (!folders::writeWhole(m_path, bytes))
         return false;
-    syncFolderOf(m_path);
     return resume(bytes.size());
 }
 

@@ -65,8 +65,9 @@ bool isLink(const QString &path) {
     return QFileInfo(path).isSymLink();
 }
 
-// Makes renames and removals in a folder survive a power cut, where the system allows it.
-void syncFolder(const QString &folder) {
+} // namespace
+
+void folders::syncFolder(const QString &folder) {
 #ifdef Q_OS_UNIX
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -78,6 +79,10 @@ void syncFolder(const QString &folder) {
     Q_UNUSED(folder);
 #endif
 }
+
+namespace {
+
+using folders::syncFolder;
 
 // Renames the entry itself, a symbolic link included (never what it points to).
 bool renameEntry(const QString &from, const QString &to) {
@@ -119,13 +124,19 @@ private:
     QSaveFile m_file; // discards what was not committed
 };
 
-bool writeWhole(const QString &path, const QByteArray &bytes) {
+} // namespace
+
+bool folders::writeWhole(const QString &path, const QByteArray &bytes) {
     StagedFile file;
     if (!file.write(path, bytes) || !file.commit())
         return false;
     syncFolder(QFileInfo(path).path());
     return true;
 }
+
+namespace {
+
+using folders::writeWhole;
 
 enum class Failure { None, Missing, NotRegular, TooLarge, Unreadable };
 struct Bytes {

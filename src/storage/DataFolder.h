@@ -19,6 +19,11 @@ bool ensure(const QString &root);
 // it runs from a writable folder that is not an installed program folder ("bin"); otherwise in
 // the per-user data folder.
 QString chooseRoot(const QString &programDir, const QString &perUserDir);
+// Writes a file whole through a temporary file put in its place, every write and the sync
+// checked, then syncs its folder; false (and the old file as it was) on any failure.
+bool writeWhole(const QString &path, const QByteArray &bytes);
+// Makes renames and removals in a folder survive a power cut, where the system allows it.
+void syncFolder(const QString &folder);
 } // namespace folders
 
 // One data folder: item files named after their items ("Orco.Melvo") and the list file
