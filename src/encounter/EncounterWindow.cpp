@@ -111,6 +111,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     buildRightColumn(rightLeft, rightWidth, strip);
     buildTopStrip(twips(120), scrollLeft + scrollWidth - twips(120));
     setFixedSize(rightLeft + rightWidth + twips(120), twips(designHeight) + strip);
+    setKeyboardOrder();
 
     m_numeroControlli = place<QLineEdit>(this, "NumeroControlli", QRect(), "1");
     m_indiceIniz = place<QLineEdit>(this, "IndiceIniz", QRect(), "1");
@@ -202,7 +203,8 @@ void EncounterWindow::buildTopStrip(int left, int width) {
                                        "riporta lo scontro a quel punto"));
     auto *players = button("VistaGiocatori", "Vista per i giocatori");
     players->setToolTip(QStringLiteral("Apre una finestra per lo schermo dei giocatori: ordine "
-                                       "di iniziativa e stato delle creature, senza numeri"));
+                                       "di iniziativa e stato delle creature, senza numeri (F11 "
+                                       "nella finestra: schermo intero)"));
     connect(m_undo, &QPushButton::clicked, &m_encounter, &Encounter::undo);
     connect(m_redo, &QPushButton::clicked, &m_encounter, &Encounter::redo);
     connect(history, &QPushButton::clicked, this, &EncounterWindow::historyRequested);
@@ -284,17 +286,25 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::amountChanged);
     connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::amountChanged);
 
-    // The keyboard follows the eye: the roster, then the right column top to bottom.
-    QWidget *order[] = {m_roster, m_next,    m_oneMessage, bonus,   roll,   addMore,
-                        notes,    m_danniPF, m_heal,       m_apply, limiter};
-    for (std::size_t i = 1; i < std::size(order); ++i)
+    m_end = end;
+}
+
+void EncounterWindow::setKeyboardOrder() {
+    // The keyboard follows the eye: the strip above, the roster and its scroll controls, then
+    // the right column top to bottom.
+    std::vector<QWidget *> order;
+    for (const char *name : {"Annulla", "Ripeti", "ApriCronologia", "VistaGiocatori"})
+        order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
+    order.push_back(m_roster);
+    for (const char *name : {"Sux3", "Sux2", "Su", "IndiceScelto", "VaiIndiceScelto", "Giu",
+                             "Giux2", "Giux3", "Command4", "AnnuncioUnico", "Command5",
+                             "TiraIniziativa", "Command1", "Lavagnetta", "DanniPF", "Aggiungi",
+                             "Sottrai", "Command2", "LimitaPF"})
+        order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
+    order.insert(order.end(), m_inizPG.begin(), m_inizPG.end());
+    order.push_back(m_end);
+    for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    QWidget *previous = limiter;
-    for (std::size_t s = 0; s < m_inizPG.size(); ++s) {
-        setTabOrder(previous, m_inizPG[s]);
-        previous = m_inizPG[s];
-    }
-    setTabOrder(previous, end);
 }
 
 void EncounterWindow::requestEnd() {

@@ -49,6 +49,7 @@ private:
     void buildRightColumn(int left, int width, int shift);
     void buildScrollControls(int left, int width, int shift);
     void buildPartyPanel(int left, int width, int top);
+    void setKeyboardOrder();
     void applyView();
     void applyHiddenFields();
     void applyParty();
@@ -64,6 +65,7 @@ private:
     QRadioButton *m_heal = nullptr;
     QRadioButton *m_damage = nullptr;
     QPushButton *m_apply = nullptr;
+    QPushButton *m_end = nullptr;
     QPushButton *m_next = nullptr;
     QCheckBox *m_oneMessage = nullptr;
     QLineEdit *m_numeroControlli;
