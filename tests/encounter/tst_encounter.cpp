@@ -6,7 +6,6 @@
 
 #include <QRandomGenerator>
 #include <QSet>
-#include <QTest>
 
 using Col = RosterModel::Column;
 using Strings = QStringList;
@@ -17,9 +16,18 @@ private:
     ScriptedDialogs m_dialogs;
     std::unique_ptr<Encounter> m_enc;
     int m_party = 0;
+    bool m_ghostSaved = false; // "Fantasma" has a sheet on file
 
     Encounter &enc() { return *m_enc; }
     QString text(int row, Col column) { return enc().text(row, column); }
+    // The texts of these cells, row by row, " / " between them.
+    QString texts(std::initializer_list<int> rows, std::initializer_list<Col> columns) {
+        Strings all;
+        for (int r : rows)
+            for (Col c : columns)
+                all << text(r, c);
+        return all.join(" / ");
+    }
     void add(const QString &name, int n = 1, bool group = false, std::optional<QString> note = {},
              const QString &pf = "10") {
         Sheet s;
@@ -41,10 +49,22 @@ private:
         for (int i = 0; i < m_party; ++i)
             enc().setPartyIniz(i, initiatives[i]);
     }
-    Strings press() {
+    Strings press(bool oneBox = false) {
         m_dialogs.clear();
-        enc().nextToAct();
+        enc().nextToAct(oneBox);
         return m_dialogs.informed;
+    }
+    static QString acts(const QString &who, const QString &value) {
+        return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
+    }
+    // The sheets the bonus is read from: Goblin +2, Fantasma not on file until it is saved.
+    Encounter::BonusSource sheetOf(const QString &name) const {
+        if (name == "Fantasma" && !m_ghostSaved)
+            return {Encounter::SheetRead::Unavailable, {}};
+        return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
+    }
+    Encounter::SheetLoader sheets() {
+        return [this](const QString &name) { return sheetOf(name); };
     }
 
 private slots:
@@ -53,6 +73,7 @@ private slots:
         m_dialogs.onInform = nullptr;
         m_enc = std::make_unique<Encounter>(m_dialogs);
         m_party = 0;
+        m_ghostSaved = false;
         m_enc->setPartyCount([this] { return m_party; });
     }
     void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
@@ -65,9 +86,7 @@ private slots:
                                               {"fraction to even", "2", "4.5", "4"}});
     }
     void creaRighe() {
-        QFETCH(QString, from);
-        QFETCH(QString, count);
-        QFETCH(QString, rows);
+        const auto [from, count, rows] = cells<3>();
         for (int i = 1; i <= from.toInt(); ++i)
             add(QString("R%1").arg(i));
         enc().setText(2, Col::NoteNome, "nota");
@@ -88,32 +107,23 @@ private slots:
         QCOMPARE(enc().model().initiatives().rowsWith(9), std::vector<int>{});
     }
 
+    // Three copies, then two more; "-": the common note declined.
     void groups_data() {
-        QTest::addColumn<bool>("asGroup");
-        QTest::addColumn<std::optional<QString>>("note");
-        QTest::addColumn<QList<int>>("groups"); // of the three copies, then of two more
-        QTest::addColumn<QString>("noteShown");
-        QTest::newRow("separate") << false << std::optional<QString>() << QList<int>{2, 3, 4, 6, 7}
-                                  << "";
-        QTest::newRow("group with note")
-            << true << std::optional<QString>("arcieri") << QList<int>{1, 1, 1, 3, 4} << "arcieri";
-        QTest::newRow("group, note declined")
-            << true << std::optional<QString>() << QList<int>{1, 1, 1, 3, 4} << "";
+        textTable({"asGroup", "note", "groups"},
+                  {{"separate", "no", "", "2 3 4 6 7"},
+                   {"group with note", "yes", "arcieri", "1 1 1 3 4"},
+                   {"group, note declined", "yes", "-", "1 1 1 3 4"}});
     }
     void groups() {
-        QFETCH(bool, asGroup);
-        QFETCH(std::optional<QString>, note);
-        QFETCH(QList<int>, groups);
-        QFETCH(QString, noteShown);
-        add("Orco", 3, asGroup, note, "40000");
+        const auto [asGroup, note, groups] = cells<3>();
+        add("Orco", 3, asGroup == "yes", note == "-" ? std::nullopt : std::optional(note), "40000");
         add("Goblin", 2);
         for (int r = 1; r <= 5; ++r)
-            QCOMPARE(enc().tables()[r].gruppo, groups[r - 1]);
-        QCOMPARE(enc().tables().prossimoGruppo, groups.last() + 1);
-        QCOMPARE(text(3, Col::NoteNome), noteShown);
-        QCOMPARE(text(3, Col::Forz), QStringLiteral("14 | +2"));
-        QCOMPARE(text(3, Col::Car), QStringLiteral("8 | -1"));
-        QCOMPARE(text(3, Col::Iniz), QStringLiteral("0"));
+            QCOMPARE(enc().tables()[r].gruppo, numbers(groups)[r - 1]);
+        QCOMPARE(enc().tables().prossimoGruppo, numbers(groups).last() + 1);
+        QCOMPARE(text(3, Col::NoteNome), note == "-" ? "" : note);
+        QCOMPARE(texts({3}, {Col::Forz, Col::Car, Col::Iniz}),
+                 QStringLiteral("14 | +2 / 8 | -1 / 0"));
         QCOMPARE(enc().tables()[3].pfMassimi, 40000); // beyond 16 bits
         QCOMPARE(enc().model().index(3, Col::NomePNG).data(Qt::ToolTipRole).toString(), "3");
         QCOMPARE(enc().numeroControlli(), QStringLiteral("6"));
@@ -127,37 +137,15 @@ private slots:
         QCOMPARE(text(3, Col::NoteNome), QStringLiteral("ossa"));
     }
 
-    void applyAmount_data() {
-        textTable({"pf", "ceiling", "limiter", "amount", "choice", "result"},
-                  {{"damage has no floor", "3", "12", "on", "50", "Sottrai", "-47"},
-                   {"heal below ceiling", "5", "12", "on", "3", "Aggiungi", "8"},
-                   {"heal reaches ceiling", "15", "20", "on", "5", "Aggiungi", "20"},
-                   {"heal passes ceiling", "15", "20", "on", "10", "Aggiungi", "20"},
-                   {"above ceiling comes down", "25", "20", "on", "1", "Aggiungi", "20"},
-                   {"limiter off", "15", "20", "off", "10", "Aggiungi", "25"},
-                   {"negative heal", "10", "20", "on", "-5", "Aggiungi", "5"},
-                   {"no numbers", "12abc", "20", "on", "x", "Sottrai", "12"},
-                   {"fraction", "10", "20", "on", "2.5", "Sottrai", "7.5"},
-                   {"wide ceiling", "39000", "40000", "on", "5000", "Aggiungi", "40000"},
-                   {"beyond 32 bits", "3000000000", "3000000000", "on", "1", "Aggiungi",
-                    "3000000000"},
-                   {"beyond 64 bits", "99999999999999999999", "99999999999999999999", "on", "1",
-                    "Aggiungi", "100000000000000000000"}});
-    }
+    void applyAmount_data() { fileTable(); }
     void applyAmount() {
-        QFETCH(QString, pf);
-        QFETCH(QString, ceiling);
-        QFETCH(QString, limiter);
-        QFETCH(QString, amount);
-        QFETCH(QString, choice);
-        QFETCH(QString, result);
+        const auto [pf, ceiling, limiter, amount, choice, result] = cells<6>();
         add("A", 2);
         enc().setText(2, Col::PF, pf);
         enc().setEntry(2, {false, 2, false, limiter == "on", ceiling.toDouble()});
         enc().model().setSelectedRow(2);
         enc().applyAmount(amount, choice == "Aggiungi");
-        QCOMPARE(text(2, Col::PF), result);
-        QCOMPARE(text(1, Col::PF), QStringLiteral("10"));
+        QCOMPARE(texts({1, 2}, {Col::PF}), "10 / " + result);
     }
 
     void nothingSelected() {
@@ -170,31 +158,14 @@ private slots:
         QVERIFY(enc().tables()[1].limitatore);
     }
 
-    void markers_data() {
-        textTable(
-            {"note", "pf", "after", "message"},
-            {{"coma, empty note", "", "-3", "(Coma)", "(1) A  è in coma."},
-             {"coma with note", "arciere", "-2", "arciere (Coma)", "(1) A arciere è in coma."},
-             {"death", "arciere (Coma)", "-12", "arciere (Morto)", "(1) A arciere (Coma) è morto."},
-             {"dead again, not doubled", "(Morto)", "-13", "(Morto)", "(1) A (Morto) è morto."},
-             {"back to life", "arciere (Morto)", "0", "arciere", ""},
-             {"death to coma", "(Morto)", "-9", "(Coma)", "(1) A (Morto) è in coma."},
-             {"limiter marker kept", "(PF Non Limitati)", "-1", "(PF Non Limitati) (Coma)",
-              "(1) A (PF Non Limitati) è in coma."},
-             {"fraction past -9", "", "-9.5", "(Morto)", "(1) A  è morto."},
-             {"healed keeps limiter marker", "x (PF Non Limitati) (Coma)", "4",
-              "x (PF Non Limitati)", ""}});
-    }
+    void markers_data() { fileTable(); }
     void markers() {
-        QFETCH(QString, note);
-        QFETCH(QString, pf);
-        QFETCH(QString, after);
-        QFETCH(QString, message);
+        const auto [note, pf, after, message] = cells<4>();
         add("A");
         enc().setText(1, Col::NoteNome, note);
         enc().setText(1, Col::PF, pf);
         QCOMPARE(text(1, Col::NoteNome), after);
-        QCOMPARE(m_dialogs.informed, message.isEmpty() ? Strings{} : Strings{message});
+        QCOMPARE(m_dialogs.informed.join(u'\n'), message);
     }
 
     void limiterOffAndOn() {
@@ -215,32 +186,49 @@ private slots:
         enc().toggleLimiter();
         QCOMPARE(enc().tables()[1].pfMassimi, 30);
         const Strings told = m_dialogs.informed;
-        QCOMPARE(told[0], QStringLiteral("(1) A  ora non ha nessun limitatore ai PF."));
-        QCOMPARE(told[1], QStringLiteral("(1) A  ora ha il limitatore impostato a 30 PF."));
-        QCOMPARE(told[2], QStringLiteral("(1) A capo ora non ha nessun limitatore ai PF."));
+        QCOMPARE(told.mid(0, 3), (Strings{"(1) A  ora non ha nessun limitatore ai PF.",
+                                          "(1) A  ora ha il limitatore impostato a 30 PF.",
+                                          "(1) A capo ora non ha nessun limitatore ai PF."}));
         QVERIFY(told[3].startsWith("(1) A capo ora ha il limitatore impostato a 30 PF. "));
     }
 
-    void turnsOverFourPresses() {
+    // Ties act together, rows first; past the last the order starts again, a round more. A row
+    // turns yellow once its box is closed; one box a turn says what the boxes would, a line each.
+    void turns_data() { textTable({"oneBox"}, {{"a box each", "no"}, {"one box a turn", "yes"}}); }
+    void turns() {
+        const bool oneBox = cells<1>()[0] == "yes";
         initiatives({15, 12, 12});
         party({"10"});
-        QStringList highlightedWhileShown;
-        m_dialogs.onInform = [&](const QString &) {
-            highlightedWhileShown << QString::number(enc().model().isHighlighted(1));
+        auto lit = [&] {
+            QString rows;
+            for (int r = 1; r <= 3; ++r)
+                rows += enc().model().isHighlighted(r) ? QString::number(r) : "";
+            return rows + (enc().party(0).highlighted ? "P" : "");
         };
-        QCOMPARE(press(), Strings{"Deve agire (1) C1 che ha ottenuto 15 nel tiro di iniziativa."});
-        QCOMPARE(highlightedWhileShown, Strings{"0"}); // yellow once the box is closed
-        QVERIFY(enc().model().isHighlighted(1));
-        QCOMPARE(press(),
-                 (Strings{"Deve agire (2) C2 che ha ottenuto 12 nel tiro di iniziativa.",
-                          "Deve agire (3) C3 che ha ottenuto 12 nel tiro di iniziativa."}));
-        QVERIFY(!enc().model().isHighlighted(1) && enc().model().isHighlighted(3));
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("4"));
-        QCOMPARE(press(), Strings{"Deve agire P1 che ha ottenuto 10 nel tiro di iniziativa."});
-        QVERIFY(enc().party(0).highlighted);
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("1"));
-        QVERIFY(press().first().contains("C1"));
-        QVERIFY(!enc().party(0).highlighted);
+        Strings litWhileShown;
+        m_dialogs.onInform = [&](const QString &) { litWhileShown << lit(); };
+        Strings told, boxes, shown, positions, rounds;
+        for (int p = 0; p < 8; ++p) {
+            const Strings now = press(oneBox);
+            told << now.join(u'\n');
+            boxes << QString::number(now.size());
+            shown << lit();
+            positions << enc().indiceIniz();
+            rounds << QString::number(enc().round());
+        }
+        QCOMPARE(litWhileShown.first(), QString());
+        QCOMPARE(told.mid(0, 3),
+                 (Strings{acts("(1) C1", "15"), acts("(2) C2", "12") + '\n' + acts("(3) C3", "12"),
+                          acts("P1", "10")}));
+        QCOMPARE(told.mid(3), told.mid(0, 5));
+        QCOMPARE(boxes.join(u' '), oneBox ? "1 1 1 1 1 1 1 1" : "1 2 1 1 2 1 1 2");
+        QCOMPARE(shown.join(u' '), QStringLiteral("1 23 P 1 23 P 1 23"));
+        QCOMPARE(positions.join(u' '), QStringLiteral("2 4 1 2 4 1 2 4"));
+        QCOMPARE(rounds.join(u' '), QStringLiteral("1 1 2 2 2 3 3 3"));
+        QCOMPARE(enc().turnText(), QStringLiteral("Deve agire: (2) C2, (3) C3 — 12"));
+        enc().end();
+        QCOMPARE(enc().round(), 1);
+        QCOMPARE(enc().turnText(), QString());
     }
 
     void turnAnnouncements_data() {
@@ -255,19 +243,14 @@ private slots:
                    {"nobody", "", "", "1", "", "1"}});
     }
     void turnAnnouncements() {
-        QFETCH(QString, rows);
-        QFETCH(QString, players);
-        QFETCH(QString, position);
-        QFETCH(QString, announced);
-        QFETCH(QString, next);
+        const auto [rows, players, position, announced, next] = cells<5>();
         initiatives(numbers(rows));
         party(players.split(u' ', Qt::SkipEmptyParts));
         enc().setIndiceIniz(position);
-        const Strings told = press();
-        const Strings who = announced.split(u' ', Qt::SkipEmptyParts);
-        QCOMPARE(told.size(), who.size());
-        for (int i = 0; i < told.size(); ++i)
-            QVERIFY2(told[i].startsWith("Deve agire " + who[i]), qPrintable(told[i]));
+        Strings who;
+        for (const QString &message : press())
+            who << message.section(u' ', 2, 2);
+        QCOMPARE(who.join(u' '), announced);
         QCOMPARE(enc().indiceIniz(), next);
     }
 
@@ -276,10 +259,9 @@ private slots:
         add("H");
         enc().setText(3, Col::Iniz, "8");
         enc().setText(1, Col::Iniz, "7abc");
-        QCOMPARE(text(2, Col::Iniz), QStringLiteral("7abc"));
-        QCOMPARE(text(3, Col::Iniz), QStringLiteral("8"));
+        QCOMPARE(texts({2, 3}, {Col::Iniz}), QStringLiteral("7abc / 8"));
         press();
-        QVERIFY(press().first().endsWith("ottenuto 7 nel tiro di iniziativa."));
+        QCOMPARE(press().first(), acts("(1) G", "7"));
     }
 
     // The initiatives kept sorted by the roster agree with sorting the fields afresh, whatever
@@ -287,7 +269,7 @@ private slots:
     void turnOrderMatchesAFreshSort() {
         QRandomGenerator random(7);
         add("G", 140);
-        const Strings texts{"7", "7abc", "-3.5", "", "x", "12", "0", "99"};
+        const Strings values{"7", "7abc", "-3.5", "", "x", "12", "0", "99"};
         for (int round = 0; round < 300; ++round) {
             const int rows = enc().creatures();
             const auto choice = random.bounded(6);
@@ -301,20 +283,20 @@ private slots:
                 enc().creaRighe();
             } else if (rows > 0) {
                 enc().setText(1 + int(random.bounded(rows)), Col::Iniz,
-                              texts[random.bounded(int(texts.size()))]);
+                              values[random.bounded(int(values.size()))]);
             }
             std::vector<double> players(random.bounded(4), double(random.bounded(20)));
             std::vector<double> all = players;
-            for (int r = 1; r <= enc().creatures(); ++r)
+            std::vector<int> sevens;
+            for (int r = 1; r <= enc().creatures(); ++r) {
                 all.push_back(numeric::leading(text(r, Col::Iniz)));
+                if (all.back() == 7)
+                    sevens.push_back(r);
+            }
             std::sort(all.begin(), all.end(), std::greater<>());
             const auto &index = enc().model().initiatives();
             for (std::size_t k = 0; k <= all.size() + 1; ++k)
                 QCOMPARE(index.at(k, players), k >= 1 && k <= all.size() ? all[k - 1] : 0.0);
-            std::vector<int> sevens;
-            for (int r = 1; r <= enc().creatures(); ++r)
-                if (numeric::leading(text(r, Col::Iniz)) == 7)
-                    sevens.push_back(r);
             QCOMPARE(index.rowsWith(7), sevens);
         }
     }
@@ -326,24 +308,16 @@ private slots:
         for (int r : {1, 5, 6, 7})
             enc().setText(r, Col::Iniz, "10");
         QString shown = "0";
-        bool ghostSaved = false;
-        auto load = [&](const QString &name) -> Encounter::BonusSource {
-            if (name == "Fantasma" && !ghostSaved)
-                return {Encounter::SheetRead::Unavailable, {}};
-            return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
-        };
         for (int pressCount = 0; pressCount < 2; ++pressCount) {
-            enc().addInitiativeBonus(load, shown);
-            QCOMPARE(text(1, Col::Iniz) + text(4, Col::Iniz) + text(5, Col::Iniz) +
-                         text(6, Col::Iniz) + text(7, Col::Iniz),
-                     QStringLiteral("12129910"));
+            enc().addInitiativeBonus(sheets(), shown);
+            QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), QStringLiteral("12 / 12 / 9 / 9 / 10"));
         }
         QCOMPARE(m_dialogs.informed.size(), 2); // the missing sheet is named at each press
         QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
         QVERIFY(!m_dialogs.informed[0].contains("Orco"));
         QCOMPARE(shown, QStringLiteral("-1")); // the last sheet read
-        ghostSaved = true;                     // skipped rows are tried again
-        enc().addInitiativeBonus(load, shown);
+        m_ghostSaved = true;                   // skipped rows are tried again
+        enc().addInitiativeBonus(sheets(), shown);
         QCOMPARE(text(7, Col::Iniz), QStringLiteral("9"));
         // An empty sheet file reads as nothing: the modifier shown on the sheet is used.
         add("Vuoto");
@@ -355,68 +329,29 @@ private slots:
         QCOMPARE(text(8, Col::Iniz), QStringLiteral("-1"));
     }
 
-    // Rounds count every return to the top of the order; one box a turn says what the boxes
-    // would, a line each, and leaves the same highlight.
-    void roundsAndOneBoxATurn_data() {
-        QTest::addColumn<bool>("oneBox");
-        QTest::newRow("a box each") << false;
-        QTest::newRow("one box a turn") << true;
-    }
-    void roundsAndOneBoxATurn() {
-        QFETCH(bool, oneBox);
-        initiatives({15, 12, 12});
-        party({"10"});
-        Strings rounds;
-        Strings boxes;
-        for (int press = 0; press < 8; ++press) {
-            m_dialogs.clear();
-            enc().nextToAct(oneBox);
-            QCOMPARE(m_dialogs.informed.size() == 1, oneBox || press % 3 != 1);
-            boxes << m_dialogs.informed.join(u'\n');
-            rounds << QString::number(enc().round());
-        }
-        QCOMPARE(rounds.join(u' '), QStringLiteral("1 1 2 2 2 3 3 3"));
-        QCOMPARE(boxes[4], QStringLiteral("Deve agire (2) C2 che ha ottenuto 12 nel tiro di "
-                                          "iniziativa.\nDeve agire (3) C3 che ha ottenuto 12 nel "
-                                          "tiro di iniziativa."));
-        QCOMPARE(enc().turnText(), QStringLiteral("Deve agire: (2) C2, (3) C3 — 12"));
-        QVERIFY(enc().model().isHighlighted(2) && enc().model().isHighlighted(3));
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("4"));
-        enc().end();
-        QCOMPARE(enc().round(), 1);
-        QCOMPARE(enc().turnText(), QString());
-    }
-
     // One d20 per group still without its modifier, plus the modifier once; the bonus button
     // before or after adds nothing twice.
     void rolledInitiative() {
         add("Orco", 2);
         QString shown = "0";
-        auto load = [](const QString &name) -> Encounter::BonusSource {
-            if (name == "Fantasma")
-                return {Encounter::SheetRead::Unavailable, {}};
-            return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
-        };
-        enc().addInitiativeBonus(load, shown); // the orcs: 0 - 1
+        enc().addInitiativeBonus(sheets(), shown); // the orcs: 0 - 1
         add("Goblin", 4, true);
         add("Fantasma");
         QRandomGenerator dice(99);
         QRandomGenerator same(99);
         enc().setRandom(&dice);
         m_dialogs.clear();
-        enc().rollInitiative(load, shown);
+        enc().rollInitiative(sheets(), shown);
         const QString goblins = QString::number(same.bounded(1, 21) + 2);
-        QCOMPARE(text(1, Col::Iniz) + text(2, Col::Iniz), QStringLiteral("-1-1"));
-        for (int r = 3; r <= 6; ++r)
-            QCOMPARE(text(r, Col::Iniz), goblins);
-        QCOMPARE(text(7, Col::Iniz), QStringLiteral("0"));
+        QCOMPARE(texts({1, 2, 3, 4, 5, 6, 7}, {Col::Iniz}),
+                 Strings({"-1", "-1", goblins, goblins, goblins, goblins, "0"}).join(" / "));
         QCOMPARE(m_dialogs.informed.size(), 1);
         QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. "));
         QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
         m_dialogs.clear();
-        enc().addInitiativeBonus(load, shown);
-        enc().rollInitiative(load, shown);
-        QCOMPARE(text(3, Col::Iniz) + text(6, Col::Iniz), goblins + goblins);
+        enc().addInitiativeBonus(sheets(), shown);
+        enc().rollInitiative(sheets(), shown);
+        QCOMPARE(texts({3, 6}, {Col::Iniz}), goblins + " / " + goblins);
         QVERIFY(m_dialogs.informed.last().startsWith("Iniziativa tirata per 0 gruppi."));
     }
 
@@ -475,8 +410,8 @@ private slots:
         QCOMPARE(m_dialogs.questions.first(),
                  QStringLiteral("Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?"));
         QCOMPARE(enc().numeroControlli(), QStringLiteral("5"));
-        QCOMPARE(text(2, Col::NomePNG) + text(2, Col::NoteNome) + text(2, Col::Iniz),
-                 QStringLiteral("Enota E17"));
+        QCOMPARE(texts({2}, {Col::NomePNG, Col::NoteNome, Col::Iniz}),
+                 QStringLiteral("E / nota E / 17"));
         QCOMPARE(text(4, Col::NomePNG), QStringLiteral("D"));
         QVERIFY(!enc().tables()[2].limitatore && enc().tables()[2].bonusIniz);
         QCOMPARE(enc().tables()[2].gruppo, 10);   // E, the fifth single addition
@@ -507,9 +442,7 @@ private slots:
         QCOMPARE(m_dialogs.informed, Strings{"(2) Orco (Coma) è in coma."}); // announced again
         QCOMPARE(shownWithTheMessage, QStringLiteral("178")); // the whole orc, not half of it
         QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
-        QCOMPARE(text(2, Col::Iniz), QStringLiteral("8"));
-        for (int r : {1, 3, 4})
-            QCOMPARE(text(r, Col::Iniz), QStringLiteral("12"));
+        QCOMPARE(texts({1, 2, 3, 4}, {Col::Iniz}), QStringLiteral("12 / 8 / 12 / 12"));
     }
 
     void lastCreatureOnlyThroughTheEnd() {
@@ -535,7 +468,7 @@ private slots:
         QCOMPARE(enc().model().rowCount(), 2);
         QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), QStringLiteral("21"));
         QVERIFY(!enc().rowShown(1));
-        QCOMPARE(text(1, Col::NoteNome) + text(1, Col::Iniz), QStringLiteral("0"));
+        QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), QStringLiteral(" / 0"));
         QVERIFY(!enc().model().isHighlighted(1));
         QCOMPARE(enc().party(0).iniz + enc().party(1).iniz, QStringLiteral("00"));
         QVERIFY(enc().party(0).shown && !enc().party(0).highlighted);
@@ -548,31 +481,9 @@ private slots:
         QCOMPARE(enc().tables()[1].gruppo, 2);
     }
 
-    void scrolling_data() {
-        // Lines scrolled in turn (positive down, negative up), then a line typed for "Vai";
-        // the top row and LineeDaScorrere afterwards.
-        textTable({"rows", "steps", "vai", "top", "linee"},
-                  {{"16 rows: down once", "16", "1 1", "", "2", "1"},
-                   {"15 rows never scroll", "15", "1", "", "1", "1"},
-                   {"20 rows: down 10, then refused", "20", "10 1", "", "11", "1"},
-                   {"up 10 from 3 is 2", "30", "2 -10", "", "1", "2"},
-                   {"up 5 from 5 is 4", "30", "4 -5", "", "1", "4"},
-                   {"up 1 from 3", "30", "2 -1", "", "2", "1"},
-                   {"up at home refused", "30", "-5", "", "1", "5"},
-                   {"vai 12", "30", "5", "12", "12", "6"},
-                   {"vai 25 accepted", "30", "5", "25", "25", "19"},
-                   {"vai beyond: told", "30", "5", "40", "6", "5"},
-                   {"vai below 1", "30", "5", "-5", "1", "5"},
-                   {"vai no number", "30", "5", "abc", "1", "5"},
-                   {"vai far below", "30", "5", "-1e9", "1", "5"},
-                   {"vai difference half to even", "30", "5", "13.5", "14", "8"}});
-    }
+    void scrolling_data() { fileTable(); }
     void scrolling() {
-        QFETCH(QString, rows);
-        QFETCH(QString, steps);
-        QFETCH(QString, vai);
-        QFETCH(QString, top);
-        QFETCH(QString, linee);
+        const auto [rows, steps, vai, top, linee] = cells<5>();
         add("G", rows.toInt());
         for (int step : numbers(steps))
             step > 0 ? enc().scrollDown(step) : enc().scrollUp(-step);

@@ -5,10 +5,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
-#include <QAbstractButton>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTest>
 
 using Col = RosterModel::Column;
 using Strings = QStringList;
@@ -32,6 +29,9 @@ private:
         s.carMod = {"+3", "+3", "+3", "+3", "+3", "+3"};
         enc().addCopies(s, 1, false, {});
         enc().setText(enc().creatures(), Col::Iniz, iniz);
+    }
+    QString at(int row, int role = Qt::DisplayRole) {
+        return m_view->index(row).data(role).toString();
     }
     Strings names(int role) {
         Strings found;
@@ -84,9 +84,7 @@ private slots:
                                                {"no ceiling", "0", "0", "illeso"}});
     }
     void states() {
-        QFETCH(QString, pf);
-        QFETCH(QString, ceiling);
-        QFETCH(QString, state);
+        const auto [pf, ceiling, state] = cells<3>();
         QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);
     }
 
@@ -96,17 +94,13 @@ private slots:
         enc().model().mark(2, RosterModel::Mark::Only);
         enc().toggleLimiter(); // the limiter's marker is the game master's business
         enc().applyAmount("30", false);
-        QCOMPARE(m_view->index(2).data().toString(), QStringLiteral("(2) Goblin"));
-        QCOMPARE(m_view->index(2).data(PlayersModel::StateRole).toString(),
-                 QStringLiteral("gravemente ferito"));
+        QCOMPARE(at(2) + ": " + at(2, PlayersModel::StateRole), "(2) Goblin: gravemente ferito");
         enc().applyAmount("20", false);
-        QVERIFY(m_view->index(2).data(PlayersModel::DeadRole).toBool());
-        QCOMPARE(m_view->index(2).data().toString(), QStringLiteral("(2) Goblin (Morto)"));
+        QCOMPARE(at(2) + ": " + at(2, PlayersModel::DeadRole), "(2) Goblin (Morto): true");
         enc().undo();
-        QCOMPARE(m_view->index(2).data(PlayersModel::StateRole).toString(),
-                 QStringLiteral("gravemente ferito"));
+        QCOMPARE(at(2, PlayersModel::StateRole), QStringLiteral("gravemente ferito"));
         enc().setText(4, Col::Iniz, "30");
-        QCOMPARE(m_view->index(0).data().toString(), QStringLiteral("(4) Coboldo"));
+        QCOMPARE(at(0), QStringLiteral("(4) Coboldo"));
         add("Drago", "200", "1");
         QCOMPARE(m_view->rowCount(), 7);
         m_dialogs.yes();

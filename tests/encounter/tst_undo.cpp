@@ -72,8 +72,7 @@ private slots:
                                            {"fewer rows laid out", "rows", "2"}});
     }
     void undoAndRedo() {
-        QFETCH(QString, operation);
-        QFETCH(QString, steps);
+        const auto [operation, steps] = cells<2>();
         // The rows the buttons act on are marked before the state is taken: marking is not a
         // step, and a step puts back the marks it found.
         enc().model().mark(operation == "heal"   ? 2

@@ -66,10 +66,7 @@ private slots:
              {"rounds to nine", "8.6", "Il Programma consente un massimo di 8 PG!", "8", "0"}});
     }
     void countRange() {
-        QFETCH(QString, typed);
-        QFETCH(QString, message);
-        QFETCH(QString, countAfter);
-        QFETCH(QString, shownCount);
+        const auto [typed, message, countAfter, shownCount] = cells<4>();
         child("NumeroPG")->setText(typed);
         click("InserisciPG");
         QCOMPARE(m_dialogs.informed, message.isEmpty() ? QStringList{} : QStringList{message});

@@ -82,30 +82,10 @@ private slots:
         QCOMPARE(fields.mid(12, 6), (QStringList{"+3", "-1", "+2", "-2", "+0", "-1"}));
     }
 
-    void modifiers_data() {
-        textTable({"score", "modifier"}, // no modifier: the score is refused
-                  {{"1", "1", "-5"},
-                   {"3", "3", "-4"},
-                   {"9", "9", "-1"},
-                   {"10", "10", "+0"},
-                   {"11", "11", "+0"},
-                   {"12", "12", "+1"},
-                   {"21", "21", "+5"},
-                   {" 14 ", " 14 ", "+2"},
-                   {"13.5", "13.5", "+2"},
-                   {"12.5", "12.5", "+1"},
-                   {"32767", "32767", "+16378"},
-                   {"0", "0", ""},
-                   {"-3", "-3", ""},
-                   {"empty", "", ""},
-                   {"7abc", "7abc", ""},
-                   {"40000", "40000", ""},
-                   {"0.4", "0.4", ""}});
-    }
+    void modifiers_data() { fileTable(); }
     void modifiers() {
-        QFETCH(QString, score);
-        QFETCH(QString, modifier);
-        QCOMPARE(abilityModifier(score).value_or(QString()), modifier);
+        const auto [score, modifier] = cells<2>();
+        QCOMPARE(abilityModifier(score).value_or("none"), modifier);
     }
 
     // Which ability fails decides how far the modifiers get.
@@ -116,8 +96,7 @@ private slots:
                    {"constitution: before it computed", "3", "+1 +1 +1 +9 +9 +9"}});
     }
     void modAutoStopsAtTheFirstError() {
-        QFETCH(QString, bad);
-        QFETCH(QString, modifiers);
+        const auto [bad, modifiers] = cells<2>();
         for (int i = 0; i < 6; ++i) {
             child(QString("Car(%1)").arg(i))->setText(QString::number(i) == bad ? "x" : "12");
             child(QString("CarMod(%1)").arg(i))->setText("+9");
@@ -129,25 +108,9 @@ private slots:
             QCOMPARE(field(QString("CarMod(%1)").arg(i)), modifiers.split(u' ')[i]);
     }
 
-    void copyCount_data() {
-        // Typed into "N° PNG", clicks on its frame (not on the field), then the count, the
-        // field, whether "Gruppo di PNG come uno solo" shows, and the messages.
-        textTable({"typed", "clicks", "count", "field", "groupBox", "messages"},
-                  {{"three", "3", "0", "3", "3", "yes", "0"},
-                   {"one, three clicks", "1", "3", "4", "1", "no", "0"},
-                   {"half to even", "2.5", "0", "2", "2.5", "yes", "0"},
-                   {"half up to even", "3.5", "0", "4", "3.5", "yes", "0"},
-                   {"empty", "", "0", "0", "", "no", "0"},
-                   {"typed past 16 bits", "327670", "0", "32767", "32767", "yes", "1"},
-                   {"clicked past 16 bits", "32767", "1", "32767", "32767", "yes", "1"}});
-    }
+    void copyCount_data() { fileTable(); }
     void copyCount() {
-        QFETCH(QString, typed);
-        QFETCH(QString, clicks);
-        QFETCH(QString, count);
-        QFETCH(QString, field);
-        QFETCH(QString, groupBox);
-        QFETCH(QString, messages);
+        const auto [typed, clicks, count, field, groupBox, messages] = cells<6>();
         type("NomePNG", "Goblin");
         type("Text1", typed);
         QGroupBox *piu = child<QGroupBox>("Piu");
@@ -200,7 +163,7 @@ private slots:
         textTable({"file"}, {{"missing", "missing"}, {"empty", ""}, {"seventeen fields", "17"}});
     }
     void unreadableFilesLeaveTheSheetAlone() {
-        QFETCH(QString, file);
+        const QString file = cells<1>()[0];
         if (file != "missing") {
             QFile item(m_window->folder().itemPath("Orco"));
             QVERIFY(item.open(QIODevice::WriteOnly));

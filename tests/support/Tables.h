@@ -1,19 +1,98 @@
 #pragma once
 
+#include <QFile>
 #include <QTest>
+#include <array>
 #include <initializer_list>
 
-// A data table whose columns are all texts, one row per line: the first item of a row names it.
+// Data tables whose cells are texts, one list a row: a test takes them with cells<N>().
+inline void textRow(const char *name, const QStringList &cells) {
+    QTest::newRow(name) << cells;
+}
+
+// A table written in the test: the first item of a row names it.
 inline void textTable(std::initializer_list<const char *> columns,
                       std::initializer_list<std::initializer_list<const char *>> rows) {
-    for (const char *column : columns)
-        QTest::addColumn<QString>(column);
+    QTest::addColumn<QStringList>("cells");
     for (const auto &row : rows) {
-        auto item = row.begin();
-        QTestData &data = QTest::newRow(*item);
-        for (++item; item != row.end(); ++item)
-            data << QString::fromUtf8(*item);
+        QStringList cells;
+        for (auto item = row.begin() + 1; item != row.end(); ++item)
+            cells << QString::fromUtf8(*item);
+        if (cells.size() != qsizetype(columns.size()))
+            qFatal("row %s: %d cells for %d columns", *row.begin(), int(cells.size()),
+                   int(columns.size()));
+        textRow(*row.begin(), cells);
     }
+}
+
+// The text a cell stands for: \n \r \t \0, \xNN (U+00NN), and \ before any other character.
+inline QString unescaped(const QString &cell) {
+    QString text;
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (cell[i] != u'\\' || i + 1 == cell.size()) {
+            text += cell[i];
+            continue;
+        }
+        const QChar c = cell[++i];
+        const qsizetype named = QStringView(u"nrt0").indexOf(c);
+        if (c == u'x') {
+            text += QChar(cell.mid(i + 1, 2).toUShort(nullptr, 16));
+            i += 2;
+        } else {
+            text += named >= 0 ? QChar(u"\n\r\t\0"[named]) : c;
+        }
+    }
+    return text;
+}
+
+// The table named after the running test in the test's data file (":/tables"). A line
+// "[test] column | column" starts a table, each line after it is "row name | cell | cell" ('#'
+// starts a comment). Cells are trimmed, then unescaped: "\\|" is a bar, "\\x20" a space that stays.
+inline void fileTable() {
+    QFile file(QStringLiteral(":/tables"));
+    const QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
+    const QString wanted = QStringLiteral("[%1]").arg(QTest::currentTestFunction());
+    QTest::addColumn<QStringList>("cells");
+    qsizetype columns = -1;
+    int rows = 0;
+    for (const QString &line : text.split(u'\n')) {
+        if (line.startsWith(u'[')) {
+            columns = line.section(u' ', 0, 0) == wanted ? line.count(u'|') + 1 : -1;
+            continue;
+        }
+        if (columns < 0 || line.trimmed().isEmpty() || line.startsWith(u'#'))
+            continue;
+        QStringList cells{QString()};
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == u'|')
+                cells << QString();
+            else if (line[i] == u'\\' && i + 1 < line.size())
+                cells.last() += line.mid(i++, 2);
+            else
+                cells.last() += line[i];
+        }
+        for (QString &cell : cells)
+            cell = unescaped(cell.trimmed());
+        const QString name = cells.takeFirst();
+        if (cells.size() != columns)
+            qFatal("row %s: %d cells for %d columns", qPrintable(name), int(cells.size()),
+                   int(columns));
+        textRow(qPrintable(name), cells);
+        ++rows;
+    }
+    if (rows == 0)
+        qFatal("no table %s in the data file", qPrintable(wanted));
+}
+
+// The cells of the running row.
+template <std::size_t N> std::array<QString, N> cells() {
+    const auto &row =
+        *static_cast<QStringList *>(QTest::qData("cells", qMetaTypeId<QStringList>()));
+    if (row.size() != qsizetype(N))
+        qFatal("%d cells taken from a row of %d", int(N), int(row.size()));
+    std::array<QString, N> taken;
+    std::copy(row.begin(), row.end(), taken.begin());
+    return taken;
 }
 
 // "1 2 -3" as numbers.
