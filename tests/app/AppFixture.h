@@ -1,14 +1,12 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "encounter/EncounterWindow.h"
 #include "encounter/RosterView.h"
-#include "storage/DataFolder.h"
+#include "sheets/SheetWindow.h"
 #include "support/ScriptedDialogs.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtWidgets>
 #include <memory>
 
 // The whole program over a scratch data folder, driven through its controls.

@@ -1,10 +1,4 @@
 #include "AppFixture.h"
-#include "encounter/EncounterWindow.h"
-#include "sheets/SheetWindow.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QRadioButton>
 
 using Col = RosterModel::Column;
 

@@ -1,22 +1,7 @@
 #include "AppFixture.h"
-#include "encounter/RosterView.h"
-#include "sheets/SheetWindow.h"
-#include "storage/DataFolder.h"
 
 #include "app/MessageBoxDialogs.h"
-#include "encounter/EncounterWindow.h"
 #include "ui/Look.h"
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QWheelEvent>
 
 using Col = RosterModel::Column;
 

@@ -1,17 +1,7 @@
 #include "AppFixture.h"
 #include "app/MainMenu.h"
-#include "encounter/EncounterWindow.h"
 #include "groups/GroupWindow.h"
-#include "sheets/Sheet.h"
-#include "sheets/SheetWindow.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QRadioButton>
-#include <QRandomGenerator>
-#include <QThread>
 #include <cstdio>
 
 using Col = RosterModel::Column;

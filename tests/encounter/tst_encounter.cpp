@@ -4,9 +4,6 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
-#include <QRandomGenerator>
-#include <QSet>
-
 using Col = RosterModel::Column;
 using Strings = QStringList;
 

@@ -5,7 +5,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
-#include <QLabel>
+#include <QtWidgets>
 
 using Col = RosterModel::Column;
 using Strings = QStringList;

@@ -4,11 +4,6 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
-#include <QFile>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
-
 using Col = RosterModel::Column;
 using Strings = QStringList;
 

@@ -3,14 +3,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include "support/Tables.h"
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-
-#include <QTest>
+#include <QtWidgets>
 
 class TestGroups : public QObject {
     Q_OBJECT

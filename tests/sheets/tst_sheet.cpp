@@ -1,18 +1,9 @@
-#include "sheets/Sheet.h"
 #include "sheets/SheetWindow.h"
 #include "storage/Record.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtWidgets>
 
 namespace {
 

@@ -1,13 +1,7 @@
 #include "common/Dialogs.h"
 #include "storage/DataFolder.h"
+#include "support/Tables.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
 #include <cstdio>
 
 // What the saver writes: fields that are a function of a counter, so that a reader tells a

@@ -1,12 +1,6 @@
 #include "storage/DataFolder.h"
 #include "support/ScriptedDialogs.h"
 
-#include <QDir>
-#include <QFile>
-#include <QScopeGuard>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include <csignal>
 #include <linux/capability.h>
 #include <sched.h>

@@ -2,8 +2,6 @@
 #include "storage/Record.h"
 #include "support/Tables.h"
 
-#include <QRandomGenerator>
-
 using Strings = QStringList;
 
 class TestRecord : public QObject {

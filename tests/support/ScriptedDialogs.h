@@ -2,8 +2,7 @@
 
 #include "common/Dialogs.h"
 
-#include <QStringList>
-#include <QTest>
+#include <QtTest>
 #include <deque>
 #include <functional>
 

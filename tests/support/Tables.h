@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QFile>
-#include <QTest>
+#include <QtTest>
 #include <array>
-#include <initializer_list>
 
 // Data tables whose cells are texts, one list a row: a test takes them with cells<N>().
 inline void textRow(const char *name, const QStringList &cells) {
