@@ -52,7 +52,7 @@ private slots:
 
         app->click("Form1", "Command3"); // "Vai allo Scontro"
         QVERIFY(app->visible("Form2"));
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
+        QCOMPARE(app->text("Form2", "NomePG(1)"), QStringLiteral("Legolas"));
 
         // Initiative rolls typed into the roster and the panel, then the sheets' bonus.
         app->typeCell(1, Col::Iniz, "10");
@@ -64,7 +64,7 @@ private slots:
         app->click("Form2", "Command5");
         QCOMPARE(app->enc().text(3, Col::Iniz), QStringLiteral("12"));
         QCOMPARE(app->enc().text(5, Col::Iniz), QStringLiteral("11"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "NomePNG")->text(), QStringLiteral("Orco"));
+        QCOMPARE(app->text("Form1", "NomePNG"), "Orco");
 
         // A round: Aragorn, the goblins together, the orc, Legolas; then Aragorn again.
         QCOMPARE(nextToAct(),
@@ -117,8 +117,8 @@ private slots:
         // Its sheet, seen from the roster, and back.
         app->clickCell(2, Col::Visualizza);
         QVERIFY(app->visible("Form1"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("-15"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "Iniziativa")->text(), QStringLiteral("-1"));
+        QCOMPARE(app->text("Form1", "PF"), "-15");
+        QCOMPARE(app->text("Form1", "Iniziativa"), "-1");
         app->click("Form1", "Command3");
         QVERIFY(app->visible("Form2"));
 
@@ -128,10 +128,10 @@ private slots:
         QVERIFY(app->visible("Form4"));
         QVERIFY(!app->visible("Form2"));
         QVERIFY(!app->visible("Form1"));
-        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->text(), QStringLiteral("0"));
+        QCOMPARE(app->text("Form2", "InizPG(0)"), QStringLiteral("0"));
         QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->palette().color(QPalette::Base),
                  QColor(255, 255, 255));
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->text(), QStringLiteral("Aragorn"));
+        QCOMPARE(app->text("Form2", "NomePG(0)"), QStringLiteral("Aragorn"));
 
         // Editing sheets touches nothing of the encounter; a new encounter starts clean.
         const auto prossimo = app->enc().tables().prossimoGruppo;

@@ -173,15 +173,14 @@ private slots:
         QVERIFY(pointOf(*app->windows) == before);
         QVERIFY(app->visible("Form2") && !app->visible("Form4"));
         QVERIFY(app->windows->groups().namesMode());
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
+        QCOMPARE(app->text("Form2", "NomePG(1)"), QStringLiteral("Legolas"));
         QVERIFY(app->roster()->isRowHidden(5) && !app->roster()->isRowHidden(6));
         // The history goes on, and so does the fight.
         app->click("Form2", "Annulla"); // the turn
         app->click("Form2", "Annulla"); // the damage
         QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
         app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
-        QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QStringLiteral("Torna allo Scontro"));
+        QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         app->click("Form1", "Aggiungi");
         QCOMPARE(app->enc().creatures(), 21);
 
