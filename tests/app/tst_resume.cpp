@@ -8,30 +8,12 @@ using Col = RosterModel::Column;
 
 namespace {
 
-// Answers Yes to every question, as the game master who goes on with the fight.
-class YesDialogs : public Dialogs {
-public:
-    void inform(const QString &) override {}
-    bool ask(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override {
-        return QStringLiteral("nota");
-    }
-};
-
-struct Point {
-    EncounterState state;
-    FightWindows windows;
-    int steps;
-    int done;
-};
+// Where a fight stands: the encounter, its windows, the history's length and position.
+using Point = std::tuple<EncounterState, FightWindows, int, int>;
 
 Point pointOf(Windows &windows) {
     return {windows.encounter().capture(), windows.fightWindows(),
             windows.encounter().history().size(), windows.encounter().history().done()};
-}
-
-bool operator==(const Point &a, const Point &b) {
-    return a.state == b.state && a.windows == b.windows && a.steps == b.steps && a.done == b.done;
 }
 
 // A fight of `actions` random actions (fixed seed), each reported as done once it returns. Each
@@ -46,57 +28,33 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
     windows.groups().setGroup(party, true);
     windows.menu().findChild<QPushButton *>("Command2")->click(); // "Gestisci uno Scontro"
     done(0);
-    for (int action = 1; action <= actions; ++action) {
-        const int rows = enc.creatures();
-        const int row = rows > 0 ? 1 + int(random.bounded(rows)) : 0;
-        switch (rows < 3 ? 0 : random.bounded(14)) {
-        case 0: {
+    const std::function<void(int)> kinds[] = {
+        [&](int) {
             Sheet sheet;
             sheet.name = QStringLiteral("G%1").arg(random.bounded(4));
             sheet.pf = QString::number(random.bounded(1, 30));
-            enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0,
-                          QStringLiteral("nota"));
-            break;
-        }
-        case 1:
-            enc.setText(row, Col::Iniz, QString::number(random.bounded(25)));
-            break;
-        case 2:
-            enc.model().mark(row, RosterModel::Mark::Only);
-            break;
-        case 3:
-            fight.setAmountAndChoice(QString::number(random.bounded(20)), fight.heal());
-            break;
-        case 4:
-            fight.setAmountAndChoice(fight.amount(), !fight.heal());
-            break;
-        case 5:
-            enc.applyAmount(fight.amount(), fight.heal());
-            break;
-        case 6:
-            enc.nextToAct();
-            break;
-        case 7:
-            enc.remove(row);
-            break;
-        case 8:
-            enc.undo();
-            break;
-        case 9:
-            enc.redo();
-            break;
-        case 10:
-            enc.scrollDown(1 + random.bounded(5));
-            break;
-        case 11:
-            enc.scrollUp(1 + random.bounded(5));
-            break;
-        case 12:
+            enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0, "nota");
+        },
+        [&](int row) { enc.setText(row, Col::Iniz, QString::number(random.bounded(25))); },
+        [&](int row) { enc.model().mark(row, RosterModel::Mark::Only); },
+        [&](int) { fight.setAmountAndChoice(QString::number(random.bounded(20)), fight.heal()); },
+        [&](int) { fight.setAmountAndChoice(fight.amount(), !fight.heal()); },
+        [&](int) { enc.applyAmount(fight.amount(), fight.heal()); },
+        [&](int) { enc.nextToAct(); },
+        [&](int row) { enc.remove(row); },
+        [&](int) { enc.undo(); },
+        [&](int) { enc.redo(); },
+        [&](int) { enc.scrollDown(1 + random.bounded(5)); },
+        [&](int) { enc.scrollUp(1 + random.bounded(5)); },
+        [&](int) {
             enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
-            break;
-        default:
-            enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25)));
-        }
+        },
+        [&](int) { enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25))); },
+    };
+    for (int action = 1; action <= actions; ++action) {
+        const int rows = enc.creatures();
+        const int row = rows > 0 ? 1 + int(random.bounded(rows)) : 0;
+        kinds[rows < 3 ? 0 : random.bounded(14)](row);
         done(action);
     }
 }
@@ -139,12 +97,9 @@ private slots:
 
     void resumedAfterAQuit() {
         app->click("Form4", "Command2");
-        app->type("Form1", "NomePNG", "Goblin");
-        app->type("Form1", "PF", "7");
-        app->type("Form1", "Text1", "20");
         app->dialogs.no(); // no common note
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
-        app->click("Form1", "Aggiungi");
+        app->addFromSheet("Goblin", 20, "7");
         app->click("Form1", "Party");
         app->type("Form6", "NumeroPG", "2");
         app->click("Form6", "InserisciPG");
@@ -162,7 +117,7 @@ private slots:
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "4");
         const Point before = pointOf(*app->windows);
-        QCOMPARE(before.state.ambient.view.offset, 5);
+        QCOMPARE(std::get<EncounterState>(before).ambient.view.offset, 5);
 
         restart();
         app->dialogs.yes();
@@ -203,10 +158,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         app->click("Form4", "Command2");
         app->enc().addCopies(Sheet{}, 3, false, {});
-        if (!bytes.isNull()) {
-            QFile file(savedFight());
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        }
+        if (!bytes.isNull())
+            QVERIFY(writeBytes(savedFight(), bytes));
         restart();
         resume ? app->dialogs.yes() : app->dialogs.no();
         app->windows->start();

@@ -51,33 +51,28 @@ private slots:
 
     // Undo puts back exactly the state before the step, redo exactly the state after it, and
     // neither shows a box.
+    // The rows marked before the state is taken: marking is not a step, and a step puts back the
+    // marks it found.
     void undoAndRedo_data() {
-        textTable({"operation", "steps"}, {{"addition with coma", "add", "1"},
-                                           {"damage into coma", "damage", "1"},
-                                           {"a typed wound, then healing", "heal", "2"},
-                                           {"damage to several rows", "area", "1"},
-                                           {"limiter off", "limiter", "1"},
-                                           {"two turns, the second wraps", "turns", "4"},
-                                           {"initiative bonus", "bonus", "1"},
-                                           {"rolled initiative", "roll", "1"},
-                                           {"removal moving a dead creature", "remove", "2"},
-                                           {"a group accepted", "accept", "1"},
-                                           {"-12 typed key by key", "typing", "1"},
-                                           {"an initiative typed in the panel", "panel", "1"},
-                                           {"fewer rows laid out", "rows", "2"}});
+        textTable({"marks", "operation", "steps"},
+                  {{"addition with coma", "4", "add", "1"},
+                   {"damage into coma", "4", "damage", "1"},
+                   {"a typed wound, then healing", "2", "heal", "2"},
+                   {"damage to several rows", "1 2 3 4", "area", "1"},
+                   {"limiter off", "4", "limiter", "1"},
+                   {"two turns, the second wraps", "4", "turns", "4"},
+                   {"initiative bonus", "4", "bonus", "1"},
+                   {"rolled initiative", "4", "roll", "1"},
+                   {"removal moving a dead creature", "4", "remove", "2"},
+                   {"a group accepted", "4", "accept", "1"},
+                   {"-12 typed key by key", "4", "typing", "1"},
+                   {"an initiative typed in the panel", "4", "panel", "1"},
+                   {"fewer rows laid out", "4", "rows", "2"}});
     }
     void undoAndRedo() {
-        const auto [operation, steps] = cells<2>();
-        // The rows the buttons act on are marked before the state is taken: marking is not a
-        // step, and a step puts back the marks it found.
-        enc().model().mark(operation == "heal"   ? 2
-                           : operation == "area" ? 1
-                                                 : 4,
-                           RosterModel::Mark::Only);
-        if (operation == "area") {
-            enc().model().mark(3, RosterModel::Mark::Range);
-            enc().model().mark(4, RosterModel::Mark::Toggle);
-        }
+        const auto [marks, operation, steps] = cells<3>();
+        const QList<int> marked = numbers(marks);
+        enc().model().setMarked({marked.begin(), marked.end()});
         const EncounterState before = enc().capture();
         const int done = enc().history().done();
         if (operation == "add") {
@@ -93,9 +88,8 @@ private slots:
             enc().toggleLimiter();
         } else if (operation == "turns") {
             enc().setIndiceIniz("2");
-            enc().nextToAct();
-            enc().nextToAct();
-            enc().nextToAct();
+            for (int turn = 0; turn < 3; ++turn)
+                enc().nextToAct();
         } else if (operation == "bonus") {
             QString shown;
             enc().addInitiativeBonus(sheetOf, shown);
@@ -210,30 +204,25 @@ private slots:
     // What cannot be a saved fight is refused whole; a record cut off at the end is only that
     // record lost.
     void damagedSavedFights_data() {
-        QTest::addColumn<QString>("damage");
-        QTest::addColumn<int>("records"); // -1: unreadable
-        QTest::newRow("empty") << "empty" << -1;
-        QTest::newRow("cut in the header") << "cut 10" << -1;
-        QTest::newRow("cut in the start") << "cut 200" << -1;
-        QTest::newRow("cut in the last record") << "cut -5" << 1;
-        QTest::newRow("zeros after a power cut") << "zeros" << 2;
-        QTest::newRow("a byte changed in the middle") << "flip 300" << -1;
-        QTest::newRow("a newer version") << "version" << -1;
-        QTest::newRow("garbage") << "garbage" << -1;
+        textTable({"damage", "records"}, // -1: unreadable
+                  {{"empty", "empty", "-1"},
+                   {"cut in the header", "cut 10", "-1"},
+                   {"cut in the start", "cut 200", "-1"},
+                   {"cut in the last record", "cut -5", "1"},
+                   {"zeros after a power cut", "zeros", "2"},
+                   {"a byte changed in the middle", "flip 300", "-1"},
+                   {"a newer version", "version", "-1"},
+                   {"garbage", "garbage", "-1"}});
     }
     void damagedSavedFights() {
-        QFETCH(QString, damage);
-        QFETCH(int, records);
+        const auto [damage, records] = cells<2>();
         QTemporaryDir dir;
         FightFile file(dir.filePath("fight"));
         QVERIFY(file.start(enc().capture(), {}));
         file.appendMove(3);
         file.appendMove(4);
         file.sync();
-        QFile raw(file.path());
-        QVERIFY(raw.open(QIODevice::ReadOnly));
-        QByteArray bytes = raw.readAll();
-        raw.close();
+        QByteArray bytes = bytesOf(file.path());
         const QStringList words = damage.split(u' ');
         const int at = words.value(1).toInt();
         if (words[0] == "empty")
@@ -248,10 +237,9 @@ private slots:
             bytes[16] = 2;
         else
             bytes = QByteArray(5000, 'x');
-        QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(bytes) == bytes.size());
-        raw.close();
+        QVERIFY(writeBytes(file.path(), bytes));
         const auto read = FightFile::read(file.path());
-        QCOMPARE(read ? int(read->records.size()) : -1, records);
+        QCOMPARE(QString::number(read ? int(read->records.size()) : -1), records);
     }
 };
 

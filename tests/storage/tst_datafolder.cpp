@@ -14,16 +14,6 @@ using Strings = QStringList;
 
 namespace {
 
-QByteArray bytesOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Every entry of a folder: a file as its bytes, a link as where it points, a folder as "/".
 QMap<QString, QByteArray> snapshot(const QString &folder) {
     QMap<QString, QByteArray> files;

@@ -93,6 +93,16 @@ template <std::size_t N> std::array<QString, N> cells() {
     return taken;
 }
 
+// A file's bytes; "(unreadable)" when it cannot be read.
+inline QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+inline bool writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // "1 2 -3" as numbers.
 inline QList<int> numbers(const QString &text) {
     QList<int> values;
