@@ -75,13 +75,7 @@ private slots:
     }
     void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
 
-    void creaRighe_data() {
-        textTable({"from", "count", "rows"}, {{"grow 3 to 6", "3", "6", "6"},
-                                              {"shrink 5 to 3", "5", "3", "3"},
-                                              {"zero: template only", "4", "0", "1"},
-                                              {"negative: nothing", "4", "-2", "5"},
-                                              {"fraction to even", "2", "4.5", "4"}});
-    }
+    void creaRighe_data() { fileTable(); }
     void creaRighe() {
         const auto [from, count, rows] = cells<3>();
         for (int i = 1; i <= from.toInt(); ++i)
@@ -228,17 +222,7 @@ private slots:
         QCOMPARE(enc().turnText(), QString());
     }
 
-    void turnAnnouncements_data() {
-        // Rows' and players' initiatives, the turn position, who is announced (rows by number,
-        // players by name) and the next position.
-        textTable({"rows", "players", "position", "announced", "next"},
-                  {{"all tied, rows first", "7 7", "7 7", "1", "(1) (2) P1 P2", "1"},
-                   {"no players", "3 9", "", "1", "(2)", "2"},
-                   {"no creatures", "", "4 8", "1", "P2", "2"},
-                   {"beyond the list: zero", "5 0", "0", "9", "(2) P1", "1"},
-                   {"beyond, nobody at zero", "5 4", "", "9", "", "1"},
-                   {"nobody", "", "", "1", "", "1"}});
-    }
+    void turnAnnouncements_data() { fileTable(); }
     void turnAnnouncements() {
         const auto [rows, players, position, announced, next] = cells<5>();
         initiatives(numbers(rows));

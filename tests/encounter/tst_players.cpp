@@ -72,17 +72,7 @@ private slots:
         QCOMPARE(m_view->roundText(), QStringLiteral("Round 2"));
     }
 
-    void states_data() {
-        textTable({"pf", "ceiling", "state"}, {{"at the ceiling", "20", "20", "illeso"},
-                                               {"above it", "25", "20", "illeso"},
-                                               {"above half", "11", "20", "ferito"},
-                                               {"half", "10", "20", "gravemente ferito"},
-                                               {"zero", "0", "20", "gravemente ferito"},
-                                               {"-1", "-1", "20", "in coma"},
-                                               {"-9", "-9", "20", "in coma"},
-                                               {"-10", "-10", "20", "morto"},
-                                               {"no ceiling", "0", "0", "illeso"}});
-    }
+    void states_data() { fileTable(); }
     void states() {
         const auto [pf, ceiling, state] = cells<3>();
         QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);

@@ -51,24 +51,7 @@ private slots:
 
     // Undo puts back exactly the state before the step, redo exactly the state after it, and
     // neither shows a box.
-    // The rows marked before the state is taken: marking is not a step, and a step puts back the
-    // marks it found.
-    void undoAndRedo_data() {
-        textTable({"marks", "operation", "steps"},
-                  {{"addition with coma", "4", "add", "1"},
-                   {"damage into coma", "4", "damage", "1"},
-                   {"a typed wound, then healing", "2", "heal", "2"},
-                   {"damage to several rows", "1 2 3 4", "area", "1"},
-                   {"limiter off", "4", "limiter", "1"},
-                   {"two turns, the second wraps", "4", "turns", "4"},
-                   {"initiative bonus", "4", "bonus", "1"},
-                   {"rolled initiative", "4", "roll", "1"},
-                   {"removal moving a dead creature", "4", "remove", "2"},
-                   {"a group accepted", "4", "accept", "1"},
-                   {"-12 typed key by key", "4", "typing", "1"},
-                   {"an initiative typed in the panel", "4", "panel", "1"},
-                   {"fewer rows laid out", "4", "rows", "2"}});
-    }
+    void undoAndRedo_data() { fileTable(); }
     void undoAndRedo() {
         const auto [marks, operation, steps] = cells<3>();
         const QList<int> marked = numbers(marks);
@@ -203,17 +186,7 @@ private slots:
 
     // What cannot be a saved fight is refused whole; a record cut off at the end is only that
     // record lost.
-    void damagedSavedFights_data() {
-        textTable({"damage", "records"}, // -1: unreadable
-                  {{"empty", "empty", "-1"},
-                   {"cut in the header", "cut 10", "-1"},
-                   {"cut in the start", "cut 200", "-1"},
-                   {"cut in the last record", "cut -5", "1"},
-                   {"zeros after a power cut", "zeros", "2"},
-                   {"a byte changed in the middle", "flip 300", "-1"},
-                   {"a newer version", "version", "-1"},
-                   {"garbage", "garbage", "-1"}});
-    }
+    void damagedSavedFights_data() { fileTable(); }
     void damagedSavedFights() {
         const auto [damage, records] = cells<2>();
         QTemporaryDir dir;

@@ -48,16 +48,7 @@ private slots:
     }
     void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
 
-    void countRange_data() {
-        textTable(
-            {"typed", "message", "countAfter", "shownCount"},
-            {{"zero", "0", "Devi inserire almeno un PG!", "1", "0"},
-             {"nine", "9", "Il Programma consente un massimo di 8 PG!", "8", "0"},
-             {"three", "3", "", "3", "3"},
-             {"fraction to even", "2.5", "", "2.5", "2"},
-             {"rounds to eight", "8.5", "", "8.5", "8"},
-             {"rounds to nine", "8.6", "Il Programma consente un massimo di 8 PG!", "8", "0"}});
-    }
+    void countRange_data() { fileTable(); }
     void countRange() {
         const auto [typed, message, countAfter, shownCount] = cells<4>();
         child("NumeroPG")->setText(typed);
