@@ -54,10 +54,13 @@ private:
     static QString acts(const QString &who, const QString &value) {
         return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
     }
-    // The sheets the bonus is read from: Goblin +2, Fantasma not on file until it is saved.
+    // The sheets the bonus is read from: Goblin +2, others -1; Fantasma not on file until it is
+    // saved, Vuoto an empty file.
     Encounter::BonusSource sheetOf(const QString &name) const {
         if (name == "Fantasma" && !m_ghostSaved)
             return {Encounter::SheetRead::Unavailable, {}};
+        if (name == "Vuoto")
+            return {Encounter::SheetRead::Empty, {}};
         return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
     }
     Encounter::SheetLoader sheets() {
@@ -139,16 +142,6 @@ private slots:
         QCOMPARE(texts({1, 2}, {Col::PF}), "10 / " + result);
     }
 
-    void nothingSelected() {
-        add("A");
-        enc().applyAmount("3", false);
-        enc().toggleLimiter();
-        QCOMPARE(m_dialogs.informed,
-                 Strings(2, "Devi selezionare un PNG prima di modificare i PF!"));
-        QCOMPARE(text(1, Col::PF), QStringLiteral("10"));
-        QVERIFY(enc().tables()[1].limitatore);
-    }
-
     void markers_data() { fileTable(); }
     void markers() {
         const auto [note, pf, after, message] = cells<4>();
@@ -161,6 +154,13 @@ private slots:
 
     void limiterOffAndOn() {
         add("A", 1, false, {}, "20");
+        enc().applyAmount("3", false); // nothing selected
+        enc().toggleLimiter();
+        QCOMPARE(m_dialogs.informed,
+                 Strings(2, "Devi selezionare un PNG prima di modificare i PF!"));
+        QCOMPARE(text(1, Col::PF), QStringLiteral("20"));
+        QVERIFY(enc().tables()[1].limitatore);
+        m_dialogs.clear();
         enc().model().setSelectedRow(1);
         enc().toggleLimiter();
         QCOMPARE(text(1, Col::NoteNome), QStringLiteral("(PF Non Limitati)"));
@@ -302,11 +302,7 @@ private slots:
         QCOMPARE(text(7, Col::Iniz), QStringLiteral("9"));
         // An empty sheet file reads as nothing: the modifier shown on the sheet is used.
         add("Vuoto");
-        enc().addInitiativeBonus(
-            [](const QString &) {
-                return Encounter::BonusSource{Encounter::SheetRead::Empty, {}};
-            },
-            shown);
+        enc().addInitiativeBonus(sheets(), shown);
         QCOMPARE(text(8, Col::Iniz), QStringLiteral("-1"));
     }
 
@@ -341,18 +337,12 @@ private slots:
         QRandomGenerator dice(3);
         enc().setRandom(&dice);
         QString shown = "0";
-        enc().rollInitiative(
-            [](const QString &) {
-                return Encounter::BonusSource{Encounter::SheetRead::Loaded, "0"};
-            },
-            shown);
+        enc().rollInitiative(sheets(), shown); // the sheet's -1 once
         QSet<int> faces;
-        for (int r = 1; r <= 400; ++r) {
-            const int face = text(r, Col::Iniz).toInt();
-            QVERIFY(face >= 1 && face <= 20);
-            faces << face;
-        }
-        QCOMPARE(faces.size(), 20);
+        for (int r = 1; r <= 400; ++r)
+            faces << text(r, Col::Iniz).toInt() + 1;
+        QCOMPARE(faces, QSet<int>({1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                   11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
     }
 
     // Ctrl and Shift mark several rows; a plain mark, or Checked set on the model, leaves one.
