@@ -30,9 +30,8 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
     done(0);
     const std::function<void(int)> kinds[] = {
         [&](int) {
-            Sheet sheet;
-            sheet.name = QStringLiteral("G%1").arg(random.bounded(4));
-            sheet.pf = QString::number(random.bounded(1, 30));
+            const Sheet sheet{.name = QStringLiteral("G%1").arg(random.bounded(4)),
+                              .pf = QString::number(random.bounded(1, 30))};
             enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0, "nota");
         },
         [&](int row) { enc.setText(row, Col::Iniz, QString::number(random.bounded(25))); },

@@ -27,12 +27,11 @@ private:
     }
     void add(const QString &name, int n = 1, bool group = false, std::optional<QString> note = {},
              const QString &pf = "10") {
-        Sheet s;
-        s.name = name;
-        s.pf = pf;
-        s.car = {"8", "14", "12", "10", "9", "11"};
-        s.carMod = {"-1", "+2", "+1", "+0", "-1", "+0"};
-        enc().addCopies(s, n, group, note);
+        enc().addCopies(Sheet{.name = name,
+                              .pf = pf,
+                              .car = {"8", "14", "12", "10", "9", "11"},
+                              .carMod = {"-1", "+2", "+1", "+0", "-1", "+0"}},
+                        n, group, note);
     }
     void initiatives(const QList<int> &values) { // one creature per value
         for (int i = 0; i < values.size(); ++i) {

@@ -20,14 +20,13 @@ private:
 
     Encounter &enc() { return *m_enc; }
     void add(const QString &name, const QString &pf, const QString &iniz) {
-        Sheet s;
-        s.name = name;
-        s.pf = pf;
-        s.ca = "23";
-        s.ba = "+19";
-        s.car = {"16", "16", "16", "16", "16", "16"};
-        s.carMod = {"+3", "+3", "+3", "+3", "+3", "+3"};
-        enc().addCopies(s, 1, false, {});
+        enc().addCopies(Sheet{.name = name,
+                              .pf = pf,
+                              .ba = "+19",
+                              .ca = "23",
+                              .car = {"16", "16", "16", "16", "16", "16"},
+                              .carMod = {"+3", "+3", "+3", "+3", "+3", "+3"}},
+                        1, false, {});
         enc().setText(enc().creatures(), Col::Iniz, iniz);
     }
     QString at(int row, int role = Qt::DisplayRole) {

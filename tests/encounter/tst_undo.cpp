@@ -19,10 +19,7 @@ private:
     Encounter &enc() { return *m_enc; }
     void add(const QString &name, int n, bool group, const QString &pf,
              std::optional<QString> note = {}) {
-        Sheet s;
-        s.name = name;
-        s.pf = pf;
-        enc().addCopies(s, n, group, note);
+        enc().addCopies(Sheet{.name = name, .pf = pf}, n, group, note);
     }
     static Encounter::BonusSource sheetOf(const QString &name) {
         return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};

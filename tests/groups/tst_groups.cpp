@@ -1,8 +1,8 @@
 #include "groups/GroupWindow.h"
 #include "storage/Record.h"
 #include "support/ScriptedDialogs.h"
-
 #include "support/Tables.h"
+
 #include <QtWidgets>
 
 class TestGroups : public QObject {
@@ -61,10 +61,9 @@ private slots:
 
     void fileAndRoundTrip() {
         saveGroup("Compagnia, la", {"Aragorn", "Gimli \"il nano\"", "Legolas"});
-        QFile file(path("Compagnia, la"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("\"Compagnia$ la\",\"3\",\"Aragorn\",\"Gimli ''il "
-                                            "nano''\",\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        QCOMPARE(bytesOf(path("Compagnia, la")),
+                 QByteArray("\"Compagnia$ la\",\"3\",\"Aragorn\",\"Gimli ''il "
+                            "nano''\",\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
         m_window->openForParty();
         click("Carica");
         QCOMPARE(child("NomeGruppo")->text(), QStringLiteral("Compagnia, la"));
@@ -84,9 +83,7 @@ private slots:
         QCOMPARE(slot(3)->text(), QStringLiteral("4"));
         m_dialogs.yes();
         click("Salva");
-        QFile file(path("Tre"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().endsWith("\"c\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        QVERIFY(bytesOf(path("Tre")).endsWith("\"c\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
     void saveChecksTheCount() {
@@ -123,14 +120,8 @@ private slots:
     void unreadableFilesLeaveTheWindowAlone() {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, namesMode);
-        QFile list(folders::groups(m_root.path()) + "/ElencoFile.Melvo");
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write(record::encode({"G"}));
-        list.close();
-        QFile item(path("G"));
-        if (bytes != "-")
-            QVERIFY(item.open(QIODevice::WriteOnly) && item.write(bytes) == bytes.size());
-        item.close();
+        QVERIFY(writeBytes(path("ElencoFile"), record::encode({"G"})));
+        QVERIFY(bytes == "-" || writeBytes(path("G"), bytes));
         m_window->refreshChooser();
         child("NumeroPG")->setText("2");
         click("Carica");
