@@ -95,14 +95,9 @@ private slots:
         QCOMPARE(enc().text(3, Col::NoteNome), QString());
     }
 
-    void viewingARowAndEveryWayBack_data() {
-        QTest::addColumn<QString>("wayBack");
-        QTest::newRow("Aggiungi nuovi PNG") << "Form2/Command1";
-        QTest::newRow("Scontro Terminato then Gestisci") << "end/Command2";
-        QTest::newRow("Scontro Terminato then Aggiungi Nuove Schede") << "end/Command4";
-    }
+    void viewingARowAndEveryWayBack_data() { fileTable(); }
     void viewingARowAndEveryWayBack() {
-        QFETCH(QString, wayBack);
+        const QString wayBack = cells<1>()[0];
         app->click("Form4", "Command2");
         app->type("Form1", "Iniziativa", "3");
         app->addFromSheet("Orco", 2, "12");

@@ -145,20 +145,14 @@ private slots:
         QVERIFY(!QFile::exists(savedFight()));
     }
 
-    void declinedOrUnreadable_data() {
-        QTest::addColumn<bool>("resume");
-        QTest::addColumn<QByteArray>("bytes"); // empty: the fight as it was saved
-        QTest::newRow("declined") << false << QByteArray();
-        QTest::newRow("garbage") << true << QByteArray(300, '\x7f');
-        QTest::newRow("empty") << true << QByteArray("");
-    }
+    void declinedOrUnreadable_data() { fileTable(); }
     void declinedOrUnreadable() {
-        QFETCH(bool, resume);
-        QFETCH(QByteArray, bytes);
+        const auto [answer, file] = cells<2>();
+        const bool resume = answer == "yes";
         app->click("Form4", "Command2");
         app->enc().addCopies(Sheet{}, 3, false, {});
-        if (!bytes.isNull())
-            QVERIFY(writeBytes(savedFight(), bytes));
+        if (file != "saved")
+            QVERIFY(writeBytes(savedFight(), file == "garbage" ? QByteArray(300, '\x7f') : ""));
         restart();
         resume ? app->dialogs.yes() : app->dialogs.no();
         app->windows->start();

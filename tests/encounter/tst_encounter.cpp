@@ -100,13 +100,7 @@ private slots:
         QCOMPARE(enc().model().initiatives().rowsWith(9), std::vector<int>{});
     }
 
-    // Three copies, then two more; "-": the common note declined.
-    void groups_data() {
-        textTable({"asGroup", "note", "groups"},
-                  {{"separate", "no", "", "2 3 4 6 7"},
-                   {"group with note", "yes", "arcieri", "1 1 1 3 4"},
-                   {"group, note declined", "yes", "-", "1 1 1 3 4"}});
-    }
+    void groups_data() { fileTable(); }
     void groups() {
         const auto [asGroup, note, groups] = cells<3>();
         add("Orco", 3, asGroup == "yes", note == "-" ? std::nullopt : std::optional(note), "40000");
@@ -184,7 +178,7 @@ private slots:
 
     // Ties act together, rows first; past the last the order starts again, a round more. A row
     // turns yellow once its box is closed; one box a turn says what the boxes would, a line each.
-    void turns_data() { textTable({"oneBox"}, {{"a box each", "no"}, {"one box a turn", "yes"}}); }
+    void turns_data() { fileTable(); }
     void turns() {
         const bool oneBox = cells<1>()[0] == "yes";
         initiatives({15, 12, 12});

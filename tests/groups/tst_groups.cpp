@@ -110,18 +110,12 @@ private slots:
         QCOMPARE(child("NomeGruppo")->text(), QString());
     }
 
-    void unreadableFilesLeaveTheWindowAlone_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("namesMode");
-        QTest::newRow("missing") << QByteArray("-") << false;
-        QTest::newRow("five fields") << record::encode({"G", "2", "a", "b", ""}) << false;
-        QTest::newRow("empty still switches mode") << QByteArray() << true;
-    }
+    void unreadableFilesLeaveTheWindowAlone_data() { fileTable(); }
     void unreadableFilesLeaveTheWindowAlone() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, namesMode);
+        const auto [bytes, names] = cells<2>();
+        const bool namesMode = names == "yes";
         QVERIFY(writeBytes(path("ElencoFile"), record::encode({"G"})));
-        QVERIFY(bytes == "-" || writeBytes(path("G"), bytes));
+        QVERIFY(bytes == "missing" || writeBytes(path("G"), bytes.toLatin1()));
         m_window->refreshChooser();
         child("NumeroPG")->setText("2");
         click("Carica");

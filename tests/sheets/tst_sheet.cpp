@@ -68,12 +68,7 @@ private slots:
     }
 
     // Which ability fails decides how far the modifiers get.
-    void modAutoStopsAtTheFirstError_data() {
-        textTable({"bad", "modifiers"},
-                  {{"charisma first: nothing changes", "0", "+9 +9 +9 +9 +9 +9"},
-                   {"wisdom last: the others computed", "5", "+1 +1 +1 +1 +1 +9"},
-                   {"constitution: before it computed", "3", "+1 +1 +1 +9 +9 +9"}});
-    }
+    void modAutoStopsAtTheFirstError_data() { fileTable(); }
     void modAutoStopsAtTheFirstError() {
         const auto [bad, modifiers] = cells<2>();
         for (int i = 0; i < 6; ++i) {
@@ -138,9 +133,7 @@ private slots:
         QVERIFY(!QFile::exists(m_window->folder().itemPath("Goblin")));
     }
 
-    void unreadableFilesLeaveTheSheetAlone_data() {
-        textTable({"file"}, {{"missing", "missing"}, {"empty", ""}, {"seventeen fields", "17"}});
-    }
+    void unreadableFilesLeaveTheSheetAlone_data() { fileTable(); }
     void unreadableFilesLeaveTheSheetAlone() {
         const QString file = cells<1>()[0];
         if (file != "missing") {

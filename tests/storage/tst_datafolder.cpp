@@ -146,22 +146,13 @@ private slots:
     }
 
     void names_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("fine");
-        for (const char *name : {"a/b",  "a\\b", "a:b",      "a*b",        "a?b",        "a\"b",
-                                 "a<b",  "a>b",  "a|b",      "ElencoFile", "elencofile", "con",
-                                 "LPT1", "COM¹", "lpt³.txt", "CONIN$",     "conout$",    "a.",
-                                 "a ",   "a\tb", "../fuori", "OrcoXXXXXX", "Drago→"})
-            QTest::newRow(name) << QString::fromUtf8(name) << false;
-        QTest::newRow("file name past 255 bytes") << QString(122, u'è') << false; // 244 + 6 + 7
-        for (const char *name :
-             {"Orco$2", "Orco,2", "l'orco", "", "Città", "Con Artist", "a.b", "COM10", "XXXXX"})
-            QTest::newRow(name) << QString::fromUtf8(name) << true;
-        QTest::newRow("file name of 255 bytes while written") << QString(121, u'è') << true;
+        fileTable();
+        textRow("file name past 255 bytes", {QString(122, u'è'), "no"}); // 244 + 6 + 7
+        textRow("file name of 255 bytes while written", {QString(121, u'è'), "yes"});
     }
     void names() {
-        QFETCH(QString, name);
-        QFETCH(bool, fine);
+        const auto [name, ok] = cells<2>();
+        const bool fine = ok == "yes";
         QCOMPARE(m_folder->save(m_dialogs, name, {name, "x"}), fine);
         QCOMPARE(m_folder->entries(), fine ? Strings{name} : Strings{});
         QCOMPARE(m_folder->read(name, 2).fields, (fine ? Strings{name, "x"} : Strings{}));
@@ -292,12 +283,7 @@ private slots:
     // The refresh finishes a delete cut short (once: again changes nothing), lists a whole
     // item file that has no entry, and removes what interrupted saves left behind. A save, too,
     // finishes the delete first.
-    void refreshFinishesInterruptedWork_data() {
-        textTable({"list", "fileLeft", "saveFirst"},
-                  {{"before the file went", "A B Z B", "yes", "no"},
-                   {"after the list was written", "A B Z", "no", "no"},
-                   {"a save comes first", "A B Z B", "yes", "yes"}});
-    }
+    void refreshFinishesInterruptedWork_data() { fileTable(); }
     void refreshFinishesInterruptedWork() {
         const auto [list, fileLeft, saveFirst] = cells<3>();
         writeList(list.split(u' '));

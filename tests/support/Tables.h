@@ -8,21 +8,6 @@ inline void textRow(const char *name, const QStringList &cells) {
     QTest::newRow(name) << cells;
 }
 
-// A table written in the test: the first item of a row names it.
-inline void textTable(std::initializer_list<const char *> columns,
-                      std::initializer_list<std::initializer_list<const char *>> rows) {
-    QTest::addColumn<QStringList>("cells");
-    for (const auto &row : rows) {
-        QStringList cells;
-        for (auto item = row.begin() + 1; item != row.end(); ++item)
-            cells << QString::fromUtf8(*item);
-        if (cells.size() != qsizetype(columns.size()))
-            qFatal("row %s: %d cells for %d columns", *row.begin(), int(cells.size()),
-                   int(columns.size()));
-        textRow(*row.begin(), cells);
-    }
-}
-
 // The text a cell stands for: \n \r \t \0, \xNN (U+00NN), and \ before any other character.
 inline QString unescaped(const QString &cell) {
     QString text;
