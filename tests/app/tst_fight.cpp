@@ -58,7 +58,7 @@ private slots:
         app->typeCell(1, Col::Iniz, "10");
         app->typeCell(5, Col::Iniz, "12");
         for (int r = 2; r <= 4; ++r)
-            QCOMPARE(app->enc().text(r, Col::Iniz), QStringLiteral("10"));
+            QCOMPARE(app->enc().text(r, Col::Iniz), "10");
         app->type("Form2", "InizPG(0)", "15");
         app->type("Form2", "InizPG(1)", "5");
         app->click("Form2", "Command5");
@@ -92,7 +92,7 @@ private slots:
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "5");
         app->click("Form2", "Command2");
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
+        QCOMPARE(app->enc().text(2, Col::PF), "7");
 
         // Goblin 2 leaves: the dead orc moves into row 2 and is announced again.
         app->dialogs.clear();
@@ -175,16 +175,16 @@ private slots:
         key(Qt::Key_D, Qt::ControlModifier);
         type("9");
         key(Qt::Key_Return); // "Applica"
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("-2"));
-        QCOMPARE(app->dialogs.informed.last(), QStringLiteral("(2) Goblin  è in coma."));
+        QCOMPARE(app->enc().text(2, Col::PF), "-2");
+        QCOMPARE(app->dialogs.informed.last(), "(2) Goblin  è in coma.");
         type("+5");
         key(Qt::Key_Return); // "+" chose "Aggiungi": 3, the coma gone
         QCOMPARE(app->enc().text(2, Col::PF) + app->enc().text(2, Col::NoteNome), "3");
         key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("-2"));
+        QCOMPARE(app->enc().text(2, Col::PF), "-2");
         key(Qt::Key_F5);
         QCOMPARE(app->dialogs.informed.size(), 5); // the three goblins tie at 0
-        QCOMPARE(app->control<QLabel>("Form2", "Round")->text(), QStringLiteral("Round 2"));
+        QCOMPARE(app->control<QLabel>("Form2", "Round")->text(), "Round 2");
         tabTo("Command3");
         app->dialogs.yes();
         key(Qt::Key_Space); // "Scontro Terminato"

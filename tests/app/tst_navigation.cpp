@@ -91,7 +91,7 @@ private slots:
         app->dialogs.no();
         app->click("Form1", "Aggiungi"); // still asks, one copy with a group of its own
         QCOMPARE(enc().tables()[3].gruppo, 2);
-        QCOMPARE(enc().text(1, Col::NoteNome), QStringLiteral("arcieri"));
+        QCOMPARE(enc().text(1, Col::NoteNome), "arcieri");
         QCOMPARE(enc().text(3, Col::NoteNome), QString());
     }
 
@@ -118,7 +118,7 @@ private slots:
 
         app->click("Form1", "Command3");
         QVERIFY(app->visible("Form2"));
-        QCOMPARE(enc().text(2, Col::PF), QStringLiteral("5")); // nothing written back
+        QCOMPARE(enc().text(2, Col::PF), "5"); // nothing written back
 
         if (wayBack.startsWith("end/")) {
             app->dialogs.yes();
@@ -141,7 +141,7 @@ private slots:
         app->click("Form1", "Command3");
         emit app->windows->encounterWindow().sheetRequested(1);
         QCOMPARE(app->dialogs.informed.last(),
-                 QStringLiteral("Impossibile caricare ''Orco'': il file non esiste."));
+                 "Impossibile caricare ''Orco'': il file non esiste.");
         QVERIFY(app->visible("Form1"));
         QCOMPARE(app->text("Form1", "NomePNG") + " " + app->text("Form1", "PF"), "Orco 12");
         app->click("Form1", "Command3");
@@ -165,13 +165,13 @@ private slots:
         app->click("Form7", "Salva");
         text->clear();
         app->click("Form7", "Carica");
-        QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
+        QCOMPARE(text->toPlainText(), "Orchi, goblin\n5$ d'oro");
 
         app->click("Form4", "Command2"); // from the encounter the same notepad, another caption
         app->click("Form1", "Command3");
         app->click("Form2", "Lavagnetta");
         QCOMPARE(app->text("Form7", "Command2"), "NASCONDI LAVAGNA");
-        QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
+        QCOMPARE(text->toPlainText(), "Orchi, goblin\n5$ d'oro");
         app->click("Form7", "Command2");
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
     }
@@ -189,7 +189,7 @@ private slots:
         QTest::keyClick(editor, Qt::Key_End);
         QTest::keyClick(editor, Qt::Key_Left);
         QTest::keyClicks(editor, "rc");
-        QCOMPARE(enc().text(1, Col::NoteNome), QStringLiteral("arcc"));
+        QCOMPARE(enc().text(1, Col::NoteNome), "arcc");
         QCOMPARE(editor->cursorPosition(), 3);
     }
 
@@ -243,9 +243,9 @@ private slots:
         QTest::keyClicks(focus ? focus : app->roster(), "Capo");
         QCoreApplication::processEvents();
         for (int r = 1; r <= 3; ++r)
-            QCOMPARE(app->enc().text(r, Col::PF), QStringLiteral("12"));
+            QCOMPARE(app->enc().text(r, Col::PF), "12");
         QCOMPARE(app->enc().model().index(1, Col::PF).data(Qt::ToolTipRole).toString(),
-                 QStringLiteral("Massimo 12 PF, limitatore attivo"));
+                 "Massimo 12 PF, limitatore attivo");
     }
 
     // Entered by Tab or a click, a one-line field has its text selected: typing replaces it.
@@ -257,13 +257,13 @@ private slots:
         QTest::keyClick(name, Qt::Key_Tab);
         auto *pf = app->control<QLineEdit>("Form1", "PF");
         QCOMPARE(QApplication::focusWidget(), pf);
-        QCOMPARE(pf->selectedText(), QStringLiteral("0"));
+        QCOMPARE(pf->selectedText(), "0");
         auto *copies = app->control<QLineEdit>("Form1", "Text1");
         QTest::mouseClick(copies, Qt::LeftButton);
         QCoreApplication::processEvents();
-        QCOMPARE(copies->selectedText(), QStringLiteral("1"));
+        QCOMPARE(copies->selectedText(), "1");
         QTest::keyClicks(copies, "8");
-        QCOMPARE(copies->text(), QStringLiteral("8"));
+        QCOMPARE(copies->text(), "8");
     }
 
     // Every text stands out from its background (4.5:1), and the columns and boxes hold their
@@ -311,8 +311,9 @@ private slots:
     }
 
     // A window opens centred over the one that opened it, keeps its place, and a box belongs to
-    // the window it was asked from, also between two boxes.
-    void windowsStayWhereTheyAre() {
+    // the window it was asked from, also between two boxes. The credits' link looks like one
+    // when pointed at, and opens its address.
+    void windowsStayWhereTheyAreAndTheCredits() {
         QWidget *menu = app->windows->form("Form4");
         app->click("Form4", "Command3");
         QWidget *credits = app->windows->form("Form5");
@@ -327,6 +328,29 @@ private slots:
         QCOMPARE(MessageBoxDialogs::ownerFrom(nullptr, credits), credits);
         QMessageBox box(QMessageBox::NoIcon, "Torvane", "x", QMessageBox::Ok, menu);
         QCOMPARE(MessageBoxDialogs::ownerFrom(&box, credits), menu);
+        auto *link = app->control<QLabel>("Form5", "Label3");
+        auto *background = app->control<QLabel>("Form5", "Label4");
+        auto moveOver = [](QWidget *w) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)),
+                             Qt::NoButton, {}, {});
+            QApplication::sendEvent(w, &move);
+        };
+        const QColor normal = link->palette().color(QPalette::WindowText);
+        QVERIFY(!link->font().underline());
+        moveOver(link);
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(link->font().underline());
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        moveOver(background);
+        QCOMPARE(link->palette().color(QPalette::WindowText), normal);
+        QVERIFY(!link->font().underline());
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(app->opened.size(), 2); // the opener's failure is not reported
+        QCOMPARE(app->opened.first(), QUrl(link->text()));
+        QVERIFY(app->dialogs.questions.isEmpty() && app->dialogs.informed.isEmpty());
+        app->click("Form5", "Command1");
+        QVERIFY(!app->visible("Form5") && app->visible("Form4"));
     }
 
     // Closing a window does what its own way out does.
@@ -365,34 +389,7 @@ private slots:
         const QSize size = app->control("Form4", "Command1")->size();
         for (const char *name : {"Command2", "Command3", "Command4", "Command5"})
             QCOMPARE(app->control("Form4", name)->size(), size);
-        QCOMPARE(app->windows->form("Form4")->windowTitle(), QStringLiteral("Torvane"));
-    }
-
-    void creditsLink() {
-        app->click("Form4", "Command3");
-        auto *link = app->control<QLabel>("Form5", "Label3");
-        auto *background = app->control<QLabel>("Form5", "Label4");
-        auto moveOver = [](QWidget *w) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)),
-                             Qt::NoButton, {}, {});
-            QApplication::sendEvent(w, &move);
-        };
-        const QColor normal = link->palette().color(QPalette::WindowText);
-        QVERIFY(!link->font().underline());
-        moveOver(link);
-        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QVERIFY(link->font().underline());
-        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-        moveOver(background);
-        QCOMPARE(link->palette().color(QPalette::WindowText), normal);
-        QVERIFY(!link->font().underline());
-        QTest::mouseClick(link, Qt::LeftButton);
-        QTest::mouseClick(link, Qt::LeftButton);
-        QCOMPARE(app->opened.size(), 2); // the opener's failure is not reported
-        QCOMPARE(app->opened.first(), QUrl(link->text()));
-        QVERIFY(app->dialogs.questions.isEmpty() && app->dialogs.informed.isEmpty());
-        app->click("Form5", "Command1");
-        QVERIFY(!app->visible("Form5") && app->visible("Form4"));
+        QCOMPARE(app->windows->form("Form4")->windowTitle(), "Torvane");
     }
 };
 

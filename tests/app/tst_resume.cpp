@@ -127,12 +127,12 @@ private slots:
         QVERIFY(pointOf(*app->windows) == before);
         QVERIFY(app->visible("Form2") && !app->visible("Form4"));
         QVERIFY(app->windows->groups().namesMode());
-        QCOMPARE(app->text("Form2", "NomePG(1)"), QStringLiteral("Legolas"));
+        QCOMPARE(app->text("Form2", "NomePG(1)"), "Legolas");
         QVERIFY(app->roster()->isRowHidden(5) && !app->roster()->isRowHidden(6));
         // The history goes on, and so does the fight.
         app->click("Form2", "Annulla"); // the turn
         app->click("Form2", "Annulla"); // the damage
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
+        QCOMPARE(app->enc().text(2, Col::PF), "7");
         app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
         QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         app->click("Form1", "Aggiungi");

@@ -109,19 +109,18 @@ private slots:
             QCOMPARE(enc().tables()[r].gruppo, numbers(groups)[r - 1]);
         QCOMPARE(enc().tables().prossimoGruppo, numbers(groups).last() + 1);
         QCOMPARE(text(3, Col::NoteNome), note == "-" ? "" : note);
-        QCOMPARE(texts({3}, {Col::Forz, Col::Car, Col::Iniz}),
-                 QStringLiteral("14 | +2 / 8 | -1 / 0"));
+        QCOMPARE(texts({3}, {Col::Forz, Col::Car, Col::Iniz}), "14 | +2 / 8 | -1 / 0");
         QCOMPARE(enc().tables()[3].pfMassimi, 40000); // beyond 16 bits
         QCOMPARE(enc().model().index(3, Col::NomePNG).data(Qt::ToolTipRole).toString(), "3");
-        QCOMPARE(enc().numeroControlli(), QStringLiteral("6"));
+        QCOMPARE(enc().numeroControlli(), "6");
     }
 
     void negativeHitPointsAnnouncedWhileAdding() {
         add("Zombi", 2, false, {}, "-3");
         QCOMPARE(m_dialogs.informed, (Strings{"(1) Zombi  è in coma.", "(2) Zombi  è in coma."}));
-        QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
+        QCOMPARE(text(2, Col::NoteNome), "(Coma)");
         add("Scheletro", 1, true, QString("ossa"), "-20"); // the common note replaces the marker
-        QCOMPARE(text(3, Col::NoteNome), QStringLiteral("ossa"));
+        QCOMPARE(text(3, Col::NoteNome), "ossa");
     }
 
     void applyAmount_data() { fileTable(); }
@@ -151,18 +150,18 @@ private slots:
         enc().toggleLimiter();
         QCOMPARE(m_dialogs.informed,
                  Strings(2, "Devi selezionare un PNG prima di modificare i PF!"));
-        QCOMPARE(text(1, Col::PF), QStringLiteral("20"));
+        QCOMPARE(text(1, Col::PF), "20");
         QVERIFY(enc().tables()[1].limitatore);
         m_dialogs.clear();
         enc().model().setSelectedRow(1);
         enc().toggleLimiter();
-        QCOMPARE(text(1, Col::NoteNome), QStringLiteral("(PF Non Limitati)"));
+        QCOMPARE(text(1, Col::NoteNome), "(PF Non Limitati)");
         enc().applyAmount("10", true);
-        QCOMPARE(text(1, Col::PF), QStringLiteral("30"));
+        QCOMPARE(text(1, Col::PF), "30");
         enc().toggleLimiter();
         QCOMPARE(text(1, Col::NoteNome), QString());
         enc().applyAmount("5", true);
-        QCOMPARE(text(1, Col::PF), QStringLiteral("30"));
+        QCOMPARE(text(1, Col::PF), "30");
         // Back on over hit points that are no number: the old ceiling stays, and the user is told.
         enc().setText(1, Col::NoteNome, "capo");
         enc().toggleLimiter();
@@ -206,10 +205,10 @@ private slots:
                           acts("P1", "10")}));
         QCOMPARE(told.mid(3), told.mid(0, 5));
         QCOMPARE(boxes.join(u' '), oneBox ? "1 1 1 1 1 1 1 1" : "1 2 1 1 2 1 1 2");
-        QCOMPARE(shown.join(u' '), QStringLiteral("1 23 P 1 23 P 1 23"));
-        QCOMPARE(positions.join(u' '), QStringLiteral("2 4 1 2 4 1 2 4"));
-        QCOMPARE(rounds.join(u' '), QStringLiteral("1 1 2 2 2 3 3 3"));
-        QCOMPARE(enc().turnText(), QStringLiteral("Deve agire: (2) C2, (3) C3 — 12"));
+        QCOMPARE(shown.join(u' '), "1 23 P 1 23 P 1 23");
+        QCOMPARE(positions.join(u' '), "2 4 1 2 4 1 2 4");
+        QCOMPARE(rounds.join(u' '), "1 1 2 2 2 3 3 3");
+        QCOMPARE(enc().turnText(), "Deve agire: (2) C2, (3) C3 — 12");
         enc().end();
         QCOMPARE(enc().round(), 1);
         QCOMPARE(enc().turnText(), QString());
@@ -233,7 +232,7 @@ private slots:
         add("H");
         enc().setText(3, Col::Iniz, "8");
         enc().setText(1, Col::Iniz, "7abc");
-        QCOMPARE(texts({2, 3}, {Col::Iniz}), QStringLiteral("7abc / 8"));
+        QCOMPARE(texts({2, 3}, {Col::Iniz}), "7abc / 8");
         press();
         QCOMPARE(press().first(), acts("(1) G", "7"));
     }
@@ -284,19 +283,19 @@ private slots:
         QString shown = "0";
         for (int pressCount = 0; pressCount < 2; ++pressCount) {
             enc().addInitiativeBonus(sheets(), shown);
-            QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), QStringLiteral("12 / 12 / 9 / 9 / 10"));
+            QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), "12 / 12 / 9 / 9 / 10");
         }
         QCOMPARE(m_dialogs.informed.size(), 2); // the missing sheet is named at each press
         QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
         QVERIFY(!m_dialogs.informed[0].contains("Orco"));
-        QCOMPARE(shown, QStringLiteral("-1")); // the last sheet read
-        m_ghostSaved = true;                   // skipped rows are tried again
+        QCOMPARE(shown, "-1"); // the last sheet read
+        m_ghostSaved = true;   // skipped rows are tried again
         enc().addInitiativeBonus(sheets(), shown);
-        QCOMPARE(text(7, Col::Iniz), QStringLiteral("9"));
+        QCOMPARE(text(7, Col::Iniz), "9");
         // An empty sheet file reads as nothing: the modifier shown on the sheet is used.
         add("Vuoto");
         enc().addInitiativeBonus(sheets(), shown);
-        QCOMPARE(text(8, Col::Iniz), QStringLiteral("-1"));
+        QCOMPARE(text(8, Col::Iniz), "-1");
     }
 
     // One d20 per group still without its modifier, plus the modifier once; the bonus button
@@ -352,7 +351,7 @@ private slots:
         enc().applyAmount("7", false);
         QCOMPARE(m_dialogs.informed,
                  (Strings{"(2) B  è in coma.", "(4) D  è in coma.", "(5) E  è in coma."}));
-        QCOMPARE(text(3, Col::PF), QStringLiteral("5"));
+        QCOMPARE(text(3, Col::PF), "5");
         QVERIFY(model.setData(model.index(1, Col::Selezione), Qt::Checked, Qt::CheckStateRole));
         QCOMPARE(model.selectedRow(), 1);
         QCOMPARE(int(model.marked().size()), 1);
@@ -372,11 +371,10 @@ private slots:
         m_dialogs.yes();
         enc().remove(2);
         QCOMPARE(m_dialogs.questions.first(),
-                 QStringLiteral("Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?"));
-        QCOMPARE(enc().numeroControlli(), QStringLiteral("5"));
-        QCOMPARE(texts({2}, {Col::NomePNG, Col::NoteNome, Col::Iniz}),
-                 QStringLiteral("E / nota E / 17"));
-        QCOMPARE(text(4, Col::NomePNG), QStringLiteral("D"));
+                 "Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?");
+        QCOMPARE(enc().numeroControlli(), "5");
+        QCOMPARE(texts({2}, {Col::NomePNG, Col::NoteNome, Col::Iniz}), "E / nota E / 17");
+        QCOMPARE(text(4, Col::NomePNG), "D");
         QVERIFY(!enc().tables()[2].limitatore && enc().tables()[2].bonusIniz);
         QCOMPARE(enc().tables()[2].gruppo, 10);   // E, the fifth single addition
         QCOMPARE(enc().model().selectedRow(), 2); // the mark stays with the position...
@@ -387,7 +385,16 @@ private slots:
         m_dialogs.yes();
         enc().remove(5);
         QCOMPARE(enc().model().selectedRow(), -1);
-        QCOMPARE(text(4, Col::NomePNG), QStringLiteral("D"));
+        QCOMPARE(text(4, Col::NomePNG), "D");
+        m_dialogs.no().yes(3); // declined, then down to one
+        for (int row : {1, 4, 3, 2})
+            enc().remove(row);
+        QCOMPARE(text(1, Col::NomePNG), "A");
+        m_dialogs.yes(); // the last one goes only with the end of the encounter
+        enc().remove(1);
+        QCOMPARE(m_dialogs.informed, Strings{"Non puoi eliminare l'ultimo png in questo modo! "
+                                             "Clicca su ''Scontro Terminato''"});
+        QCOMPARE(enc().creatures(), 1);
     }
 
     void removeKeepsGroupInitiatives() {
@@ -404,22 +411,9 @@ private slots:
         };
         enc().remove(2);
         QCOMPARE(m_dialogs.informed, Strings{"(2) Orco (Coma) è in coma."}); // announced again
-        QCOMPARE(shownWithTheMessage, QStringLiteral("178")); // the whole orc, not half of it
-        QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
-        QCOMPARE(texts({1, 2, 3, 4}, {Col::Iniz}), QStringLiteral("12 / 8 / 12 / 12"));
-    }
-
-    void lastCreatureOnlyThroughTheEnd() {
-        add("Solo");
-        m_dialogs.yes();
-        enc().remove(1);
-        QCOMPARE(m_dialogs.informed, Strings{"Non puoi eliminare l'ultimo png in questo modo! "
-                                             "Clicca su ''Scontro Terminato''"});
-        QCOMPARE(enc().creatures(), 1);
-        m_dialogs.no();
-        add("Altro");
-        enc().remove(1);
-        QCOMPARE(enc().creatures(), 2);
+        QCOMPARE(shownWithTheMessage, "178"); // the whole orc, not half of it
+        QCOMPARE(text(2, Col::NoteNome), "(Coma)");
+        QCOMPARE(texts({1, 2, 3, 4}, {Col::Iniz}), "12 / 8 / 12 / 12");
     }
 
     void endOfTheEncounter() {
@@ -430,13 +424,13 @@ private slots:
         press();
         enc().end();
         QCOMPARE(enc().model().rowCount(), 2);
-        QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), QStringLiteral("21"));
+        QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), "21");
         QVERIFY(!enc().rowShown(1));
-        QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), QStringLiteral(" / 0"));
+        QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), " / 0");
         QVERIFY(!enc().model().isHighlighted(1));
-        QCOMPARE(enc().party(0).iniz + enc().party(1).iniz, QStringLiteral("00"));
+        QCOMPARE(enc().party(0).iniz + enc().party(1).iniz, "00");
         QVERIFY(enc().party(0).shown && !enc().party(0).highlighted);
-        QCOMPARE(enc().party(0).name, QStringLiteral("P1"));
+        QCOMPARE(enc().party(0).name, "P1");
 
         enc().startNew();
         QCOMPARE(enc().creatures(), 0);
@@ -469,9 +463,9 @@ private slots:
         enc().goToLine("10");
         m_dialogs.yes(2);
         enc().remove(12); // the view keeps its offset
-        QCOMPARE(enc().indiceAlto(), QStringLiteral("10"));
+        QCOMPARE(enc().indiceAlto(), "10");
         add("H"); // an addition brings the home layout back
-        QCOMPARE(enc().indiceAlto(), QStringLiteral("1"));
+        QCOMPARE(enc().indiceAlto(), "1");
         QVERIFY(enc().rowShown(1));
         enc().setNumeroControlli("17");
         enc().creaRighe();

@@ -67,8 +67,8 @@ private slots:
             QCOMPARE(next, enc().turn().who);
             QCOMPARE(names(PlayersModel::NowRole), enc().turn().who);
         }
-        QCOMPARE(m_view->nowText(), QStringLiteral("Tocca a: (2) Goblin, (3) Goblin, Aragorn"));
-        QCOMPARE(m_view->roundText(), QStringLiteral("Round 2"));
+        QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
+        QCOMPARE(m_view->roundText(), "Round 2");
     }
 
     void states_data() { fileTable(); }
@@ -87,9 +87,9 @@ private slots:
         enc().applyAmount("20", false);
         QCOMPARE(at(2) + ": " + at(2, PlayersModel::DeadRole), "(2) Goblin (Morto): true");
         enc().undo();
-        QCOMPARE(at(2, PlayersModel::StateRole), QStringLiteral("gravemente ferito"));
+        QCOMPARE(at(2, PlayersModel::StateRole), "gravemente ferito");
         enc().setText(4, Col::Iniz, "30");
-        QCOMPARE(at(0), QStringLiteral("(4) Coboldo"));
+        QCOMPARE(at(0), "(4) Coboldo");
         add("Drago", "200", "1");
         QCOMPARE(m_view->rowCount(), 7);
         m_dialogs.yes();

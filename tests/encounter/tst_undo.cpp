@@ -112,9 +112,9 @@ private slots:
         enc().model().mark(4, RosterModel::Mark::Only);
         enc().applyAmount("18", false);
         QCOMPARE(m_dialogs.informed, Strings{"(4) Orco  è in coma."});
-        QCOMPARE(enc().text(4, Col::NoteNome), QStringLiteral("(Coma)"));
+        QCOMPARE(enc().text(4, Col::NoteNome), "(Coma)");
         QVERIFY(enc().undo());
-        QCOMPARE(enc().text(4, Col::PF) + enc().text(4, Col::NoteNome), QStringLiteral("15"));
+        QCOMPARE(enc().text(4, Col::PF) + enc().text(4, Col::NoteNome), "15");
         QCOMPARE(m_dialogs.informed.size(), 1);
         QVERIFY(enc().model().isMarked(4));
         // A new step drops the one undone.
@@ -136,7 +136,7 @@ private slots:
                  (Strings{"(4) Orco: 15 → 7 PF", "Turno: Deve agire Aragorn (18)",
                           "(4) Orco: 7 → -3 PF\n(4) Orco è in coma"}));
         QCOMPARE(enc().history().step(enc().history().done() - 1).action,
-                 QStringLiteral("Applica 10 danni a (4) Orco"));
+                 "Applica 10 danni a (4) Orco");
     }
 
     // The saved fight holds the start and every record; read back and replayed, the encounter
@@ -163,7 +163,7 @@ private slots:
         const auto read = FightFile::read(file.path());
         QVERIFY(read);
         QVERIFY(read->start == start);
-        QCOMPARE(read->windows.groupNames[1], QStringLiteral("B"));
+        QCOMPARE(read->windows.groupNames[1], "B");
         Encounter again(m_dialogs);
         again.setPartyCount([] { return 2; });
         QVERIFY(again.restore(read->start));

@@ -66,8 +66,8 @@ private slots:
                             "nano''\",\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
         m_window->openForParty();
         click("Carica");
-        QCOMPARE(child("NomeGruppo")->text(), QStringLiteral("Compagnia, la"));
-        QCOMPARE(slot(1)->text(), QStringLiteral("Gimli \"il nano\""));
+        QCOMPARE(child("NomeGruppo")->text(), "Compagnia, la");
+        QCOMPARE(slot(1)->text(), "Gimli \"il nano\"");
         QCOMPARE(shownSlots(), (QList<int>{0, 1, 2}));
         QVERIFY(!child("NumeroPG")->isEnabled() && !child<QPushButton>("InserisciPG")->isVisible());
     }
@@ -80,7 +80,7 @@ private slots:
         child<QComboBox>("ElencoFile")->setCurrentText("Tre");
         click("Carica");
         QCOMPARE(shownSlots(), (QList<int>{0, 1, 2}));
-        QCOMPARE(slot(3)->text(), QStringLiteral("4"));
+        QCOMPARE(slot(3)->text(), "4");
         m_dialogs.yes();
         click("Salva");
         QVERIFY(bytesOf(path("Tre")).endsWith("\"c\",\"\",\"\",\"\",\"\",\"\"\r\n"));
@@ -95,7 +95,7 @@ private slots:
                  (QStringList{"Il File non è stato salvato. Devi inserire almeno un PG!",
                               "Il File non è stato salvato. Il Programma consente un massimo di "
                               "8 PG!"}));
-        QCOMPARE(count(), QStringLiteral("8"));
+        QCOMPARE(count(), "8");
         QCOMPARE(child<QComboBox>("ElencoFile")->count(), 0);
     }
 
@@ -103,9 +103,9 @@ private slots:
         saveGroup("Eroi", {"a"});
         m_dialogs.yes();
         click("Nuovo");
-        QCOMPARE(count(), QStringLiteral("0"));
+        QCOMPARE(count(), "0");
         QVERIFY(!child("NomeGruppo")->isVisible());
-        QCOMPARE(child("NomeGruppo")->text(), QStringLiteral("Eroi"));
+        QCOMPARE(child("NomeGruppo")->text(), "Eroi");
         m_window->openForParty();
         QCOMPARE(child("NomeGruppo")->text(), QString());
     }
@@ -120,7 +120,7 @@ private slots:
         child("NumeroPG")->setText("2");
         click("Carica");
         QCOMPARE(m_dialogs.informed.size(), namesMode ? 0 : 1);
-        QCOMPARE(count(), QStringLiteral("2"));
+        QCOMPARE(count(), "2");
         QCOMPARE(m_window->namesMode(), namesMode);
     }
 

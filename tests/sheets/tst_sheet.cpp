@@ -56,8 +56,8 @@ private slots:
         QCOMPARE(fields.size(), Sheet::fieldCount);
         // For, Des, Cos, Int, Sag, Car, then the notes, then the modifiers in the same order.
         QCOMPARE(fields.mid(5, 6), (QStringList{"16", "9", "14", "7", "11", "8"}));
-        QCOMPARE(fields[1], QStringLiteral("12 ''base''"));
-        QCOMPARE(fields[11], QStringLiteral("Ascia$ grande\r\n\r\nodia gli ''elfi''\r\n"));
+        QCOMPARE(fields[1], "12 ''base''");
+        QCOMPARE(fields[11], "Ascia$ grande\r\n\r\nodia gli ''elfi''\r\n");
         QCOMPARE(fields.mid(12, 6), (QStringList{"+3", "-1", "+2", "-2", "+0", "-1"}));
     }
 
@@ -77,7 +77,7 @@ private slots:
         }
         click("ModAuto");
         QCOMPARE(m_dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
-        QCOMPARE(field("Car(" + bad + ")"), QStringLiteral("10"));
+        QCOMPARE(field("Car(" + bad + ")"), "10");
         for (int i = 0; i < 6; ++i)
             QCOMPARE(field(QString("CarMod(%1)").arg(i)), modifiers.split(u' ')[i]);
     }
@@ -107,24 +107,23 @@ private slots:
         QCOMPARE(m_window->sheet(), orco);
         m_dialogs.yes();
         click("Azzera");
-        QCOMPARE(m_dialogs.questions.last(), QStringLiteral("Confermi?: Sei sicuro?"));
+        QCOMPARE(m_dialogs.questions.last(), "Confermi?: Sei sicuro?");
         QCOMPARE(m_window->sheet(), Sheet{});
-        QCOMPARE(field("Text1"), QStringLiteral("5"));
+        QCOMPARE(field("Text1"), "5");
     }
 
     void saveAndLoadThroughTheButtons() {
         m_window->setSheet(orco);
         m_dialogs.yes();
         click("Salva");
-        QCOMPARE(m_dialogs.questions.last(),
-                 QStringLiteral("Confermi?: Vuoi salvare ''Orco$2 è''?"));
+        QCOMPARE(m_dialogs.questions.last(), "Confermi?: Vuoi salvare ''Orco$2 è''?");
         auto *chooser = child<QComboBox>("ElencoFile");
-        QCOMPARE(chooser->currentText(), QStringLiteral("Orco$2 è"));
+        QCOMPARE(chooser->currentText(), "Orco$2 è");
         m_window->setSheet(Sheet{});
         click("Carica"); // every field back as typed, name included
         QCOMPARE(m_window->sheet(), orco);
         QCOMPARE(child<QPlainTextEdit>("Note")->toPlainText(),
-                 QStringLiteral("Ascia, grande\n\nodia gli \"elfi\"\n"));
+                 "Ascia, grande\n\nodia gli \"elfi\"\n");
 
         m_dialogs.no();
         child("NomePNG")->setText("Goblin");

@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(m_folder->entries().join(u' '), after);
         QVERIFY(!m_folder->exists("Orco"));
         QCOMPARE(m_dialogs.questions.first(),
-                 QStringLiteral("Attenzione!: Sei sicuro di voler cancellare ''Orco''?"));
+                 "Attenzione!: Sei sicuro di voler cancellare ''Orco''?");
         QCOMPARE(m_dialogs.informed, Strings{told});
         QCOMPARE(snapshot(m_folder->path()).keys(), Strings{"ElencoFile.Melvo"}); // no note left
     }

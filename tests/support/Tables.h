@@ -45,15 +45,8 @@ inline void fileTable() {
         }
         if (columns < 0 || line.trimmed().isEmpty() || line.startsWith(u'#'))
             continue;
-        QStringList cells{QString()};
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (line[i] == u'|')
-                cells << QString();
-            else if (line[i] == u'\\' && i + 1 < line.size())
-                cells.last() += line.mid(i++, 2);
-            else
-                cells.last() += line[i];
-        }
+        static const QRegularExpression bar(QStringLiteral(R"((?<!\\)\|)"));
+        QStringList cells = line.split(bar);
         for (QString &cell : cells)
             cell = unescaped(cell.trimmed());
         const QString name = cells.takeFirst();
