@@ -8,12 +8,16 @@ using Col = RosterModel::Column;
 
 namespace {
 
-// Where a fight stands: the encounter, its windows, the history's length and position.
-using Point = std::tuple<EncounterState, FightWindows, int, int>;
+// Where a fight stands: the encounter, its windows, and its history's steps, as logged, and
+// position.
+using Point = std::tuple<EncounterState, FightWindows, QStringList, int>;
 
 Point pointOf(Windows &windows) {
-    return {windows.encounter().capture(), windows.fightWindows(),
-            windows.encounter().history().size(), windows.encounter().history().done()};
+    const History &history = windows.encounter().history();
+    QStringList log;
+    for (int i = 0; i < history.rowCount(); ++i)
+        log << history.index(i).data().toString();
+    return {windows.encounter().capture(), windows.fightWindows(), log, history.done()};
 }
 
 // A fight of `actions` random actions (fixed seed), each reported as done once it returns. Each
@@ -112,6 +116,8 @@ private slots:
         app->type("Form2", "DanniPF", "9");
         app->click("Form2", "Command2");
         app->click("Form2", "Command4");
+        app->click("Form2", "Annulla");
+        app->click("Form2", "Ripeti");
         app->click("Form2", "Giux2");
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "4");
