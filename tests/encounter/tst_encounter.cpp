@@ -1,12 +1,19 @@
 #include "common/NumericText.h"
 #include "encounter/Encounter.h"
+#include "encounter/FightFile.h"
+#include "encounter/PlayersModel.h"
+#include "encounter/PlayersWindow.h"
 #include "sheets/Sheet.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
+#include <QtWidgets>
+
 using Col = RosterModel::Column;
 using Strings = QStringList;
 
+// The encounter's rules: rows, groups, hit points, turns, removals and scrolling; every kind of
+// step undone and redone, the fight's log and damaged saved fights; and the players' view.
 class TestEncounter : public QObject {
     Q_OBJECT
 private:
@@ -14,6 +21,8 @@ private:
     std::unique_ptr<Encounter> m_enc;
     int m_party = 0;
     bool m_ghostSaved = false; // "Fantasma" has a sheet on file
+    QRandomGenerator m_dice;
+    std::unique_ptr<PlayersModel> m_view;
 
     Encounter &enc() { return *m_enc; }
     QString text(int row, Col column) { return enc().text(row, column); }
@@ -66,6 +75,54 @@ private:
         return [this](const QString &name) { return sheetOf(name); };
     }
 
+    // Three goblins as one group, an orc, two characters; initiatives typed.
+    void fight() {
+        add("Goblin", 3, true, QString("arcieri"), "7");
+        add("Orco", 1, false, {}, "15");
+        m_party = 2;
+        enc().acceptParty({"Aragorn", "Legolas"}, 2);
+        enc().setText(1, Col::Iniz, "12");
+        enc().setText(4, Col::Iniz, "12");
+        enc().setPartyIniz(0, "18");
+        enc().setPartyIniz(1, "5");
+        m_dialogs.clear();
+    }
+    // A creature whose hit points, armour class, base attack and abilities are all numbers that
+    // appear nowhere else.
+    void creature(const QString &name, const QString &pf, const QString &iniz) {
+        enc().addCopies(Sheet{.name = name,
+                              .pf = pf,
+                              .ba = "+19",
+                              .ca = "23",
+                              .car = {"16", "16", "16", "16", "16", "16"},
+                              .carMod = {"+3", "+3", "+3", "+3", "+3", "+3"}},
+                        1, false, {});
+        enc().setText(enc().creatures(), Col::Iniz, iniz);
+    }
+    // The players' view over four creatures and two characters.
+    void players() {
+        m_view = std::make_unique<PlayersModel>(*m_enc);
+        creature("Orco", "37", "15");
+        creature("Goblin", "37", "12");
+        creature("Goblin", "37", "12");
+        creature("Coboldo", "37", "9");
+        m_party = 2;
+        enc().acceptParty({"Aragorn", "Legolas"}, 2);
+        enc().setPartyIniz(0, "12");
+        enc().setPartyIniz(1, "20");
+        m_dialogs.clear();
+    }
+    QString at(int row, int role = Qt::DisplayRole) {
+        return m_view->index(row).data(role).toString();
+    }
+    Strings names(int role) {
+        Strings found;
+        for (int r = 0; r < m_view->rowCount(); ++r)
+            if (role == Qt::DisplayRole || m_view->index(r).data(role).toBool())
+                found << at(r);
+        return found;
+    }
+
 private slots:
     void init() {
         m_dialogs.clear();
@@ -73,6 +130,8 @@ private slots:
         m_enc = std::make_unique<Encounter>(m_dialogs);
         m_party = 0;
         m_ghostSaved = false;
+        m_dice = QRandomGenerator(2026);
+        m_enc->setRandom(&m_dice);
         m_enc->setPartyCount([this] { return m_party; });
     }
     void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
@@ -472,7 +531,203 @@ private slots:
         enc().remove(3); // down to 15 creatures
         QVERIFY(!enc().scrollControlsShown());
     }
+
+    // Undo puts back exactly the state before the step, redo exactly the state after it, and
+    // neither shows a box.
+    void undoAndRedo_data() { fileTable(); }
+    void undoAndRedo() {
+        fight();
+        const auto [marks, operation, steps] = cells<3>();
+        const QList<int> marked = numbers(marks);
+        enc().model().setMarked({marked.begin(), marked.end()});
+        const EncounterState before = enc().capture();
+        const int done = enc().history().done();
+        QString shown;
+        if (operation == "add") {
+            add("Zombi", 2, false, {}, "-3");
+        } else if (operation.startsWith("damage")) { // "damage N"
+            enc().applyAmount(operation.mid(7), false);
+        } else if (operation == "heal") {
+            enc().setText(2, Col::PF, "1");
+            enc().applyAmount("2", true);
+        } else if (operation == "limiter") {
+            enc().toggleLimiter();
+        } else if (operation == "turns") {
+            enc().setIndiceIniz("2");
+            for (int turn = 0; turn < 3; ++turn)
+                enc().nextToAct();
+        } else if (operation == "bonus") {
+            enc().addInitiativeBonus(sheets(), shown);
+        } else if (operation == "roll") {
+            enc().rollInitiative(sheets(), shown);
+        } else if (operation == "remove") {
+            enc().setText(4, Col::PF, "-20");
+            m_dialogs.yes();
+            enc().remove(2);
+        } else if (operation == "accept") {
+            enc().acceptParty({"Gimli", "Boromir", "Frodo"}, 3);
+        } else if (operation == "typing") {
+            for (const char *keys : {"-", "-1", "-12"})
+                enc().setText(2, Col::PF, keys);
+        } else if (operation == "panel") {
+            enc().setPartyIniz(0, "1");
+            enc().setPartyIniz(0, "17");
+        } else if (operation == "rows") {
+            enc().setNumeroControlli("3");
+            enc().creaRighe();
+        }
+        QCOMPARE(QString::number(enc().history().done() - done), steps);
+        const EncounterState after = enc().capture();
+        QVERIFY(after != before);
+        const qsizetype told = m_dialogs.informed.size();
+        for (int i = 0; i < steps.toInt(); ++i)
+            QVERIFY(enc().undo());
+        QVERIFY(enc().capture() == before);
+        for (int i = 0; i < steps.toInt(); ++i)
+            QVERIFY(enc().redo());
+        QVERIFY(enc().capture() == after);
+        QCOMPARE(m_dialogs.informed.size(), told); // no coma, death or turn box again
+        QVERIFY(enc().goTo(done));
+        QVERIFY(enc().capture() == before);
+        enc().setText(3, Col::CA, "14"); // a new step drops the ones undone
+        QVERIFY(!enc().history().canRedo());
+    }
+
+    void logOfAShortFight() {
+        fight();
+        enc().model().mark(4, RosterModel::Mark::Only);
+        enc().applyAmount("8", false);
+        enc().nextToAct();
+        enc().applyAmount("10", false);
+        Strings log;
+        for (int i = 0; i < enc().history().rowCount(); ++i)
+            log << enc().history().index(i).data().toString();
+        QCOMPARE(log.mid(0, 2),
+                 (Strings{"Inizio dello scontro", "3 Goblin entrano nello scontro (righe 1–3)"}));
+        QCOMPARE(log.mid(log.size() - 3),
+                 (Strings{"(4) Orco: 15 → 7 PF", "Turno: Deve agire Aragorn (18)",
+                          "(4) Orco: 7 → -3 PF\n(4) Orco è in coma"}));
+        QCOMPARE(enc().history().step(enc().history().done() - 1).action,
+                 "Applica 10 danni a (4) Orco");
+    }
+
+    // What cannot be a saved fight is refused whole; a record cut off at the end is only that
+    // record lost.
+    void damagedSavedFights_data() { fileTable(); }
+    void damagedSavedFights() {
+        fight();
+        const auto [damage, records] = cells<2>();
+        QTemporaryDir dir;
+        FightFile file(dir.filePath("fight"));
+        QVERIFY(file.start(enc().capture(), {}));
+        file.appendMove(3);
+        file.appendMove(4);
+        file.sync();
+        QByteArray bytes = bytesOf(file.path());
+        const QStringList words = damage.split(u' ');
+        const int at = words.value(1).toInt();
+        if (words[0] == "empty")
+            bytes.clear();
+        else if (words[0] == "cut")
+            bytes.truncate(at > 0 ? at : bytes.size() + at);
+        else if (words[0] == "zeros")
+            bytes.append(64, '\0');
+        else if (words[0] == "flip")
+            bytes[at] = char(bytes[at] ^ 0x20);
+        else if (words[0] == "version")
+            bytes[16] = 2;
+        else
+            bytes = QByteArray(5000, 'x');
+        QVERIFY(writeBytes(file.path(), bytes));
+        const auto read = FightFile::read(file.path());
+        QCOMPARE(QString::number(read ? int(read->records.size()) : -1), records);
+    }
+
+    // Highest first, ties as announced; the ones marked next are those the press announces.
+    void orderFollowsThePresses() {
+        players();
+        QCOMPARE(names(Qt::DisplayRole), (Strings{"Legolas", "(1) Orco", "(2) Goblin", "(3) Goblin",
+                                                  "Aragorn", "(4) Coboldo"}));
+        for (int press = 0; press < 7; ++press) {
+            const Strings next = names(PlayersModel::NextRole);
+            enc().nextToAct();
+            QCOMPARE(next, enc().turn().who);
+            QCOMPARE(names(PlayersModel::NowRole), enc().turn().who);
+        }
+        QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
+        QCOMPARE(m_view->roundText(), "Round 2");
+    }
+
+    void states_data() { fileTable(); }
+    void states() {
+        const auto [pf, ceiling, state] = cells<3>();
+        QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);
+    }
+
+    // Every kind of change shows at once; the dead stay, struck through; "Scontro Terminato"
+    // empties the view.
+    void liveUpdates() {
+        players();
+        enc().model().mark(2, RosterModel::Mark::Only);
+        enc().toggleLimiter(); // the limiter's marker is the game master's business
+        enc().applyAmount("30", false);
+        QCOMPARE(at(2) + ": " + at(2, PlayersModel::StateRole), "(2) Goblin: gravemente ferito");
+        enc().applyAmount("20", false);
+        QCOMPARE(at(2) + ": " + at(2, PlayersModel::DeadRole), "(2) Goblin (Morto): true");
+        enc().undo();
+        QCOMPARE(at(2, PlayersModel::StateRole), "gravemente ferito");
+        enc().setText(4, Col::Iniz, "30");
+        QCOMPARE(at(0), "(4) Coboldo");
+        creature("Drago", "200", "1");
+        QCOMPARE(m_view->rowCount(), 7);
+        m_dialogs.yes();
+        enc().remove(1);
+        QCOMPARE(names(Qt::DisplayRole).filter("Orco"), Strings{});
+        enc().end();
+        QCOMPARE(m_view->rowCount(), 0);
+    }
+
+    // No hit points, armour class, base attack or ability appear, in any role of the model or in
+    // any text of the window.
+    void nothingSecret() {
+        players();
+        enc().nextToAct();
+        enc().model().mark(1, RosterModel::Mark::Only);
+        enc().applyAmount("7", false); // 30
+        QTemporaryDir dir;
+        PlayersWindow window(enc(), dir.filePath("t.ini"));
+        window.show();
+        Strings texts;
+        for (int r = 0; r < window.model().rowCount(); ++r)
+            for (int role = 0; role < Qt::UserRole + 16; ++role)
+                texts << window.model().index(r).data(role).toString();
+        for (QLabel *label : window.findChildren<QLabel *>())
+            texts << label->text() << label->toolTip();
+        texts << window.windowTitle();
+        const QString all = texts.join(u' ');
+        for (const char *secret : {"37", "30", "23", "19", "16", "+3"})
+            QVERIFY2(!all.contains(QString::fromLatin1(secret)), secret);
+        QVERIFY(all.contains("illeso") && all.contains("ferito") && all.contains("Round 1"));
+    }
+
+    void fullScreenAndItsPlace() {
+        players();
+        QTemporaryDir dir;
+        {
+            PlayersWindow window(enc(), dir.filePath("t.ini"));
+            window.open(nullptr);
+            window.setGeometry(40, 50, 700, 500);
+            QTest::keyClick(&window, Qt::Key_F11);
+            QVERIFY(window.windowState() & Qt::WindowFullScreen);
+            QTest::keyClick(&window, Qt::Key_F11);
+            QVERIFY(!(window.windowState() & Qt::WindowFullScreen));
+            QVERIFY(window.findChild<QLabel *>("RoundGiocatori")->font().pixelSize() >= 28);
+        }
+        PlayersWindow again(enc(), dir.filePath("t.ini"));
+        again.open(nullptr);
+        QCOMPARE(again.size(), QSize(700, 500));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestEncounter)
+QTEST_MAIN(TestEncounter)
 #include "tst_encounter.moc"
