@@ -30,7 +30,7 @@ private slots:
         // Four goblins as one group with a common note, then an orc.
         app->type("Form1", "Iniziativa", "2");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
-        app->dialogs.yes().answer(QString("arcieri"));
+        app->dialogs.yes().answer("arcieri");
         app->addFromSheet("Goblin", 4, "7");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(false);
         app->type("Form1", "Iniziativa", "-1");

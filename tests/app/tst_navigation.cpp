@@ -85,7 +85,7 @@ private slots:
         app->click("Form4", "Command2");
         app->type("Form1", "Text1", "2");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
-        app->dialogs.yes().answer(QString("arcieri"));
+        app->dialogs.yes().answer("arcieri");
         app->click("Form1", "Aggiungi");
         QVERIFY(!app->control("Form1", "GruppoUnico")->isVisible());
         app->dialogs.no();
