@@ -69,7 +69,9 @@ private slots:
         QCOMPARE(app->text("Form1", "Text1"), added ? "1" : copies);
     }
 
-    void unsavedSheetIsSavedOnTheWay() {
+    // A sheet not yet saved is saved on the way; "Gruppo di PNG come uno solo", once hidden, still
+    // counts.
+    void addingFromTheSheet() {
         app->click("Form4", "Command2");
         app->addFromSheet("Nuovo Mostro", 1);
         QVERIFY(app->windows->sheet().folder().exists("Nuovo Mostro"));
@@ -79,10 +81,7 @@ private slots:
         QCOMPARE(enc().creatures(), 2); // the rows stay
         QCOMPARE(app->dialogs.informed.size(), 3);
         QVERIFY(app->dialogs.informed[1].startsWith("Il File non è stato salvato."));
-    }
-
-    void groupBoxTickedWhileHidden() {
-        app->click("Form4", "Command2");
+        app->type("Form1", "NomePNG", "Goblin");
         app->type("Form1", "Text1", "2");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
         app->dialogs.yes().answer("arcieri");
@@ -90,9 +89,10 @@ private slots:
         QVERIFY(!app->control("Form1", "GruppoUnico")->isVisible());
         app->dialogs.no();
         app->click("Form1", "Aggiungi"); // still asks, one copy with a group of its own
-        QCOMPARE(enc().tables()[3].gruppo, 2);
-        QCOMPARE(enc().text(1, Col::NoteNome), "arcieri");
-        QCOMPARE(enc().text(3, Col::NoteNome), QString());
+        QCOMPARE(enc().tables()[3].gruppo, enc().tables()[4].gruppo);
+        QVERIFY(enc().tables()[5].gruppo != enc().tables()[4].gruppo);
+        QCOMPARE(enc().text(3, Col::NoteNome), "arcieri");
+        QCOMPARE(enc().text(5, Col::NoteNome), QString());
     }
 
     void viewingARowAndEveryWayBack_data() { fileTable(); }
@@ -302,10 +302,23 @@ private slots:
         }
     }
 
-    // A window opens centred over the one that opened it, keeps its place, and a box belongs to
-    // the window it was asked from, also between two boxes. The credits' link looks like one
-    // when pointed at, and opens its address.
-    void windowsStayWhereTheyAreAndTheCredits() {
+    // The menu's buttons are equal and in focus order. A window opens centred over the one that
+    // opened it, keeps its place, and a box belongs to the window it was asked from, also between
+    // two boxes. The credits' link looks like one when pointed at, and opens its address.
+    void theMenuAndTheCredits() {
+        QStringList order;
+        QWidget *w = app->control("Form4", "Command2");
+        for (int i = 0; i < 5; ++i) {
+            order << w->objectName();
+            w = w->nextInFocusChain();
+            while (!qobject_cast<QPushButton *>(w))
+                w = w->nextInFocusChain();
+        }
+        QCOMPARE(order, (QStringList{"Command2", "Command1", "Command3", "Command4", "Command5"}));
+        const QSize size = app->control("Form4", "Command1")->size();
+        for (const char *name : {"Command2", "Command3", "Command4", "Command5"})
+            QCOMPARE(app->control("Form4", name)->size(), size);
+        QCOMPARE(app->windows->form("Form4")->windowTitle(), "Torvane");
         QWidget *menu = app->windows->form("Form4");
         app->click("Form4", "Command3");
         QWidget *credits = app->windows->form("Form5");
@@ -322,10 +335,10 @@ private slots:
         QCOMPARE(MessageBoxDialogs::ownerFrom(&box, credits), menu);
         auto *link = app->control<QLabel>("Form5", "Label3");
         auto *background = app->control<QLabel>("Form5", "Label4");
-        auto moveOver = [](QWidget *w) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)),
+        auto moveOver = [](QWidget *target) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
                              Qt::NoButton, {}, {});
-            QApplication::sendEvent(w, &move);
+            QApplication::sendEvent(target, &move);
         };
         const QColor normal = link->palette().color(QPalette::WindowText);
         QVERIFY(!link->font().underline());
@@ -366,22 +379,6 @@ private slots:
         QVERIFY(app->visible("Form4") && !app->visible("Form5"));
         app->windows->form("Form4")->close(); // closing the menu ends the program
         QVERIFY(!app->visible("Form4"));
-    }
-
-    void menuButtonsAndFocusOrder() {
-        QStringList order;
-        QWidget *w = app->control("Form4", "Command2");
-        for (int i = 0; i < 5; ++i) {
-            order << w->objectName();
-            w = w->nextInFocusChain();
-            while (!qobject_cast<QPushButton *>(w))
-                w = w->nextInFocusChain();
-        }
-        QCOMPARE(order, (QStringList{"Command2", "Command1", "Command3", "Command4", "Command5"}));
-        const QSize size = app->control("Form4", "Command1")->size();
-        for (const char *name : {"Command2", "Command3", "Command4", "Command5"})
-            QCOMPARE(app->control("Form4", name)->size(), size);
-        QCOMPARE(app->windows->form("Form4")->windowTitle(), "Torvane");
     }
 };
 
