@@ -1,9 +1,4 @@
-#include "sheets/SheetWindow.h"
-#include "storage/Record.h"
-#include "support/ScriptedDialogs.h"
-#include "support/Tables.h"
-
-#include <QtWidgets>
+#include "app/AppFixture.h"
 
 namespace {
 
@@ -18,34 +13,27 @@ const Sheet orco{.name = "Orco$2 è",
 
 } // namespace
 
+// The sheet editor, driven through its controls in the program.
 class TestSheet : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_root;
-    ScriptedDialogs m_dialogs;
-    std::unique_ptr<SheetWindow> m_window;
+    std::unique_ptr<AppFixture> app;
 
+    SheetWindow &window() { return app->windows->sheet(); }
+    QString field(const QString &name) { return app->text("Form1", name); }
     template <typename T = QLineEdit> T *child(const QString &name) {
-        return m_window->findChild<T *>(name);
+        return app->control<T>("Form1", name);
     }
-    QString field(const QString &name) { return child(name)->text(); }
-    void type(const QString &name, const QString &text) {
-        child(name)->selectAll();
-        QTest::keyClicks(child(name), text);
-        if (text.isEmpty())
-            QTest::keyClick(child(name), Qt::Key_Delete);
-    }
-    void click(const QString &name) { child<QPushButton>(name)->click(); }
 
 private slots:
     void init() {
-        m_root = QTemporaryDir();
-        QVERIFY(folders::ensure(m_root.path()));
-        m_dialogs.clear();
-        m_window = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_root.path()));
-        m_window->show();
+        app = std::make_unique<AppFixture>();
+        app->click("Form4", "Command2"); // "Gestisci uno Scontro": every control shows
     }
-    void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
+    void cleanup() {
+        QVERIFY(app->dialogs.scriptUsed());
+        app.reset();
+    }
 
     void fileLayout() {
         QCOMPARE(record::encode(Sheet{.name = "Orco"}.toRecord()),
@@ -75,8 +63,8 @@ private slots:
             child(QString("Car(%1)").arg(i))->setText(QString::number(i) == bad ? "x" : "12");
             child(QString("CarMod(%1)").arg(i))->setText("+9");
         }
-        click("ModAuto");
-        QCOMPARE(m_dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
+        app->click("Form1", "ModAuto");
+        QCOMPARE(app->dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
         QCOMPARE(field("Car(" + bad + ")"), "10");
         for (int i = 0; i < 6; ++i)
             QCOMPARE(field(QString("CarMod(%1)").arg(i)), modifiers.split(u' ')[i]);
@@ -85,64 +73,64 @@ private slots:
     void copyCount_data() { fileTable(); }
     void copyCount() {
         const auto [typed, clicks, count, field, groupBox, messages] = cells<6>();
-        type("NomePNG", "Goblin");
-        type("Text1", typed);
+        app->type("Form1", "NomePNG", "Goblin");
+        app->type("Form1", "Text1", typed);
         QGroupBox *piu = child<QGroupBox>("Piu");
         for (int i = 0; i < clicks.toInt(); ++i)
             QTest::mouseClick(piu, Qt::LeftButton, {}, QPoint(4, piu->height() - 4));
         QTest::mouseClick(child("Text1"), Qt::LeftButton); // not the frame
-        QCOMPARE(QString::number(m_window->numeroPNG()), count);
+        QCOMPARE(QString::number(window().numeroPNG()), count);
         QCOMPARE(this->field("Text1"), field);
         QCOMPARE(child<QPushButton>("Aggiungi")->text(),
                  "AGGIUNGI " + count + " Goblin AL COMBATTIMENTO!");
         QCOMPARE(child<QCheckBox>("GruppoUnico")->isVisible(), groupBox == "yes");
-        QCOMPARE(QString::number(m_dialogs.informed.size()), messages);
+        QCOMPARE(QString::number(app->dialogs.informed.size()), messages);
     }
 
     void azzera() {
-        m_window->setSheet(orco);
-        type("Text1", "5");
-        m_dialogs.no();
-        click("Azzera");
-        QCOMPARE(m_window->sheet(), orco);
-        m_dialogs.yes();
-        click("Azzera");
-        QCOMPARE(m_dialogs.questions.last(), "Confermi?: Sei sicuro?");
-        QCOMPARE(m_window->sheet(), Sheet{});
+        window().setSheet(orco);
+        app->type("Form1", "Text1", "5");
+        app->dialogs.no();
+        app->click("Form1", "Azzera");
+        QCOMPARE(window().sheet(), orco);
+        app->dialogs.yes();
+        app->click("Form1", "Azzera");
+        QCOMPARE(app->dialogs.questions.last(), "Confermi?: Sei sicuro?");
+        QCOMPARE(window().sheet(), Sheet{});
         QCOMPARE(field("Text1"), "5");
     }
 
     void saveAndLoadThroughTheButtons() {
-        m_window->setSheet(orco);
-        m_dialogs.yes();
-        click("Salva");
-        QCOMPARE(m_dialogs.questions.last(), "Confermi?: Vuoi salvare ''Orco$2 è''?");
+        window().setSheet(orco);
+        app->dialogs.yes();
+        app->click("Form1", "Salva");
+        QCOMPARE(app->dialogs.questions.last(), "Confermi?: Vuoi salvare ''Orco$2 è''?");
         auto *chooser = child<QComboBox>("ElencoFile");
         QCOMPARE(chooser->currentText(), "Orco$2 è");
-        m_window->setSheet(Sheet{});
-        click("Carica"); // every field back as typed, name included
-        QCOMPARE(m_window->sheet(), orco);
+        window().setSheet(Sheet{});
+        app->click("Form1", "Carica"); // every field back as typed, name included
+        QCOMPARE(window().sheet(), orco);
         QCOMPARE(child<QPlainTextEdit>("Note")->toPlainText(),
                  "Ascia, grande\n\nodia gli \"elfi\"\n");
 
-        m_dialogs.no();
+        app->dialogs.no();
         child("NomePNG")->setText("Goblin");
-        click("Salva");
+        app->click("Form1", "Salva");
         QCOMPARE(chooser->count(), 1);
-        QVERIFY(!QFile::exists(m_window->folder().itemPath("Goblin")));
+        QVERIFY(!QFile::exists(window().folder().itemPath("Goblin")));
     }
 
     void unreadableFilesLeaveTheSheetAlone_data() { fileTable(); }
     void unreadableFilesLeaveTheSheetAlone() {
         const QString file = cells<1>()[0];
         if (file != "missing") {
-            QVERIFY(writeBytes(m_window->folder().itemPath("Orco"),
+            QVERIFY(writeBytes(window().folder().itemPath("Orco"),
                                file.isEmpty() ? "" : record::encode(orco.toRecord().mid(0, 17))));
         }
-        m_window->setSheet(orco);
-        QVERIFY(m_window->caricaScheda("Orco") != DataFolder::Status::Loaded);
-        QCOMPARE(m_window->sheet(), orco);
-        QCOMPARE(m_dialogs.informed.size(), file.isEmpty() ? 0 : 1);
+        window().setSheet(orco);
+        QVERIFY(window().caricaScheda("Orco") != DataFolder::Status::Loaded);
+        QCOMPARE(window().sheet(), orco);
+        QCOMPARE(app->dialogs.informed.size(), file.isEmpty() ? 0 : 1);
     }
 };
 
