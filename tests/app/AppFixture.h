@@ -22,6 +22,9 @@ public:
         });
         windows->start();
     }
+    ~AppFixture() { // at the end of a test: every scripted answer was asked for
+        QTest::qVerify(dialogs.scriptUsed(), "dialogs.scriptUsed()", "", __FILE__, __LINE__);
+    }
 
     template <typename T = QWidget> T *control(const QString &form, const QString &name) {
         auto *w = windows->form(form)->findChild<T *>(name);
