@@ -1,3 +1,4 @@
+#include "common/NumericText.h"
 #include "notepad/Page.h"
 #include "storage/DataFolder.h"
 #include "support/ScriptedDialogs.h"
@@ -71,8 +72,8 @@ QString mountSmallDisk(const QString &dir) {
 
 } // namespace
 
-// The record codec and the data folders: what is written, what is read back, and what a failure
-// or a damaged file leaves.
+// Numbers as texts, the record codec and the data folders: what is written, what is read back,
+// and what a failure or a damaged file leaves.
 class TestDataFolder : public QObject {
     Q_OBJECT
 private:
@@ -88,6 +89,8 @@ private:
         QVERIFY(writeBytes(m_folder->itemPath(name), record::encode(fields)));
     }
     QStringList refresh() { return m_folder->refresh(m_dialogs, 2); }
+    const QString largest = QString::number(std::numeric_limits<double>::max(), 'g', 17);
+    const QString largestText = "17976931348623157" + QString(292, u'0');
 
 private slots:
     void init() {
@@ -98,6 +101,37 @@ private slots:
         m_dialogs.clear();
     }
     void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
+
+    void leading_data() {
+        fileTable();
+        textRow("401 digits", {"9" + QString(400, u'9'), largest});
+        textRow("-401 digits", {"-1" + QString(400, u'0') + ".5", '-' + largest});
+        textRow("too small", {"0." + QString(400, u'0') + "1", "0"});
+    }
+    void leading() {
+        const auto [text, value] = cells<2>();
+        QCOMPARE(numeric::leading(text), value.toDouble());
+    }
+
+    void whole16_data() { fileTable(); }
+    void whole16() {
+        const auto [value, whole] = cells<2>();
+        const auto result = numeric::toWhole16(value.toDouble());
+        QCOMPARE(result ? QString::number(*result) : "none", whole);
+    }
+
+    // What is written, and that the leading-number rule reads it back as the same value.
+    void write_data() {
+        fileTable();
+        textRow("largest", {largest, largestText, largest});
+        textRow("infinity", {"inf", largestText, largest});
+        textRow("-infinity", {"-inf", '-' + largestText, '-' + largest});
+    }
+    void write() {
+        const auto [value, text, readBack] = cells<3>();
+        QCOMPARE(numeric::write(value.toDouble()), text);
+        QCOMPARE(numeric::leading(text), readBack.toDouble());
+    }
 
     void dataRootChoice() {
         QVERIFY(QDir(folders::notepad(m_root.path())).exists());
