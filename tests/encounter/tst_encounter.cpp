@@ -630,8 +630,10 @@ private slots:
         QCOMPARE(QString::number(read ? int(read->records.size()) : -1), records);
     }
 
-    // Highest first, ties as announced; the ones marked next are those the press announces.
-    void orderFollowsThePresses() {
+    // Highest first, ties as announced; the ones marked next are those the press announces. Every
+    // kind of change shows at once; the dead stay, struck through; "Scontro Terminato" empties the
+    // view.
+    void thePlayersView() {
         players();
         QCOMPARE(names(Qt::DisplayRole), (Strings{"Legolas", "(1) Orco", "(2) Goblin", "(3) Goblin",
                                                   "Aragorn", "(4) Coboldo"}));
@@ -643,18 +645,6 @@ private slots:
         }
         QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
         QCOMPARE(m_view->roundText(), "Round 2");
-    }
-
-    void states_data() { fileTable(); }
-    void states() {
-        const auto [pf, ceiling, state] = cells<3>();
-        QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);
-    }
-
-    // Every kind of change shows at once; the dead stay, struck through; "Scontro Terminato"
-    // empties the view.
-    void liveUpdates() {
-        players();
         enc().model().mark(2, RosterModel::Mark::Only);
         enc().toggleLimiter(); // the limiter's marker is the game master's business
         enc().applyAmount("30", false);
@@ -674,35 +664,34 @@ private slots:
         QCOMPARE(m_view->rowCount(), 0);
     }
 
+    void states_data() { fileTable(); }
+    void states() {
+        const auto [pf, ceiling, state] = cells<3>();
+        QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);
+    }
+
     // No hit points, armour class, base attack or ability appear, in any role of the model or in
-    // any text of the window.
-    void nothingSecret() {
+    // any text of the window. F11 makes the window full screen and back, and it keeps its size.
+    void thePlayersWindow() {
         players();
         enc().nextToAct();
         enc().model().mark(1, RosterModel::Mark::Only);
         enc().applyAmount("7", false); // 30
         QTemporaryDir dir;
-        PlayersWindow window(enc(), dir.filePath("t.ini"));
-        window.show();
-        Strings texts;
-        for (int r = 0; r < window.model().rowCount(); ++r)
-            for (int role = 0; role < Qt::UserRole + 16; ++role)
-                texts << window.model().index(r).data(role).toString();
-        for (QLabel *label : window.findChildren<QLabel *>())
-            texts << label->text() << label->toolTip();
-        texts << window.windowTitle();
-        const QString all = texts.join(u' ');
-        for (const char *secret : {"37", "30", "23", "19", "16", "+3"})
-            QVERIFY2(!all.contains(QString::fromLatin1(secret)), secret);
-        QVERIFY(all.contains("illeso") && all.contains("ferito") && all.contains("Round 1"));
-    }
-
-    void fullScreenAndItsPlace() {
-        players();
-        QTemporaryDir dir;
         {
             PlayersWindow window(enc(), dir.filePath("t.ini"));
             window.open(nullptr);
+            Strings texts;
+            for (int r = 0; r < window.model().rowCount(); ++r)
+                for (int role = 0; role < Qt::UserRole + 16; ++role)
+                    texts << window.model().index(r).data(role).toString();
+            for (QLabel *label : window.findChildren<QLabel *>())
+                texts << label->text() << label->toolTip();
+            texts << window.windowTitle();
+            const QString all = texts.join(u' ');
+            for (const char *secret : {"37", "30", "23", "19", "16", "+3"})
+                QVERIFY2(!all.contains(QString::fromLatin1(secret)), secret);
+            QVERIFY(all.contains("illeso") && all.contains("ferito") && all.contains("Round 1"));
             window.setGeometry(40, 50, 700, 500);
             QTest::keyClick(&window, Qt::Key_F11);
             QVERIFY(window.windowState() & Qt::WindowFullScreen);
