@@ -84,8 +84,15 @@ private slots:
         QCOMPARE(QString::number(app->dialogs.informed.size()), messages);
     }
 
-    void azzera() {
+    // "SALVA" asks and lists the sheet; "AZZERA" asks and empties every field but the copies;
+    // "CARICA" brings every field back as typed, name included.
+    void saveResetAndLoad() {
         window().setSheet(orco);
+        app->dialogs.yes();
+        app->click("Form1", "Salva");
+        QCOMPARE(app->dialogs.questions.last(), "Confermi?: Vuoi salvare ''Orco$2 è''?");
+        auto *chooser = child<QComboBox>("ElencoFile");
+        QCOMPARE(chooser->currentText(), "Orco$2 è");
         app->type("Form1", "Text1", "5");
         app->dialogs.no();
         app->click("Form1", "Azzera");
@@ -95,17 +102,7 @@ private slots:
         QCOMPARE(app->dialogs.questions.last(), "Confermi?: Sei sicuro?");
         QCOMPARE(window().sheet(), Sheet{});
         QCOMPARE(field("Text1"), "5");
-    }
-
-    void saveAndLoadThroughTheButtons() {
-        window().setSheet(orco);
-        app->dialogs.yes();
-        app->click("Form1", "Salva");
-        QCOMPARE(app->dialogs.questions.last(), "Confermi?: Vuoi salvare ''Orco$2 è''?");
-        auto *chooser = child<QComboBox>("ElencoFile");
-        QCOMPARE(chooser->currentText(), "Orco$2 è");
-        window().setSheet(Sheet{});
-        app->click("Form1", "Carica"); // every field back as typed, name included
+        app->click("Form1", "Carica");
         QCOMPARE(window().sheet(), orco);
         QCOMPARE(child<QPlainTextEdit>("Note")->toPlainText(),
                  "Ascia, grande\n\nodia gli \"elfi\"\n");
