@@ -165,23 +165,6 @@ private slots:
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
     }
 
-    // Typing into a roster cell is a change at every keystroke, wherever the cursor stands.
-    void rosterCellsCommitEveryKeystroke() {
-        app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, 1, false, {});
-        app->click("Form1", "Command3");
-        app->typeCell(1, Col::PF, "-12");
-        QCOMPARE(app->dialogs.informed,
-                 (QStringList{"(1) Nome PNG  è in coma.", "(1) Nome PNG (Coma) è morto."}));
-        QLineEdit *editor = app->editCell(1, Col::NoteNome);
-        editor->setText("ac");
-        QTest::keyClick(editor, Qt::Key_End);
-        QTest::keyClick(editor, Qt::Key_Left);
-        QTest::keyClicks(editor, "rc");
-        QCOMPARE(enc().text(1, Col::NoteNome), "arcc");
-        QCOMPARE(editor->cursorPosition(), 3);
-    }
-
     void scrollingTheRoster() {
         const QStringList controls{"Sux3", "Sux2",  "Su",   "IndiceScelto", "VaiIndiceScelto",
                                    "Giu",  "Giux2", "Giux3"};
@@ -219,8 +202,9 @@ private slots:
     }
 
     // A click where nothing can be typed ends the typing: keystrokes never reach a cell the
-    // user no longer sees the cursor in.
-    void typingStaysWhereTheCursorIs() {
+    // user no longer sees the cursor in. Typing into a cell is a change at every keystroke,
+    // wherever the cursor stands.
+    void typingInTheRoster() {
         app->click("Form4", "Command2");
         app->addFromSheet("Orco", 3, "12");
         app->click("Form1", "Command3");
@@ -235,6 +219,17 @@ private slots:
             QCOMPARE(app->enc().text(r, Col::PF), "12");
         QCOMPARE(app->enc().model().index(1, Col::PF).data(Qt::ToolTipRole).toString(),
                  "Massimo 12 PF, limitatore attivo");
+        app->dialogs.clear();
+        app->typeCell(1, Col::PF, "-12");
+        QCOMPARE(app->dialogs.informed,
+                 (QStringList{"(1) Orco  è in coma.", "(1) Orco (Coma) è morto."}));
+        QLineEdit *editor = app->editCell(1, Col::NoteNome);
+        editor->setText("ac");
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClick(editor, Qt::Key_Left);
+        QTest::keyClicks(editor, "rc");
+        QCOMPARE(enc().text(1, Col::NoteNome), "arcc");
+        QCOMPARE(editor->cursorPosition(), 3);
     }
 
     // Entered by Tab or a click, a one-line field has its text selected: typing replaces it.

@@ -104,9 +104,10 @@ private slots:
 
     void leading_data() {
         fileTable();
-        textRow("401 digits", {"9" + QString(400, u'9'), largest});
-        textRow("-401 digits", {"-1" + QString(400, u'0') + ".5", '-' + largest});
-        textRow("too small", {"0." + QString(400, u'0') + "1", "0"});
+        QTest::newRow("401 digits") << QStringList{"9" + QString(400, u'9'), largest};
+        QTest::newRow("-401 digits")
+            << QStringList{"-1" + QString(400, u'0') + ".5", '-' + largest};
+        QTest::newRow("too small") << QStringList{"0." + QString(400, u'0') + "1", "0"};
     }
     void leading() {
         const auto [text, value] = cells<2>();
@@ -123,9 +124,9 @@ private slots:
     // What is written, and that the leading-number rule reads it back as the same value.
     void write_data() {
         fileTable();
-        textRow("largest", {largest, largestText, largest});
-        textRow("infinity", {"inf", largestText, largest});
-        textRow("-infinity", {"-inf", '-' + largestText, '-' + largest});
+        QTest::newRow("largest") << QStringList{largest, largestText, largest};
+        QTest::newRow("infinity") << QStringList{"inf", largestText, largest};
+        QTest::newRow("-infinity") << QStringList{"-inf", '-' + largestText, '-' + largest};
     }
     void write() {
         const auto [value, text, readBack] = cells<3>();
@@ -184,8 +185,10 @@ private slots:
 
     void names_data() {
         fileTable();
-        textRow("file name past 255 bytes", {QString(122, u'è'), "no"}); // 244 + 6 + 7
-        textRow("file name of 255 bytes while written", {QString(121, u'è'), "yes"});
+        QTest::newRow("file name past 255 bytes")
+            << QStringList{QString(122, u'è'), "no"}; // 244 + 6 + 7
+        QTest::newRow("file name of 255 bytes while written")
+            << QStringList{QString(121, u'è'), "yes"};
     }
     void names() {
         const auto [name, ok] = cells<2>();

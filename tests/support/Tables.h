@@ -3,10 +3,7 @@
 #include <QtTest>
 #include <array>
 
-// Data tables whose cells are texts, one list a row: a test takes them with cells<N>().
-inline void textRow(const char *name, const QStringList &cells) {
-    QTest::newRow(name) << cells;
-}
+// Data tables whose cells are texts, one list a row ("cells"): a test takes them with cells<N>().
 
 // The text a cell stands for: \n \r \t \0, \xNN (U+00NN), and \ before any other character.
 inline QString unescaped(const QString &cell) {
@@ -53,7 +50,7 @@ inline void fileTable() {
         if (cells.size() != columns)
             qFatal("row %s: %d cells for %d columns", qPrintable(name), int(cells.size()),
                    int(columns));
-        textRow(qPrintable(name), cells);
+        QTest::newRow(qPrintable(name)) << cells;
         ++rows;
     }
     if (rows == 0)
