@@ -22,7 +22,9 @@ private slots:
     void init() { app = std::make_unique<AppFixture>(); }
     void cleanup() { app.reset(); }
 
-    void sheetModes() {
+    // The sheet editor's layouts for editing and for an encounter, and the ways between the
+    // windows; closing a window does what its own way out does.
+    void windowsAndTheirModes() {
         QVERIFY(app->visible("Form4"));
         QCOMPARE(enc().tables().prossimoGruppo, 1);
         app->click("Form4", "Command4");
@@ -45,6 +47,27 @@ private slots:
         app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
         QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         QVERIFY(!app->visible("Form2"));
+        cleanup(); // and from a fresh start
+        init();
+        app->click("Form4", "Command4");
+        app->windows->form("Form1")->close(); // editing sheets: back to the menu
+        QVERIFY(app->visible("Form4") && !app->visible("Form1"));
+        app->click("Form4", "Command2");
+        enc().addCopies(Sheet{}, 2, false, {});
+        app->windows->form("Form1")->close(); // in an encounter: to the encounter
+        QVERIFY(app->visible("Form2") && !app->visible("Form4"));
+        app->dialogs.no();
+        app->windows->form("Form2")->close(); // "Scontro Terminato?" No: the fight goes on
+        QVERIFY(app->visible("Form2"));
+        QCOMPARE(enc().creatures(), 2);
+        app->dialogs.yes();
+        app->windows->form("Form2")->close();
+        QVERIFY(app->visible("Form4") && !app->visible("Form2"));
+        app->click("Form4", "Command3");
+        app->windows->form("Form5")->close();
+        QVERIFY(app->visible("Form4") && !app->visible("Form5"));
+        app->windows->form("Form4")->close(); // closing the menu ends the program
+        QVERIFY(!app->visible("Form4"));
     }
 
     // Copies added from the sheet editor: how many, the warning past a hundred, at most 5000.
@@ -348,29 +371,6 @@ private slots:
         QVERIFY(app->dialogs.questions.isEmpty() && app->dialogs.informed.isEmpty());
         app->click("Form5", "Command1");
         QVERIFY(!app->visible("Form5") && app->visible("Form4"));
-    }
-
-    // Closing a window does what its own way out does.
-    void closingWindows() {
-        app->click("Form4", "Command4");
-        app->windows->form("Form1")->close(); // editing sheets: back to the menu
-        QVERIFY(app->visible("Form4") && !app->visible("Form1"));
-        app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, 2, false, {});
-        app->windows->form("Form1")->close(); // in an encounter: to the encounter
-        QVERIFY(app->visible("Form2") && !app->visible("Form4"));
-        app->dialogs.no();
-        app->windows->form("Form2")->close(); // "Scontro Terminato?" No: the fight goes on
-        QVERIFY(app->visible("Form2"));
-        QCOMPARE(enc().creatures(), 2);
-        app->dialogs.yes();
-        app->windows->form("Form2")->close();
-        QVERIFY(app->visible("Form4") && !app->visible("Form2"));
-        app->click("Form4", "Command3");
-        app->windows->form("Form5")->close();
-        QVERIFY(app->visible("Form4") && !app->visible("Form5"));
-        app->windows->form("Form4")->close(); // closing the menu ends the program
-        QVERIFY(!app->visible("Form4"));
     }
 };
 

@@ -64,16 +64,13 @@ private:
     }
     // The sheets the bonus is read from: Goblin +2, others -1; Fantasma not on file until it is
     // saved, Vuoto an empty file.
-    Encounter::BonusSource sheetOf(const QString &name) const {
+    const Encounter::SheetLoader sheets = [this](const QString &name) -> Encounter::BonusSource {
         if (name == "Fantasma" && !m_ghostSaved)
             return {Encounter::SheetRead::Unavailable, {}};
         if (name == "Vuoto")
             return {Encounter::SheetRead::Empty, {}};
         return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
-    }
-    Encounter::SheetLoader sheets() {
-        return [this](const QString &name) { return sheetOf(name); };
-    }
+    };
 
     // Three goblins as one group, an orc, two characters; initiatives typed.
     void fight() {
@@ -99,10 +96,9 @@ private:
     // The players' view over four creatures and two characters.
     void players() {
         m_view = std::make_unique<PlayersModel>(*m_enc);
-        creature("Orco", "37", "15");
-        creature("Goblin", "37", "12");
-        creature("Goblin", "37", "12");
-        creature("Coboldo", "37", "9");
+        for (const auto &[name, iniz] :
+             {std::pair{"Orco", "15"}, {"Goblin", "12"}, {"Goblin", "12"}, {"Coboldo", "9"}})
+            creature(name, "37", iniz);
         party({"12", "20"});
         m_dialogs.clear();
     }
@@ -333,7 +329,7 @@ private slots:
             enc().setText(r, Col::Iniz, "10");
         QString shown = "0";
         for (int pressCount = 0; pressCount < 2; ++pressCount) {
-            enc().addInitiativeBonus(sheets(), shown);
+            enc().addInitiativeBonus(sheets, shown);
             QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), "12 / 12 / 9 / 9 / 10");
         }
         QCOMPARE(m_dialogs.informed.size(), 2); // the missing sheet is named at each press
@@ -341,11 +337,11 @@ private slots:
         QVERIFY(!m_dialogs.informed[0].contains("Orco"));
         QCOMPARE(shown, "-1"); // the last sheet read
         m_ghostSaved = true;   // skipped rows are tried again
-        enc().addInitiativeBonus(sheets(), shown);
+        enc().addInitiativeBonus(sheets, shown);
         QCOMPARE(text(7, Col::Iniz), "9");
         // An empty sheet file reads as nothing: the modifier shown on the sheet is used.
         add("Vuoto");
-        enc().addInitiativeBonus(sheets(), shown);
+        enc().addInitiativeBonus(sheets, shown);
         QCOMPARE(text(8, Col::Iniz), "-1");
     }
 
@@ -354,14 +350,14 @@ private slots:
     void rolledInitiative() {
         add("Orco", 2);
         QString shown = "0";
-        enc().addInitiativeBonus(sheets(), shown); // the orcs: 0 - 1
+        enc().addInitiativeBonus(sheets, shown); // the orcs: 0 - 1
         add("Goblin", 4, true);
         add("Fantasma");
         QRandomGenerator dice(99);
         QRandomGenerator same(99);
         enc().setRandom(&dice);
         m_dialogs.clear();
-        enc().rollInitiative(sheets(), shown);
+        enc().rollInitiative(sheets, shown);
         const QString goblins = QString::number(same.bounded(1, 21) + 2);
         QCOMPARE(texts({1, 2, 3, 4, 5, 6, 7}, {Col::Iniz}),
                  Strings({"-1", "-1", goblins, goblins, goblins, goblins, "0"}).join(" / "));
@@ -369,15 +365,15 @@ private slots:
         QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. "));
         QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
         m_dialogs.clear();
-        enc().addInitiativeBonus(sheets(), shown);
-        enc().rollInitiative(sheets(), shown);
+        enc().addInitiativeBonus(sheets, shown);
+        enc().rollInitiative(sheets, shown);
         QCOMPARE(texts({3, 6}, {Col::Iniz}), goblins + " / " + goblins);
         QVERIFY(m_dialogs.informed.last().startsWith("Iniziativa tirata per 0 gruppi."));
         init();
         add("G", 400);
         QRandomGenerator fair(3);
         enc().setRandom(&fair);
-        enc().rollInitiative(sheets(), shown); // the sheet's -1 once
+        enc().rollInitiative(sheets, shown); // the sheet's -1 once
         QSet<int> faces;
         for (int r = 1; r <= 400; ++r)
             faces << text(r, Col::Iniz).toInt() + 1;
@@ -544,9 +540,9 @@ private slots:
             for (int turn = 0; turn < 3; ++turn)
                 enc().nextToAct();
         } else if (operation == "bonus") {
-            enc().addInitiativeBonus(sheets(), shown);
+            enc().addInitiativeBonus(sheets, shown);
         } else if (operation == "roll") {
-            enc().rollInitiative(sheets(), shown);
+            enc().rollInitiative(sheets, shown);
         } else if (operation == "remove") {
             enc().setText(4, Col::PF, "-20");
             m_dialogs.yes();

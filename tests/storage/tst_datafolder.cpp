@@ -134,8 +134,9 @@ private slots:
         QCOMPARE(numeric::leading(text), readBack.toDouble());
     }
 
-    void dataRootChoice() {
-        QVERIFY(QDir(folders::notepad(m_root.path())).exists());
+    // Where the data folders live; a save lists an item once, a file without its entry gets one,
+    // and a data folder may be a link.
+    void whereDataLivesAndItsList() {
         const QString perUser = m_root.filePath("utente");
         QTemporaryDir program;
         QCOMPARE(folders::chooseRoot(program.path(), perUser), program.path());
@@ -145,9 +146,6 @@ private slots:
         QVERIFY(QDir(bin).mkdir("Schede"));
         QCOMPARE(folders::chooseRoot(bin, perUser), bin); // data already kept beside it
         QCOMPARE(folders::chooseRoot(program.filePath("missing"), perUser), perUser);
-    }
-
-    void listEntriesOnSave() {
         QVERIFY(m_folder->write("Orco", {"Orco", "1"}));
         QVERIFY(m_folder->write("Orco", {"Orco", "2"})); // saved again: no second entry
         QCOMPARE(bytesOf(m_folder->listPath()), QByteArray("\"Orco\"\r\n"));
