@@ -526,38 +526,26 @@ private slots:
         const EncounterState before = enc().capture();
         const int done = enc().history().done();
         QString shown;
-        if (operation == "add") {
-            add("Zombi", 2, false, {}, "-3");
-        } else if (operation.startsWith("damage")) { // "damage N"
-            enc().applyAmount(operation.mid(7), false);
-        } else if (operation == "heal") {
-            enc().setText(2, Col::PF, "1");
-            enc().applyAmount("2", true);
-        } else if (operation == "limiter") {
-            enc().toggleLimiter();
-        } else if (operation == "turns") {
-            enc().setIndiceIniz("2");
-            for (int turn = 0; turn < 3; ++turn)
-                enc().nextToAct();
-        } else if (operation == "bonus") {
-            enc().addInitiativeBonus(sheets, shown);
-        } else if (operation == "roll") {
-            enc().rollInitiative(sheets, shown);
-        } else if (operation == "remove") {
-            enc().setText(4, Col::PF, "-20");
-            m_dialogs.yes();
-            enc().remove(2);
-        } else if (operation == "accept") {
-            enc().acceptParty({"Gimli", "Boromir", "Frodo"}, 3);
-        } else if (operation == "typing") {
-            for (const char *keys : {"-", "-1", "-12"})
-                enc().setText(2, Col::PF, keys);
-        } else if (operation == "panel") {
-            enc().setPartyIniz(0, "1");
-            enc().setPartyIniz(0, "17");
-        } else if (operation == "rows") {
-            enc().setNumeroControlli("3");
-            enc().creaRighe();
+        using Words = const QStringList &;
+        const std::map<QString, std::function<void(Words)>> calls{
+            {"add", [&](Words) { add("Zombi", 2, false, {}, "-3"); }},
+            {"damage", [&](Words w) { enc().applyAmount(w[1], false); }},
+            {"heal", [&](Words w) { enc().applyAmount(w[1], true); }},
+            {"pf", [&](Words w) { enc().setText(w[1].toInt(), Col::PF, w[2]); }},
+            {"limiter", [&](Words) { enc().toggleLimiter(); }},
+            {"position", [&](Words w) { enc().setIndiceIniz(w[1]); }},
+            {"turn", [&](Words) { enc().nextToAct(); }},
+            {"bonus", [&](Words) { enc().addInitiativeBonus(sheets, shown); }},
+            {"roll", [&](Words) { enc().rollInitiative(sheets, shown); }},
+            {"yes", [&](Words) { m_dialogs.yes(); }},
+            {"remove", [&](Words w) { enc().remove(w[1].toInt()); }},
+            {"accept", [&](Words w) { enc().acceptParty(w.mid(1), int(w.size() - 1)); }},
+            {"panel", [&](Words w) { enc().setPartyIniz(0, w[1]); }},
+            {"count", [&](Words w) { enc().setNumeroControlli(w[1]); }},
+            {"layout", [&](Words) { enc().creaRighe(); }}};
+        for (const QString &call : operation.split(u';')) {
+            const QStringList words = call.trimmed().split(u' ');
+            calls.at(words[0])(words);
         }
         QCOMPARE(QString::number(enc().history().done() - done), steps);
         const EncounterState after = enc().capture();
