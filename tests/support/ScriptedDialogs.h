@@ -34,10 +34,9 @@ public:
     }
     bool scriptUsed() const { return m_answers.empty() && m_inputs.empty(); }
     void clear() { // forgets what was shown and scripted; keeps onInform
-        informed.clear();
-        questions.clear();
-        m_answers.clear();
-        m_inputs.clear();
+        const auto keep = onInform;
+        *this = ScriptedDialogs();
+        onInform = keep;
     }
 
     QStringList informed;  // the OK-only messages shown, in order

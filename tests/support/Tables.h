@@ -6,21 +6,15 @@
 // Data tables whose cells are texts, one list a row ("cells"): a test takes them with cells<N>().
 
 // The text a cell stands for: \n \r \t \0, \xNN (U+00NN), and \ before any other character.
-inline QString unescaped(const QString &cell) {
-    QString text;
-    for (qsizetype i = 0; i < cell.size(); ++i) {
-        if (cell[i] != u'\\' || i + 1 == cell.size()) {
-            text += cell[i];
-            continue;
-        }
-        const QChar c = cell[++i];
-        const qsizetype named = QStringView(u"nrt0").indexOf(c);
-        if (c == u'x') {
-            text += QChar(cell.mid(i + 1, 2).toUShort(nullptr, 16));
-            i += 2;
-        } else {
-            text += named >= 0 ? QChar(u"\n\r\t\0"[named]) : c;
-        }
+inline QString unescaped(QString text) {
+    static const QRegularExpression escape(QStringLiteral(R"(\\(x[0-9A-Fa-f]{2}|.))"));
+    for (auto m = escape.match(text); m.hasMatch(); m = escape.match(text, m.capturedStart() + 1)) {
+        const QString e = m.captured(1);
+        const qsizetype named = QStringView(u"nrt0").indexOf(e[0]);
+        text.replace(m.capturedStart(), m.capturedLength(),
+                     e.size() == 3 ? QChar(e.mid(1).toUShort(nullptr, 16))
+                     : named >= 0  ? QChar(u"\n\r\t\0"[named])
+                                   : e[0]);
     }
     return text;
 }
