@@ -10,6 +10,8 @@
 #include <QtWidgets>
 #include <memory>
 
+using Col = RosterModel::Column;
+
 // The whole program over a scratch data folder, driven through its controls.
 class AppFixture {
 public:

@@ -1,7 +1,5 @@
 #include "AppFixture.h"
 
-using Col = RosterModel::Column;
-
 // A whole fight from the main menu to "Scontro Terminato", through the windows' controls.
 class TestFight : public QObject {
     Q_OBJECT

@@ -3,8 +3,6 @@
 #include "app/MessageBoxDialogs.h"
 #include "ui/Look.h"
 
-using Col = RosterModel::Column;
-
 class TestNavigation : public QObject {
     Q_OBJECT
 private:

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 
-using Col = RosterModel::Column;
-
 namespace {
 
 // Where a fight stands: the encounter, its windows, and its history's steps, as logged, and

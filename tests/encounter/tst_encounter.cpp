@@ -237,14 +237,13 @@ private slots:
         };
         Strings litWhileShown;
         m_dialogs.onInform = [&](const QString &) { litWhileShown << lit(); };
-        Strings told, boxes, shown, positions, rounds;
+        Strings told, boxes, shown, positions; // positions: IndiceIniz/round
         for (int p = 0; p < 8; ++p) {
             const Strings now = press(oneBox);
             told << now.join(u'\n');
             boxes << QString::number(now.size());
             shown << lit();
-            positions << enc().indiceIniz();
-            rounds << QString::number(enc().round());
+            positions << enc().indiceIniz() + '/' + QString::number(enc().round());
         }
         QCOMPARE(litWhileShown.first(), QString());
         QCOMPARE(told.mid(0, 3),
@@ -253,8 +252,7 @@ private slots:
         QCOMPARE(told.mid(3), told.mid(0, 5));
         QCOMPARE(boxes.join(u' '), oneBox ? "1 1 1 1 1 1 1 1" : "1 2 1 1 2 1 1 2");
         QCOMPARE(shown.join(u' '), "1 23 P 1 23 P 1 23");
-        QCOMPARE(positions.join(u' '), "2 4 1 2 4 1 2 4");
-        QCOMPARE(rounds.join(u' '), "1 1 2 2 2 3 3 3");
+        QCOMPARE(positions.join(u' '), "2/1 4/1 1/2 2/2 4/2 1/3 2/3 4/3");
         QCOMPARE(enc().turnText(), "Deve agire: (2) C2, (3) C3 — 12");
         enc().end();
         QCOMPARE(enc().round(), 1);
@@ -597,16 +595,14 @@ private slots:
         QByteArray bytes = bytesOf(file.path());
         const QStringList words = damage.split(u' ');
         const int at = words.value(1).toInt();
-        if (words[0] == "empty")
-            bytes.clear();
-        else if (words[0] == "cut")
-            bytes.truncate(at > 0 ? at : bytes.size() + at);
+        if (words[0] == "cut") // from the end when negative
+            bytes.truncate(at < 0 ? bytes.size() + at : at);
         else if (words[0] == "zeros")
             bytes.append(64, '\0');
         else if (words[0] == "flip")
             bytes[at] = char(bytes[at] ^ 0x20);
-        else if (words[0] == "version")
-            bytes[16] = 2;
+        else if (words[0] == "set") // "set 16 2": byte 16 becomes 2
+            bytes[at] = char(words[2].toInt());
         else
             bytes = QByteArray(5000, 'x');
         QVERIFY(writeBytes(file.path(), bytes));
