@@ -24,10 +24,7 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
     QRandomGenerator random(12);
     Encounter &enc = windows.encounter();
     EncounterWindow &fight = windows.encounterWindow();
-    Group party;
-    party.count = QStringLiteral("3");
-    party.names = {"Aragorn", "Legolas", "Gimli"};
-    windows.groups().setGroup(party, true);
+    windows.groups().setGroup(Group{{}, "3", {"Aragorn", "Legolas", "Gimli"}}, true);
     windows.menu().findChild<QPushButton *>("Command2")->click(); // "Gestisci uno Scontro"
     done(0);
     const std::function<void(int)> kinds[] = {
