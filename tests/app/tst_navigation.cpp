@@ -200,8 +200,7 @@ private slots:
         app->click("Form1", "Command3");
         QCOMPARE(app->shown("Form2", controls), "00000000");
         app->click("Form2", "Command1");
-        app->type("Form1", "Text1", "15");
-        app->click("Form1", "Aggiungi");
+        app->addFromSheet("Goblin", 15);
         app->click("Form1", "Command3");
         QCOMPARE(app->shown("Form2", controls), "11111111");
         app->click("Form2", "Giux3");

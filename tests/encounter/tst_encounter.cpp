@@ -215,11 +215,12 @@ private slots:
         enc().setText(1, Col::PF, "tanti");
         enc().toggleLimiter();
         QCOMPARE(enc().tables()[1].pfMassimi, 30);
-        const Strings told = m_dialogs.informed;
-        QCOMPARE(told.mid(0, 3), (Strings{"(1) A  ora non ha nessun limitatore ai PF.",
-                                          "(1) A  ora ha il limitatore impostato a 30 PF.",
-                                          "(1) A capo ora non ha nessun limitatore ai PF."}));
-        QVERIFY(told[3].startsWith("(1) A capo ora ha il limitatore impostato a 30 PF. "));
+        QCOMPARE(m_dialogs.informed.mid(0, 3),
+                 (Strings{"(1) A  ora non ha nessun limitatore ai PF.",
+                          "(1) A  ora ha il limitatore impostato a 30 PF.",
+                          "(1) A capo ora non ha nessun limitatore ai PF."}));
+        QVERIFY(m_dialogs.informed[3].startsWith(
+            "(1) A capo ora ha il limitatore impostato a 30 PF. "));
     }
 
     // Ties act together, rows first; past the last the order starts again, a round more. A row

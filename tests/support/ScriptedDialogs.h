@@ -63,10 +63,8 @@ private:
 };
 
 // Answers Yes to every question and "nota" to every input box, as the game master who goes on
-// with the fight; shows nothing.
-class YesDialogs : public Dialogs {
-public:
-    void inform(const QString &) override {}
+// with the fight.
+struct YesDialogs : ScriptedDialogs {
     bool ask(const QString &, const QString &) override { return true; }
     std::optional<QString> input(const QString &, const QString &, const QString &) override {
         return QStringLiteral("nota");
