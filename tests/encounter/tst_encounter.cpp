@@ -331,8 +331,8 @@ private slots:
             QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), "12 / 12 / 9 / 9 / 10");
         }
         QCOMPARE(m_dialogs.informed.size(), 2); // the missing sheet is named at each press
-        QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
-        QVERIFY(!m_dialogs.informed[0].contains("Orco"));
+        QVERIFY(m_dialogs.informed[0].contains("Fantasma") &&
+                !m_dialogs.informed[0].contains("Orco"));
         QCOMPARE(shown, "-1"); // the last sheet read
         m_ghostSaved = true;   // skipped rows are tried again
         enc().addInitiativeBonus(sheets, shown);
@@ -360,8 +360,8 @@ private slots:
         QCOMPARE(texts({1, 2, 3, 4, 5, 6, 7}, {Col::Iniz}),
                  Strings({"-1", "-1", goblins, goblins, goblins, goblins, "0"}).join(" / "));
         QCOMPARE(m_dialogs.informed.size(), 1);
-        QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. "));
-        QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
+        QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. ") &&
+                m_dialogs.informed[0].contains("Fantasma"));
         m_dialogs.clear();
         enc().addInitiativeBonus(sheets, shown);
         enc().rollInitiative(sheets, shown);

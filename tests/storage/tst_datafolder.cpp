@@ -266,8 +266,8 @@ private slots:
             QVERIFY(writeBytes(m_folder->itemPath("Orco"),
                                bytes == "10 MB" ? QByteArray(10 << 20, ',') : bytes.toLatin1()));
         }
-        const Strings statuses{"Loaded", "Empty", "Missing", "Malformed"};
-        QCOMPARE(statuses.value(int(m_folder->load(m_dialogs, "Orco", 3).status)), status);
+        const int read = int(m_folder->load(m_dialogs, "Orco", 3).status);
+        QCOMPARE(Strings({"Loaded", "Empty", "Missing", "Malformed"}).value(read), status);
         QCOMPARE(m_dialogs.informed.join(u'\n'),
                  told.isEmpty() ? "" : "Impossibile caricare ''Orco''" + told);
     }

@@ -5,6 +5,16 @@
 
 // Data tables whose cells are texts, one list a row ("cells"): a test takes them with cells<N>().
 
+// A file's bytes; "(unreadable)" when it cannot be read.
+inline QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+inline bool writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // The text a cell stands for: \n \r \t \0, \xNN (U+00NN), and \ before any other character.
 inline QString unescaped(QString text) {
     static const QRegularExpression escape(QStringLiteral(R"(\\(x[0-9A-Fa-f]{2}|.))"));
@@ -23,8 +33,7 @@ inline QString unescaped(QString text) {
 // "[test] column | column" starts a table, each line after it is "row name | cell | cell" ('#'
 // starts a comment). Cells are trimmed, then unescaped: "\\|" is a bar, "\\x20" a space that stays.
 inline void fileTable() {
-    QFile file(QStringLiteral(":/tables"));
-    const QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
+    const QString text = QString::fromUtf8(bytesOf(QStringLiteral(":/tables")));
     const QString wanted = QStringLiteral("[%1]").arg(QTest::currentTestFunction());
     QTest::addColumn<QStringList>("cells");
     qsizetype columns = -1;
@@ -60,16 +69,6 @@ template <std::size_t N> std::array<QString, N> cells() {
     std::array<QString, N> taken;
     std::copy(row.begin(), row.end(), taken.begin());
     return taken;
-}
-
-// A file's bytes; "(unreadable)" when it cannot be read.
-inline QByteArray bytesOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-inline bool writeBytes(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // "1 2 -3" as numbers.
