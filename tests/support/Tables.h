@@ -3,8 +3,6 @@
 #include <QtTest>
 #include <array>
 
-// Data tables whose cells are texts, one list a row ("cells"): a test takes them with cells<N>().
-
 // A file's bytes; "(unreadable)" when it cannot be read.
 inline QByteArray bytesOf(const QString &path) {
     QFile file(path);
@@ -29,9 +27,10 @@ inline QString unescaped(QString text) {
     return text;
 }
 
-// The table named after the running test in the test's data file (":/tables"). A line
-// "[test] column | column" starts a table, each line after it is "row name | cell | cell" ('#'
-// starts a comment). Cells are trimmed, then unescaped: "\\|" is a bar, "\\x20" a space that stays.
+// The table named after the running test in the test's data file (":/tables"), its cells texts,
+// one list a row ("cells"), which the test takes with cells<N>(). A line "[test] column | column"
+// starts a table, each line after it is "row name | cell | cell" ('#' starts a comment). Cells are
+// trimmed, then unescaped: "\|" is a bar, "\x20" a space that stays.
 inline void fileTable() {
     const QString text = QString::fromUtf8(bytesOf(QStringLiteral(":/tables")));
     const QString wanted = QStringLiteral("[%1]").arg(QTest::currentTestFunction());
