@@ -1,15 +1,16 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "encounter/EncounterWindow.h"
 #include "encounter/RosterView.h"
-#include "storage/DataFolder.h"
+#include "sheets/SheetWindow.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Tables.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtWidgets>
 #include <memory>
+
+using Col = RosterModel::Column;
 
 // The whole program over a scratch data folder, driven through its controls.
 class AppFixture {
@@ -23,12 +24,28 @@ public:
         });
         windows->start();
     }
+    ~AppFixture() { // at the end of a test: every scripted answer was asked for
+        QTest::qVerify(dialogs.scriptUsed(), "dialogs.scriptUsed()", "", __FILE__, __LINE__);
+    }
 
     template <typename T = QWidget> T *control(const QString &form, const QString &name) {
         auto *w = windows->form(form)->findChild<T *>(name);
         if (!w)
             qFatal("no control %s on %s", qPrintable(name), qPrintable(form));
         return w;
+    }
+    // The text of a field or the caption of a button.
+    QString text(const QString &form, const QString &name) {
+        if (auto *button = qobject_cast<QAbstractButton *>(control(form, name)))
+            return button->text();
+        return control<QLineEdit>(form, name)->text();
+    }
+    // Whether each of these controls is visible, "1" or "0" for each.
+    QString shown(const QString &form, const QStringList &names) {
+        QString flags;
+        for (const QString &name : names)
+            flags += control(form, name)->isVisible() ? u'1' : u'0';
+        return flags;
     }
     void click(const QString &form, const QString &name) {
         control<QAbstractButton>(form, name)->click();
@@ -40,6 +57,13 @@ public:
             QTest::keyClick(edit, Qt::Key_Delete);
         else
             QTest::keyClicks(edit, text);
+    }
+    // Fills the sheet editor's name, hit points and copies, and presses "AGGIUNGI".
+    void addFromSheet(const QString &name, int n, const QString &pf = "10") {
+        type("Form1", "NomePNG", name);
+        type("Form1", "PF", pf);
+        type("Form1", "Text1", QString::number(n));
+        click("Form1", "Aggiungi");
     }
     bool visible(const QString &form) {
         return windows->created(form) && windows->form(form)->isVisible();

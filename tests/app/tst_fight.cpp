@@ -1,12 +1,4 @@
 #include "AppFixture.h"
-#include "encounter/EncounterWindow.h"
-#include "sheets/SheetWindow.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QRadioButton>
-
-using Col = RosterModel::Column;
 
 // A whole fight from the main menu to "Scontro Terminato", through the windows' controls.
 class TestFight : public QObject {
@@ -14,15 +6,16 @@ class TestFight : public QObject {
 private:
     std::unique_ptr<AppFixture> app;
 
-    void sheet(const QString &name, const QString &pf, const QString &iniziativa) {
-        app->type("Form1", "NomePNG", name);
-        app->type("Form1", "PF", pf);
-        app->type("Form1", "Iniziativa", iniziativa);
-    }
     QStringList nextToAct() {
         app->dialogs.clear();
         app->click("Form2", "Command4");
         return app->dialogs.informed;
+    }
+    static QString acts(const QString &who, const QString &value) {
+        return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
+    }
+    QColor base(const QString &name) {
+        return app->control("Form2", name)->palette().color(QPalette::Base);
     }
 
 private slots:
@@ -33,16 +26,13 @@ private slots:
         app->click("Form4", "Command2"); // "Gestisci uno Scontro"
 
         // Four goblins as one group with a common note, then an orc.
-        sheet("Goblin", "7", "2");
-        app->type("Form1", "Text1", "4");
+        app->type("Form1", "Iniziativa", "2");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
-        app->dialogs.yes().answer(QString("arcieri"));
-        app->click("Form1", "Aggiungi");
+        app->dialogs.yes().answer("arcieri");
+        app->addFromSheet("Goblin", 4, "7");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(false);
-        sheet("Orco", "15", "-1");
-        app->click("Form1", "Aggiungi");
-        QCOMPARE(app->dialogs.informed,
-                 (QStringList{"I PNG sono stati aggiunti!", "Il PNG è stato aggiunto!"}));
+        app->type("Form1", "Iniziativa", "-1");
+        app->addFromSheet("Orco", 1, "15");
         QCOMPARE(app->enc().creatures(), 5);
 
         // The party: two characters typed in the group window and accepted.
@@ -58,41 +48,31 @@ private slots:
 
         app->click("Form1", "Command3"); // "Vai allo Scontro"
         QVERIFY(app->visible("Form2"));
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
+        QCOMPARE(app->text("Form2", "NomePG(1)"), "Legolas");
 
         // Initiative rolls typed into the roster and the panel, then the sheets' bonus.
         app->typeCell(1, Col::Iniz, "10");
         app->typeCell(5, Col::Iniz, "12");
         for (int r = 2; r <= 4; ++r)
-            QCOMPARE(app->enc().text(r, Col::Iniz), QStringLiteral("10"));
+            QCOMPARE(app->enc().text(r, Col::Iniz), "10");
         app->type("Form2", "InizPG(0)", "15");
         app->type("Form2", "InizPG(1)", "5");
         app->click("Form2", "Command5");
-        QCOMPARE(app->enc().text(3, Col::Iniz), QStringLiteral("12"));
-        QCOMPARE(app->enc().text(5, Col::Iniz), QStringLiteral("11"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "NomePNG")->text(), QStringLiteral("Orco"));
+        QCOMPARE(app->enc().text(3, Col::Iniz) + app->enc().text(5, Col::Iniz), "1211");
+        QCOMPARE(app->text("Form1", "NomePNG"), "Orco");
 
         // A round: Aragorn, the goblins together, the orc, Legolas; then Aragorn again.
-        QCOMPARE(nextToAct(),
-                 QStringList{"Deve agire Aragorn che ha ottenuto 15 nel tiro di iniziativa."});
-        const QColor yellow(255, 255, 0);
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->palette().color(QPalette::Base),
-                 yellow);
-        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->palette().color(QPalette::Base),
-                 yellow);
+        QCOMPARE(nextToAct(), QStringList{acts("Aragorn", "15")});
+        QCOMPARE(base("NomePG(0)"), QColor(255, 255, 0));
+        QCOMPARE(base("InizPG(0)"), QColor(255, 255, 0));
         const QStringList goblins = nextToAct();
         QCOMPARE(goblins.size(), 4);
-        QCOMPARE(goblins.first(),
-                 QStringLiteral("Deve agire (1) Goblin arcieri che ha ottenuto 12 nel tiro di "
-                                "iniziativa."));
+        QCOMPARE(goblins.first(), acts("(1) Goblin arcieri", "12"));
         QVERIFY(app->enc().model().isHighlighted(4));
-        QCOMPARE(nextToAct(),
-                 QStringList{"Deve agire (5) Orco che ha ottenuto 11 nel tiro di iniziativa."});
+        QCOMPARE(nextToAct(), QStringList{acts("(5) Orco", "11")});
         QVERIFY(!app->enc().model().isHighlighted(4));
-        QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire Legolas che ha ottenuto 5 nel "
-                                                     "tiro di iniziativa."));
-        QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire Aragorn che ha ottenuto 15 nel "
-                                                     "tiro di iniziativa."));
+        QCOMPARE(nextToAct().first(), acts("Legolas", "5"));
+        QCOMPARE(nextToAct().first(), acts("Aragorn", "15"));
 
         // The orc takes damage into coma, then death.
         app->clickCell(5, Col::Selezione);
@@ -102,14 +82,13 @@ private slots:
         QCOMPARE(app->dialogs.informed, QStringList{"(5) Orco  è in coma."});
         app->type("Form2", "DanniPF", "10");
         app->click("Form2", "Command2");
-        QCOMPARE(app->enc().text(5, Col::PF), QStringLiteral("-15"));
-        QCOMPARE(app->enc().text(5, Col::NoteNome), QStringLiteral("(Morto)"));
+        QCOMPARE(app->enc().text(5, Col::PF) + app->enc().text(5, Col::NoteNome), "-15(Morto)");
         // A goblin is healed past its ceiling.
         app->clickCell(2, Col::Selezione);
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "5");
         app->click("Form2", "Command2");
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
+        QCOMPARE(app->enc().text(2, Col::PF), "7");
 
         // Goblin 2 leaves: the dead orc moves into row 2 and is announced again.
         app->dialogs.clear();
@@ -117,27 +96,22 @@ private slots:
         app->clickCell(2, Col::Elimina);
         QCOMPARE(app->dialogs.informed, QStringList{"(2) Orco (Morto) è morto."});
         QCOMPARE(app->enc().creatures(), 4);
-        QCOMPARE(app->enc().text(2, Col::NomePNG), QStringLiteral("Orco"));
-        QCOMPARE(app->enc().text(3, Col::Iniz), QStringLiteral("12"));
+        QCOMPARE(app->enc().text(2, Col::NomePNG) + app->enc().text(3, Col::Iniz), "Orco12");
 
         // Its sheet, seen from the roster, and back.
         app->clickCell(2, Col::Visualizza);
         QVERIFY(app->visible("Form1"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("-15"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "Iniziativa")->text(), QStringLiteral("-1"));
+        QCOMPARE(app->text("Form1", "PF") + ' ' + app->text("Form1", "Iniziativa"), "-15 -1");
         app->click("Form1", "Command3");
         QVERIFY(app->visible("Form2"));
 
         // The end.
         app->dialogs.yes();
         app->click("Form2", "Command3");
-        QVERIFY(app->visible("Form4"));
-        QVERIFY(!app->visible("Form2"));
-        QVERIFY(!app->visible("Form1"));
-        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->text(), QStringLiteral("0"));
-        QCOMPARE(app->control<QLineEdit>("Form2", "InizPG(0)")->palette().color(QPalette::Base),
-                 QColor(255, 255, 255));
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(0)")->text(), QStringLiteral("Aragorn"));
+        QVERIFY(app->visible("Form4") && !app->visible("Form2") && !app->visible("Form1"));
+        QCOMPARE(app->text("Form2", "InizPG(0)") + ' ' + app->text("Form2", "NomePG(0)"),
+                 "0 Aragorn");
+        QCOMPARE(base("InizPG(0)"), QColor(255, 255, 255));
 
         // Editing sheets touches nothing of the encounter; a new encounter starts clean.
         const auto prossimo = app->enc().tables().prossimoGruppo;
@@ -147,14 +121,13 @@ private slots:
         QVERIFY(app->enc().tables()[2] != RowTables::Entry{});
         app->click("Form4", "Command2");
         QCOMPARE(app->enc().tables()[2], RowTables::Entry{});
-        sheet("Orco", "15", "-1");
-        app->click("Form1", "Aggiungi");
+        app->type("Form1", "Iniziativa", "-1");
+        app->addFromSheet("Orco", 1, "15");
         app->click("Form1", "Command3");
         QCOMPARE(app->enc().creatures(), 1);
         QCOMPARE(app->enc().tables()[1].gruppo, 2);
         QCOMPARE(app->enc().text(1, Col::NoteNome), QString());
-        QCOMPARE(nextToAct().first(), QStringLiteral("Deve agire (1) Orco che ha ottenuto 0 nel "
-                                                     "tiro di iniziativa."));
+        QCOMPARE(nextToAct().first(), acts("(1) Orco", "0"));
     }
 
     // From "Gestisci uno Scontro" to "Scontro Terminato" with key presses alone.
@@ -198,16 +171,16 @@ private slots:
         key(Qt::Key_D, Qt::ControlModifier);
         type("9");
         key(Qt::Key_Return); // "Applica"
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("-2"));
-        QCOMPARE(app->dialogs.informed.last(), QStringLiteral("(2) Goblin  è in coma."));
+        QCOMPARE(app->enc().text(2, Col::PF), "-2");
+        QCOMPARE(app->dialogs.informed.last(), "(2) Goblin  è in coma.");
         type("+5");
         key(Qt::Key_Return); // "+" chose "Aggiungi": 3, the coma gone
         QCOMPARE(app->enc().text(2, Col::PF) + app->enc().text(2, Col::NoteNome), "3");
         key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("-2"));
+        QCOMPARE(app->enc().text(2, Col::PF), "-2");
         key(Qt::Key_F5);
         QCOMPARE(app->dialogs.informed.size(), 5); // the three goblins tie at 0
-        QCOMPARE(app->control<QLabel>("Form2", "Round")->text(), QStringLiteral("Round 2"));
+        QCOMPARE(app->control<QLabel>("Form2", "Round")->text(), "Round 2");
         tabTo("Command3");
         app->dialogs.yes();
         key(Qt::Key_Space); // "Scontro Terminato"

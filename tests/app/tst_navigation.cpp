@@ -1,24 +1,7 @@
 #include "AppFixture.h"
-#include "encounter/RosterView.h"
-#include "sheets/SheetWindow.h"
-#include "storage/DataFolder.h"
 
 #include "app/MessageBoxDialogs.h"
-#include "encounter/EncounterWindow.h"
 #include "ui/Look.h"
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QWheelEvent>
-
-using Col = RosterModel::Column;
 
 class TestNavigation : public QObject {
     Q_OBJECT
@@ -26,12 +9,6 @@ private:
     std::unique_ptr<AppFixture> app;
 
     Encounter &enc() { return app->enc(); }
-    void addFromSheet(const QString &name, int n, const QString &pf = "10") {
-        app->type("Form1", "NomePNG", name);
-        app->type("Form1", "PF", pf);
-        app->type("Form1", "Text1", QString::number(n));
-        app->click("Form1", "Aggiungi");
-    }
     bool sheetEditable() {
         for (const char *name : {"NomePNG", "PF", "BA", "CA", "Iniziativa", "Car(0)", "CarMod(5)"})
             if (app->control<QLineEdit>("Form1", name)->isReadOnly())
@@ -41,145 +18,132 @@ private:
 
 private slots:
     void init() { app = std::make_unique<AppFixture>(); }
-    void cleanup() {
-        QVERIFY(app->dialogs.scriptUsed());
-        app.reset();
-    }
+    void cleanup() { app.reset(); }
 
-    void sheetModes() {
+    // The sheet editor's layouts for editing and for an encounter, and the ways between the
+    // windows; closing a window does what its own way out does.
+    void windowsAndTheirModes() {
         QVERIFY(app->visible("Form4"));
         QCOMPARE(enc().tables().prossimoGruppo, 1);
         app->click("Form4", "Command4");
         QVERIFY(!app->visible("Form4") && app->visible("Form1"));
         QVERIFY(!app->windows->created("Form2")); // the encounter is not touched
-        for (const char *hidden : {"Aggiungi", "Piu", "GruppoUnico", "Party", "Command3"})
-            QVERIFY(!app->control("Form1", hidden)->isVisible());
+        QCOMPARE(app->shown("Form1", {"Aggiungi", "Piu", "GruppoUnico", "Party", "Command3"}),
+                 "00000");
         QCOMPARE(app->control("Form1", "Frame1")->y(), twips(5140));
         const int editingHeight = app->windows->form("Form1")->height();
         app->click("Form1", "Command2"); // "Menù"
         QVERIFY(app->visible("Form4") && !app->visible("Form1"));
 
         app->click("Form4", "Command2");
-        QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QString("Vai allo Scontro"));
+        QCOMPARE(app->text("Form1", "Command3"), "Vai allo Scontro");
         QVERIFY(!app->control("Form1", "Command2")->isVisible());
         QCOMPARE(app->control("Form1", "Frame1")->y(), twips(6240));
         QCOMPARE(app->windows->form("Form1")->height() - editingHeight, twips(8300) - twips(6700));
         app->click("Form1", "Command3");
         QVERIFY(app->visible("Form2") && !app->visible("Form1"));
         app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
-        QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QString("Torna allo Scontro"));
+        QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         QVERIFY(!app->visible("Form2"));
+        cleanup(); // and from a fresh start
+        init();
+        app->click("Form4", "Command4");
+        app->windows->form("Form1")->close(); // editing sheets: back to the menu
+        QVERIFY(app->visible("Form4") && !app->visible("Form1"));
+        app->click("Form4", "Command2");
+        enc().addCopies(Sheet{}, 2, false, {});
+        app->windows->form("Form1")->close(); // in an encounter: to the encounter
+        QVERIFY(app->visible("Form2") && !app->visible("Form4"));
+        app->dialogs.no();
+        app->windows->form("Form2")->close(); // "Scontro Terminato?" No: the fight goes on
+        QVERIFY(app->visible("Form2"));
+        QCOMPARE(enc().creatures(), 2);
+        app->dialogs.yes();
+        app->windows->form("Form2")->close();
+        QVERIFY(app->visible("Form4") && !app->visible("Form2"));
+        app->click("Form4", "Command3");
+        app->windows->form("Form5")->close();
+        QVERIFY(app->visible("Form4") && !app->visible("Form5"));
+        app->windows->form("Form4")->close(); // closing the menu ends the program
+        QVERIFY(!app->visible("Form4"));
     }
 
-    void additionMessagesAndWarnings_data() {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<QString>("copies");
-        QTest::addColumn<int>("warning"); // -1: none; 0: declined; 1: accepted
-        QTest::addColumn<int>("after");
-        QTest::newRow("one") << 0 << "1" << -1 << 1;
-        QTest::newRow("empty count adds one") << 0 << "" << -1 << 1;
-        QTest::newRow("no number adds one") << 0 << "abc" << -1 << 1;
-        QTest::newRow("98 plus 2: no warning") << 98 << "2" << -1 << 100;
-        QTest::newRow("99 plus 2: warning") << 99 << "2" << 1 << 101;
-        QTest::newRow("warning declined") << 100 << "1" << 0 << 100;
-    }
-    void additionMessagesAndWarnings() {
-        QFETCH(int, before);
-        QFETCH(QString, copies);
-        QFETCH(int, warning);
-        QFETCH(int, after);
+    // Copies added from the sheet editor: how many, the warning past a hundred, at most 5000.
+    void additions_data() { fileTable(); }
+    void additions() {
+        const auto [before, copies, asked, after, told] = cells<5>();
         app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, before, false, {});
+        enc().addCopies(Sheet{}, before.toInt(), false, {});
         app->type("Form1", "NomePNG", "Orco");
         app->type("Form1", "Text1", copies);
-        if (warning >= 0)
-            warning ? app->dialogs.yes() : app->dialogs.no();
+        if (asked != "-")
+            asked == "yes" ? app->dialogs.yes() : app->dialogs.no();
         app->click("Form1", "Aggiungi");
-        QCOMPARE(enc().creatures(), after);
-        QCOMPARE(app->dialogs.questions.size(), warning >= 0 ? 1 : 0);
-        QCOMPARE(app->windows->sheet().folder().exists("Orco"), warning != 0);
-        if (warning != 0)
-            QCOMPARE(app->dialogs.informed.last(),
-                     QString(after - before == 1 ? "Il PNG è stato aggiunto!"
-                                                 : "I PNG sono stati aggiunti!"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "Text1")->text(),
-                 warning ? QString("1") : copies);
+        const bool added = after != before;
+        QCOMPARE(QString::number(enc().creatures()), after);
+        QCOMPARE(app->dialogs.questions.size(), asked == "-" ? 0 : 1);
+        QCOMPARE(app->windows->sheet().folder().exists("Orco"), added);
+        QCOMPARE(app->dialogs.informed.value(app->dialogs.informed.size() - 1, "-"), told);
+        QCOMPARE(app->text("Form1", "Text1"), added ? "1" : copies);
     }
 
-    void fiveThousandAtMost() {
+    // A sheet not yet saved is saved on the way; "Gruppo di PNG come uno solo", once hidden, still
+    // counts.
+    void addingFromTheSheet() {
         app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, 4990, false, {});
-        app->type("Form1", "Text1", "20");
-        app->click("Form1", "Aggiungi");
-        QCOMPARE(enc().creatures(), 4990);
-        QCOMPARE(app->dialogs.informed.size(), 1);
-        QVERIFY(app->dialogs.informed.first().contains("ancora 10"));
-        app->type("Form1", "Text1", "10");
-        app->dialogs.yes();
-        app->click("Form1", "Aggiungi");
-        QCOMPARE(enc().creatures(), 5000);
-    }
-
-    void unsavedSheetIsSavedOnTheWay() {
-        app->click("Form4", "Command2");
-        addFromSheet("Nuovo Mostro", 1);
+        app->addFromSheet("Nuovo Mostro", 1);
         QVERIFY(app->windows->sheet().folder().exists("Nuovo Mostro"));
         QCOMPARE(app->windows->sheet().folder().entries(), QStringList{"Nuovo Mostro"});
         QCOMPARE(app->control<QComboBox>("Form1", "ElencoFile")->count(), 0); // no refresh
-        addFromSheet("a/b", 1);
+        app->addFromSheet("a/b", 1);
         QCOMPARE(enc().creatures(), 2); // the rows stay
         QCOMPARE(app->dialogs.informed.size(), 3);
         QVERIFY(app->dialogs.informed[1].startsWith("Il File non è stato salvato."));
-    }
-
-    void groupBoxTickedWhileHidden() {
-        app->click("Form4", "Command2");
+        app->type("Form1", "NomePNG", "Goblin");
         app->type("Form1", "Text1", "2");
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
-        app->dialogs.yes().answer(QString("arcieri"));
+        app->dialogs.yes().answer("arcieri");
         app->click("Form1", "Aggiungi");
         QVERIFY(!app->control("Form1", "GruppoUnico")->isVisible());
         app->dialogs.no();
         app->click("Form1", "Aggiungi"); // still asks, one copy with a group of its own
-        QCOMPARE(enc().tables()[3].gruppo, 2);
-        QCOMPARE(enc().text(1, Col::NoteNome), QStringLiteral("arcieri"));
-        QCOMPARE(enc().text(3, Col::NoteNome), QString());
+        QCOMPARE(enc().tables()[3].gruppo, enc().tables()[4].gruppo);
+        QVERIFY(enc().tables()[5].gruppo != enc().tables()[4].gruppo);
+        QCOMPARE(enc().text(3, Col::NoteNome), "arcieri");
+        QCOMPARE(enc().text(5, Col::NoteNome), QString());
     }
 
-    void viewingARowAndEveryWayBack_data() {
-        QTest::addColumn<QString>("wayBack");
-        QTest::newRow("Aggiungi nuovi PNG") << "Form2/Command1";
-        QTest::newRow("Scontro Terminato then Gestisci") << "end/Command2";
-        QTest::newRow("Scontro Terminato then Aggiungi Nuove Schede") << "end/Command4";
-    }
+    void viewingARowAndEveryWayBack_data() { fileTable(); }
     void viewingARowAndEveryWayBack() {
-        QFETCH(QString, wayBack);
+        const auto [sheet, wayBack] = cells<2>();
         app->click("Form4", "Command2");
         app->type("Form1", "Iniziativa", "3");
-        addFromSheet("Orco", 2, "12");
+        app->addFromSheet("Orco", 2, "12");
         app->click("Form1", "Command3");
         enc().setText(2, Col::PF, "5");
         app->type("Form1", "Iniziativa", "9"); // changed on screen, not on file
+        app->type("Form1", "NomePNG", "Altro");
+        if (sheet == "gone")
+            QVERIFY(QFile::remove(app->windows->sheet().folder().itemPath("Orco")));
         app->clickCell(2, Col::Visualizza);
-        QVERIFY(app->visible("Form1"));
-        QVERIFY(!app->visible("Form2"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("5"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "Iniziativa")->text(), QStringLiteral("3"));
-        for (const char *hidden : {"Salva", "Carica", "Cancella", "Azzera", "ModAuto", "Frame1",
-                                   "Piu", "Aggiungi", "Party", "Command2", "GruppoUnico"})
-            QVERIFY2(!app->control("Form1", hidden)->isVisible(), hidden);
-        QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QStringLiteral("Torna allo Scontro"));
+        QCOMPARE(app->dialogs.informed.last(),
+                 sheet == "gone" ? "Impossibile caricare ''Orco'': il file non esiste."
+                                 : "I PNG sono stati aggiunti!");
+        QVERIFY(app->visible("Form1") && !app->visible("Form2"));
+        QCOMPARE(app->text("Form1", "NomePNG") + " " + app->text("Form1", "PF"), "Orco 5");
+        QCOMPARE(app->text("Form1", "Iniziativa"), sheet == "gone" ? "9" : "3");
+        QCOMPARE(app->shown("Form1", {"Salva", "Carica", "Cancella", "Azzera", "ModAuto", "Frame1",
+                                      "Piu", "Aggiungi", "Party", "Command2", "GruppoUnico"}),
+                 "00000000000");
+        QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         QCOMPARE(app->control("Form1", "Command3")->y(), twips(4560));
         QVERIFY(!sheetEditable());
         QTest::keyClicks(app->control<QLineEdit>("Form1", "PF"), "99");
-        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("5"));
+        QCOMPARE(app->text("Form1", "PF"), "5");
 
         app->click("Form1", "Command3");
         QVERIFY(app->visible("Form2"));
-        QCOMPARE(enc().text(2, Col::PF), QStringLiteral("5")); // nothing written back
+        QCOMPARE(enc().text(2, Col::PF), "5"); // nothing written back
 
         if (wayBack.startsWith("end/")) {
             app->dialogs.yes();
@@ -188,33 +152,16 @@ private slots:
         } else {
             app->click("Form2", "Command1");
         }
-        QVERIFY(app->visible("Form1"));
-        QVERIFY(sheetEditable());
+        QVERIFY(app->visible("Form1") && sheetEditable());
         QVERIFY(app->control("Form1", "Salva")->isVisible());
         // The row's hit points were only shown: the sheet has its own again.
-        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("12"));
-    }
-
-    void viewingARowWithoutASheet() {
-        app->click("Form4", "Command2");
-        addFromSheet("Orco", 2, "12");
-        QVERIFY(QFile::remove(app->windows->sheet().folder().itemPath("Orco")));
-        app->type("Form1", "NomePNG", "Altro");
-        app->click("Form1", "Command3");
-        emit app->windows->encounterWindow().sheetRequested(1);
-        QCOMPARE(app->dialogs.informed.last(),
-                 QStringLiteral("Impossibile caricare ''Orco'': il file non esiste."));
-        QVERIFY(app->visible("Form1"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "NomePNG")->text(), QStringLiteral("Orco"));
-        QCOMPARE(app->control<QLineEdit>("Form1", "PF")->text(), QStringLiteral("12"));
-        app->click("Form1", "Command3");
-        QVERIFY(app->visible("Form2"));
+        QCOMPARE(app->text("Form1", "PF"), "12");
     }
 
     void notepad() {
         app->click("Form4", "Command5");
         QVERIFY(app->visible("Form7") && app->visible("Form4"));
-        QCOMPARE(app->control<QPushButton>("Form7", "Command2")->text(), QString("CHIUDI LAVAGNA"));
+        QCOMPARE(app->text("Form7", "Command2"), "CHIUDI LAVAGNA");
         auto *text = app->control<QPlainTextEdit>("Form7", "Lavagna");
         QVERIFY(text->toPlainText().startsWith("Questo è il blocco appunti per il master,\n"));
         app->dialogs.yes(); // saving without a name writes nothing
@@ -228,33 +175,15 @@ private slots:
         app->click("Form7", "Salva");
         text->clear();
         app->click("Form7", "Carica");
-        QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
+        QCOMPARE(text->toPlainText(), "Orchi, goblin\n5$ d'oro");
 
         app->click("Form4", "Command2"); // from the encounter the same notepad, another caption
         app->click("Form1", "Command3");
         app->click("Form2", "Lavagnetta");
-        QCOMPARE(app->control<QPushButton>("Form7", "Command2")->text(),
-                 QString("NASCONDI LAVAGNA"));
-        QCOMPARE(text->toPlainText(), QStringLiteral("Orchi, goblin\n5$ d'oro"));
+        QCOMPARE(app->text("Form7", "Command2"), "NASCONDI LAVAGNA");
+        QCOMPARE(text->toPlainText(), "Orchi, goblin\n5$ d'oro");
         app->click("Form7", "Command2");
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
-    }
-
-    // Typing into a roster cell is a change at every keystroke, wherever the cursor stands.
-    void rosterCellsCommitEveryKeystroke() {
-        app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, 1, false, {});
-        app->click("Form1", "Command3");
-        app->typeCell(1, Col::PF, "-12");
-        QCOMPARE(app->dialogs.informed,
-                 (QStringList{"(1) Nome PNG  è in coma.", "(1) Nome PNG (Coma) è morto."}));
-        QLineEdit *editor = app->editCell(1, Col::NoteNome);
-        editor->setText("ac");
-        QTest::keyClick(editor, Qt::Key_End);
-        QTest::keyClick(editor, Qt::Key_Left);
-        QTest::keyClicks(editor, "rc");
-        QCOMPARE(enc().text(1, Col::NoteNome), QStringLiteral("arcc"));
-        QCOMPARE(editor->cursorPosition(), 3);
     }
 
     void scrollingTheRoster() {
@@ -269,18 +198,15 @@ private slots:
         app->click("Form4", "Command2");
         enc().addCopies(Sheet{}, 15, false, {});
         app->click("Form1", "Command3");
-        for (const QString &name : controls)
-            QVERIFY(!app->control("Form2", name)->isVisible());
+        QCOMPARE(app->shown("Form2", controls), "00000000");
         app->click("Form2", "Command1");
-        app->type("Form1", "Text1", "15");
-        app->click("Form1", "Aggiungi");
+        app->addFromSheet("Goblin", 15);
         app->click("Form1", "Command3");
-        for (const QString &name : controls)
-            QVERIFY(app->control("Form2", name)->isVisible());
+        QCOMPARE(app->shown("Form2", controls), "11111111");
         app->click("Form2", "Giux3");
         app->click("Form2", "Su");
         QCOMPARE(firstShown(), 10);
-        QCOMPARE(app->control<QLineEdit>("Form2", "IndiceAlto")->text(), QStringLiteral("10"));
+        QCOMPARE(app->text("Form2", "IndiceAlto"), "10");
         app->type("Form2", "IndiceScelto", "25");
         app->click("Form2", "VaiIndiceScelto");
         QCOMPARE(firstShown(), 25);
@@ -296,21 +222,34 @@ private slots:
     }
 
     // A click where nothing can be typed ends the typing: keystrokes never reach a cell the
-    // user no longer sees the cursor in.
-    void typingStaysWhereTheCursorIs() {
+    // user no longer sees the cursor in. Typing into a cell is a change at every keystroke,
+    // wherever the cursor stands.
+    void typingInTheRoster() {
         app->click("Form4", "Command2");
-        addFromSheet("Orco", 3, "12");
+        app->addFromSheet("Orco", 3, "12");
         app->click("Form1", "Command3");
         app->clickCell(1, Col::PF);
         QVERIFY(app->roster()->indexWidget(app->enc().model().index(1, Col::PF)));
         app->clickCell(2, Col::NomePNG);
+        QVERIFY(!app->roster()->indexWidget(app->enc().model().index(1, Col::PF)));
         QWidget *focus = QApplication::focusWidget();
         QTest::keyClicks(focus ? focus : app->roster(), "Capo");
         QCoreApplication::processEvents();
         for (int r = 1; r <= 3; ++r)
-            QCOMPARE(app->enc().text(r, Col::PF), QStringLiteral("12"));
+            QCOMPARE(app->enc().text(r, Col::PF), "12");
         QCOMPARE(app->enc().model().index(1, Col::PF).data(Qt::ToolTipRole).toString(),
-                 QStringLiteral("Massimo 12 PF, limitatore attivo"));
+                 "Massimo 12 PF, limitatore attivo");
+        app->dialogs.clear();
+        app->typeCell(1, Col::PF, "-12");
+        QCOMPARE(app->dialogs.informed,
+                 (QStringList{"(1) Orco  è in coma.", "(1) Orco (Coma) è morto."}));
+        QLineEdit *editor = app->editCell(1, Col::NoteNome);
+        editor->setText("ac");
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClick(editor, Qt::Key_Left);
+        QTest::keyClicks(editor, "rc");
+        QCOMPARE(enc().text(1, Col::NoteNome), "arcc");
+        QCOMPARE(editor->cursorPosition(), 3);
     }
 
     // Entered by Tab or a click, a one-line field has its text selected: typing replaces it.
@@ -322,20 +261,20 @@ private slots:
         QTest::keyClick(name, Qt::Key_Tab);
         auto *pf = app->control<QLineEdit>("Form1", "PF");
         QCOMPARE(QApplication::focusWidget(), pf);
-        QCOMPARE(pf->selectedText(), QStringLiteral("0"));
+        QCOMPARE(pf->selectedText(), "0");
         auto *copies = app->control<QLineEdit>("Form1", "Text1");
         QTest::mouseClick(copies, Qt::LeftButton);
         QCoreApplication::processEvents();
-        QCOMPARE(copies->selectedText(), QStringLiteral("1"));
+        QCOMPARE(copies->selectedText(), "1");
         QTest::keyClicks(copies, "8");
-        QCOMPARE(copies->text(), QStringLiteral("8"));
+        QCOMPARE(copies->text(), "8");
     }
 
     // Every text stands out from its background (4.5:1), and the columns and boxes hold their
     // usual contents whole, at whatever scale the test runs.
     void looksAndSizes() {
         app->click("Form4", "Command2");
-        addFromSheet("Goblin", 16, "12");
+        app->addFromSheet("Goblin", 16, "12");
         app->click("Form1", "Command3");
         app->enc().acceptParty({"Aragorn"}, 1);
         auto readable = [](QWidget *w, QPalette::ColorRole fg, QPalette::ColorRole bg) {
@@ -375,9 +314,23 @@ private slots:
         }
     }
 
-    // A window opens centred over the one that opened it, keeps its place, and a box belongs to
-    // the window it was asked from, also between two boxes.
-    void windowsStayWhereTheyAre() {
+    // The menu's buttons are equal and in focus order. A window opens centred over the one that
+    // opened it, keeps its place, and a box belongs to the window it was asked from, also between
+    // two boxes. The credits' link looks like one when pointed at, and opens its address.
+    void theMenuAndTheCredits() {
+        QStringList order;
+        QWidget *w = app->control("Form4", "Command2");
+        for (int i = 0; i < 5; ++i) {
+            order << w->objectName();
+            w = w->nextInFocusChain();
+            while (!qobject_cast<QPushButton *>(w))
+                w = w->nextInFocusChain();
+        }
+        QCOMPARE(order, (QStringList{"Command2", "Command1", "Command3", "Command4", "Command5"}));
+        const QSize size = app->control("Form4", "Command1")->size();
+        for (const char *name : {"Command2", "Command3", "Command4", "Command5"})
+            QCOMPARE(app->control("Form4", name)->size(), size);
+        QCOMPARE(app->windows->form("Form4")->windowTitle(), "Torvane");
         QWidget *menu = app->windows->form("Form4");
         app->click("Form4", "Command3");
         QWidget *credits = app->windows->form("Form5");
@@ -392,63 +345,20 @@ private slots:
         QCOMPARE(MessageBoxDialogs::ownerFrom(nullptr, credits), credits);
         QMessageBox box(QMessageBox::NoIcon, "Torvane", "x", QMessageBox::Ok, menu);
         QCOMPARE(MessageBoxDialogs::ownerFrom(&box, credits), menu);
-    }
-
-    // Closing a window does what its own way out does.
-    void closingWindows() {
-        app->click("Form4", "Command4");
-        app->windows->form("Form1")->close(); // editing sheets: back to the menu
-        QVERIFY(app->visible("Form4") && !app->visible("Form1"));
-        app->click("Form4", "Command2");
-        enc().addCopies(Sheet{}, 2, false, {});
-        app->windows->form("Form1")->close(); // in an encounter: to the encounter
-        QVERIFY(app->visible("Form2") && !app->visible("Form4"));
-        app->dialogs.no();
-        app->windows->form("Form2")->close(); // "Scontro Terminato?" No: the fight goes on
-        QVERIFY(app->visible("Form2"));
-        QCOMPARE(enc().creatures(), 2);
-        app->dialogs.yes();
-        app->windows->form("Form2")->close();
-        QVERIFY(app->visible("Form4") && !app->visible("Form2"));
-        app->click("Form4", "Command3");
-        app->windows->form("Form5")->close();
-        QVERIFY(app->visible("Form4") && !app->visible("Form5"));
-        app->windows->form("Form4")->close(); // closing the menu ends the program
-        QVERIFY(!app->visible("Form4"));
-    }
-
-    void menuButtonsAndFocusOrder() {
-        QWidget *menu = app->windows->form("Form4");
-        QStringList order;
-        QWidget *w = app->control("Form4", "Command2");
-        for (int i = 0; i < 5; ++i) {
-            order << w->objectName();
-            w = w->nextInFocusChain();
-            while (!qobject_cast<QPushButton *>(w))
-                w = w->nextInFocusChain();
-        }
-        QCOMPARE(order, (QStringList{"Command2", "Command1", "Command3", "Command4", "Command5"}));
-        const QSize size = app->control("Form4", "Command1")->size();
-        for (const char *name : {"Command2", "Command3", "Command4", "Command5"})
-            QCOMPARE(app->control("Form4", name)->size(), size);
-        QCOMPARE(menu->windowTitle(), QStringLiteral("Torvane"));
-    }
-
-    void creditsLink() {
-        app->click("Form4", "Command3");
         auto *link = app->control<QLabel>("Form5", "Label3");
         auto *background = app->control<QLabel>("Form5", "Label4");
+        auto moveOver = [](QWidget *target) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
+                             Qt::NoButton, {}, {});
+            QApplication::sendEvent(target, &move);
+        };
         const QColor normal = link->palette().color(QPalette::WindowText);
         QVERIFY(!link->font().underline());
-        QMouseEvent over(QEvent::MouseMove, QPointF(3, 3), link->mapToGlobal(QPointF(3, 3)),
-                         Qt::NoButton, {}, {});
-        QApplication::sendEvent(link, &over);
+        moveOver(link);
         QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QVERIFY(link->font().underline());
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-        QMouseEvent away(QEvent::MouseMove, QPointF(3, 3), background->mapToGlobal(QPointF(3, 3)),
-                         Qt::NoButton, {}, {});
-        QApplication::sendEvent(background, &away);
+        moveOver(background);
         QCOMPARE(link->palette().color(QPalette::WindowText), normal);
         QVERIFY(!link->font().underline());
         QTest::mouseClick(link, Qt::LeftButton);
@@ -457,8 +367,7 @@ private slots:
         QCOMPARE(app->opened.first(), QUrl(link->text()));
         QVERIFY(app->dialogs.questions.isEmpty() && app->dialogs.informed.isEmpty());
         app->click("Form5", "Command1");
-        QVERIFY(!app->visible("Form5"));
-        QVERIFY(app->visible("Form4"));
+        QVERIFY(!app->visible("Form5") && app->visible("Form4"));
     }
 };
 

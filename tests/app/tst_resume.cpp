@@ -1,47 +1,21 @@
 #include "AppFixture.h"
 #include "app/MainMenu.h"
-#include "encounter/EncounterWindow.h"
 #include "groups/GroupWindow.h"
-#include "sheets/Sheet.h"
-#include "sheets/SheetWindow.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QRadioButton>
-#include <QRandomGenerator>
-#include <QThread>
 #include <cstdio>
-
-using Col = RosterModel::Column;
 
 namespace {
 
-// Answers Yes to every question, as the game master who goes on with the fight.
-class YesDialogs : public Dialogs {
-public:
-    void inform(const QString &) override {}
-    bool ask(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override {
-        return QStringLiteral("nota");
-    }
-};
-
-struct Point {
-    EncounterState state;
-    FightWindows windows;
-    int steps;
-    int done;
-};
+// Where a fight stands: the encounter, its windows, and its history's steps, as logged, and
+// position.
+using Point = std::tuple<EncounterState, FightWindows, QStringList, int>;
 
 Point pointOf(Windows &windows) {
-    return {windows.encounter().capture(), windows.fightWindows(),
-            windows.encounter().history().size(), windows.encounter().history().done()};
-}
-
-bool operator==(const Point &a, const Point &b) {
-    return a.state == b.state && a.windows == b.windows && a.steps == b.steps && a.done == b.done;
+    const History &history = windows.encounter().history();
+    QStringList log;
+    for (int i = 0; i < history.rowCount(); ++i)
+        log << history.index(i).data().toString();
+    return {windows.encounter().capture(), windows.fightWindows(), log, history.done()};
 }
 
 // A fight of `actions` random actions (fixed seed), each reported as done once it returns. Each
@@ -50,63 +24,35 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
     QRandomGenerator random(12);
     Encounter &enc = windows.encounter();
     EncounterWindow &fight = windows.encounterWindow();
-    Group party;
-    party.count = QStringLiteral("3");
-    party.names = {"Aragorn", "Legolas", "Gimli"};
-    windows.groups().setGroup(party, true);
+    windows.groups().setGroup(Group{{}, "3", {"Aragorn", "Legolas", "Gimli"}}, true);
     windows.menu().findChild<QPushButton *>("Command2")->click(); // "Gestisci uno Scontro"
     done(0);
+    const std::function<void(int)> kinds[] = {
+        [&](int) {
+            const Sheet sheet{.name = QStringLiteral("G%1").arg(random.bounded(4)),
+                              .pf = QString::number(random.bounded(1, 30))};
+            enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0, "nota");
+        },
+        [&](int row) { enc.setText(row, Col::Iniz, QString::number(random.bounded(25))); },
+        [&](int row) { enc.model().mark(row, RosterModel::Mark::Only); },
+        [&](int) { fight.setAmountAndChoice(QString::number(random.bounded(20)), fight.heal()); },
+        [&](int) { fight.setAmountAndChoice(fight.amount(), !fight.heal()); },
+        [&](int) { enc.applyAmount(fight.amount(), fight.heal()); },
+        [&](int) { enc.nextToAct(); },
+        [&](int row) { enc.remove(row); },
+        [&](int) { enc.undo(); },
+        [&](int) { enc.redo(); },
+        [&](int) { enc.scrollDown(1 + random.bounded(5)); },
+        [&](int) { enc.scrollUp(1 + random.bounded(5)); },
+        [&](int) {
+            enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
+        },
+        [&](int) { enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25))); },
+    };
     for (int action = 1; action <= actions; ++action) {
         const int rows = enc.creatures();
         const int row = rows > 0 ? 1 + int(random.bounded(rows)) : 0;
-        switch (rows < 3 ? 0 : random.bounded(14)) {
-        case 0: {
-            Sheet sheet;
-            sheet.name = QStringLiteral("G%1").arg(random.bounded(4));
-            sheet.pf = QString::number(random.bounded(1, 30));
-            enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0,
-                          QStringLiteral("nota"));
-            break;
-        }
-        case 1:
-            enc.setText(row, Col::Iniz, QString::number(random.bounded(25)));
-            break;
-        case 2:
-            enc.model().mark(row, RosterModel::Mark::Only);
-            break;
-        case 3:
-            fight.setAmountAndChoice(QString::number(random.bounded(20)), fight.heal());
-            break;
-        case 4:
-            fight.setAmountAndChoice(fight.amount(), !fight.heal());
-            break;
-        case 5:
-            enc.applyAmount(fight.amount(), fight.heal());
-            break;
-        case 6:
-            enc.nextToAct();
-            break;
-        case 7:
-            enc.remove(row);
-            break;
-        case 8:
-            enc.undo();
-            break;
-        case 9:
-            enc.redo();
-            break;
-        case 10:
-            enc.scrollDown(1 + random.bounded(5));
-            break;
-        case 11:
-            enc.scrollUp(1 + random.bounded(5));
-            break;
-        case 12:
-            enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
-            break;
-        default:
-            enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25)));
-        }
+        kinds[rows < 3 ? 0 : random.bounded(14)](row);
         done(action);
     }
 }
@@ -142,19 +88,13 @@ private:
 
 private slots:
     void init() { app = std::make_unique<AppFixture>(); }
-    void cleanup() {
-        QVERIFY(app->dialogs.scriptUsed());
-        app.reset();
-    }
+    void cleanup() { app.reset(); }
 
     void resumedAfterAQuit() {
         app->click("Form4", "Command2");
-        app->type("Form1", "NomePNG", "Goblin");
-        app->type("Form1", "PF", "7");
-        app->type("Form1", "Text1", "20");
         app->dialogs.no(); // no common note
         app->control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
-        app->click("Form1", "Aggiungi");
+        app->addFromSheet("Goblin", 20, "7");
         app->click("Form1", "Party");
         app->type("Form6", "NumeroPG", "2");
         app->click("Form6", "InserisciPG");
@@ -168,11 +108,13 @@ private slots:
         app->type("Form2", "DanniPF", "9");
         app->click("Form2", "Command2");
         app->click("Form2", "Command4");
+        app->click("Form2", "Annulla");
+        app->click("Form2", "Ripeti");
         app->click("Form2", "Giux2");
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "4");
         const Point before = pointOf(*app->windows);
-        QCOMPARE(before.state.ambient.view.offset, 5);
+        QCOMPARE(std::get<EncounterState>(before).ambient.view.offset, 5);
 
         restart();
         app->dialogs.yes();
@@ -183,15 +125,14 @@ private slots:
         QVERIFY(pointOf(*app->windows) == before);
         QVERIFY(app->visible("Form2") && !app->visible("Form4"));
         QVERIFY(app->windows->groups().namesMode());
-        QCOMPARE(app->control<QLineEdit>("Form2", "NomePG(1)")->text(), QStringLiteral("Legolas"));
+        QCOMPARE(app->text("Form2", "NomePG(1)"), "Legolas");
         QVERIFY(app->roster()->isRowHidden(5) && !app->roster()->isRowHidden(6));
         // The history goes on, and so does the fight.
         app->click("Form2", "Annulla"); // the turn
         app->click("Form2", "Annulla"); // the damage
-        QCOMPARE(app->enc().text(2, Col::PF), QStringLiteral("7"));
+        QCOMPARE(app->enc().text(2, Col::PF), "7");
         app->click("Form2", "Command1"); // "Aggiungi nuovi PNG"
-        QCOMPARE(app->control<QPushButton>("Form1", "Command3")->text(),
-                 QStringLiteral("Torna allo Scontro"));
+        QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         app->click("Form1", "Aggiungi");
         QCOMPARE(app->enc().creatures(), 21);
 
@@ -202,22 +143,14 @@ private slots:
         QVERIFY(!QFile::exists(savedFight()));
     }
 
-    void declinedOrUnreadable_data() {
-        QTest::addColumn<bool>("resume");
-        QTest::addColumn<QByteArray>("bytes"); // empty: the fight as it was saved
-        QTest::newRow("declined") << false << QByteArray();
-        QTest::newRow("garbage") << true << QByteArray(300, '\x7f');
-        QTest::newRow("empty") << true << QByteArray("");
-    }
+    void declinedOrUnreadable_data() { fileTable(); }
     void declinedOrUnreadable() {
-        QFETCH(bool, resume);
-        QFETCH(QByteArray, bytes);
+        const auto [answer, file] = cells<2>();
+        const bool resume = answer == "yes";
         app->click("Form4", "Command2");
         app->enc().addCopies(Sheet{}, 3, false, {});
-        if (!bytes.isNull()) {
-            QFile file(savedFight());
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        }
+        if (file != "saved")
+            QVERIFY(writeBytes(savedFight(), file == "garbage" ? QByteArray(300, '\x7f') : ""));
         restart();
         resume ? app->dialogs.yes() : app->dialogs.no();
         app->windows->start();
@@ -256,11 +189,8 @@ private slots:
             QThread::usleep(random.bounded(150000));
             fighter.kill();
             QVERIFY(fighter.waitForFinished());
-            const QList<QByteArray> lines = fighter.readAllStandardOutput().split('\n');
-            int last = -1;
-            for (const QByteArray &line : lines)
-                if (!line.isEmpty())
-                    last = line.toInt();
+            const QByteArray said = fighter.readAllStandardOutput().trimmed(); // actions done
+            const int last = said.isEmpty() ? -1 : said.mid(said.lastIndexOf('\n') + 1).toInt();
             YesDialogs dialogs;
             Windows windows(dialogs, root.path());
             windows.start();

@@ -1,33 +1,46 @@
 #include "common/NumericText.h"
 #include "encounter/Encounter.h"
+#include "encounter/FightFile.h"
+#include "encounter/PlayersModel.h"
+#include "encounter/PlayersWindow.h"
 #include "sheets/Sheet.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
-#include <QRandomGenerator>
-#include <QSet>
-#include <QTest>
+#include <QtWidgets>
 
 using Col = RosterModel::Column;
 using Strings = QStringList;
 
+// The encounter's rules: rows, groups, hit points, turns, removals and scrolling; every kind of
+// step undone and redone, the fight's log and damaged saved fights; and the players' view.
 class TestEncounter : public QObject {
     Q_OBJECT
 private:
     ScriptedDialogs m_dialogs;
     std::unique_ptr<Encounter> m_enc;
     int m_party = 0;
+    bool m_ghostSaved = false; // "Fantasma" has a sheet on file
+    QRandomGenerator m_dice;
+    std::unique_ptr<PlayersModel> m_view;
 
     Encounter &enc() { return *m_enc; }
     QString text(int row, Col column) { return enc().text(row, column); }
+    // The texts of these cells, row by row, " / " between them.
+    QString texts(std::initializer_list<int> rows, std::initializer_list<Col> columns) {
+        Strings all;
+        for (int r : rows)
+            for (Col c : columns)
+                all << text(r, c);
+        return all.join(" / ");
+    }
     void add(const QString &name, int n = 1, bool group = false, std::optional<QString> note = {},
              const QString &pf = "10") {
-        Sheet s;
-        s.name = name;
-        s.pf = pf;
-        s.car = {"8", "14", "12", "10", "9", "11"};
-        s.carMod = {"-1", "+2", "+1", "+0", "-1", "+0"};
-        enc().addCopies(s, n, group, note);
+        enc().addCopies(Sheet{.name = name,
+                              .pf = pf,
+                              .car = {"8", "14", "12", "10", "9", "11"},
+                              .carMod = {"-1", "+2", "+1", "+0", "-1", "+0"}},
+                        n, group, note);
     }
     void initiatives(const QList<int> &values) { // one creature per value
         for (int i = 0; i < values.size(); ++i) {
@@ -37,14 +50,67 @@ private:
     }
     void party(const Strings &initiatives) {
         m_party = int(initiatives.size());
-        enc().acceptParty({"P1", "P2", "P3"}, m_party);
+        enc().acceptParty({"Aragorn", "Legolas", "Gimli"}, m_party);
         for (int i = 0; i < m_party; ++i)
             enc().setPartyIniz(i, initiatives[i]);
     }
-    Strings press() {
+    Strings press(bool oneBox = false) {
         m_dialogs.clear();
-        enc().nextToAct();
+        enc().nextToAct(oneBox);
         return m_dialogs.informed;
+    }
+    static QString acts(const QString &who, const QString &value) {
+        return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
+    }
+    // The sheets the bonus is read from: Goblin +2, others -1; Fantasma not on file until it is
+    // saved, Vuoto an empty file.
+    const Encounter::SheetLoader sheets = [this](const QString &name) -> Encounter::BonusSource {
+        if (name == "Fantasma" && !m_ghostSaved)
+            return {Encounter::SheetRead::Unavailable, {}};
+        if (name == "Vuoto")
+            return {Encounter::SheetRead::Empty, {}};
+        return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
+    };
+
+    // Three goblins as one group, an orc, two characters; initiatives typed.
+    void fight() {
+        add("Goblin", 3, true, QString("arcieri"), "7");
+        add("Orco", 1, false, {}, "15");
+        enc().setText(1, Col::Iniz, "12");
+        enc().setText(4, Col::Iniz, "12");
+        party({"18", "5"});
+        m_dialogs.clear();
+    }
+    // A creature whose hit points, armour class, base attack and abilities are all numbers that
+    // appear nowhere else.
+    void creature(const QString &name, const QString &pf, const QString &iniz) {
+        enc().addCopies(Sheet{.name = name,
+                              .pf = pf,
+                              .ba = "+19",
+                              .ca = "23",
+                              .car = {"16", "16", "16", "16", "16", "16"},
+                              .carMod = {"+3", "+3", "+3", "+3", "+3", "+3"}},
+                        1, false, {});
+        enc().setText(enc().creatures(), Col::Iniz, iniz);
+    }
+    // The players' view over four creatures and two characters.
+    void players() {
+        m_view = std::make_unique<PlayersModel>(*m_enc);
+        for (const auto &[name, iniz] :
+             {std::pair{"Orco", "15"}, {"Goblin", "12"}, {"Goblin", "12"}, {"Coboldo", "9"}})
+            creature(name, "37", iniz);
+        party({"12", "20"});
+        m_dialogs.clear();
+    }
+    QString at(int row, int role = Qt::DisplayRole) {
+        return m_view->index(row).data(role).toString();
+    }
+    Strings names(int role) {
+        Strings found;
+        for (int r = 0; r < m_view->rowCount(); ++r)
+            if (role == Qt::DisplayRole || m_view->index(r).data(role).toBool())
+                found << at(r);
+        return found;
     }
 
 private slots:
@@ -53,21 +119,16 @@ private slots:
         m_dialogs.onInform = nullptr;
         m_enc = std::make_unique<Encounter>(m_dialogs);
         m_party = 0;
+        m_ghostSaved = false;
+        m_dice = QRandomGenerator(2026);
+        m_enc->setRandom(&m_dice);
         m_enc->setPartyCount([this] { return m_party; });
     }
     void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
 
-    void creaRighe_data() {
-        textTable({"from", "count", "rows"}, {{"grow 3 to 6", "3", "6", "6"},
-                                              {"shrink 5 to 3", "5", "3", "3"},
-                                              {"zero: template only", "4", "0", "1"},
-                                              {"negative: nothing", "4", "-2", "5"},
-                                              {"fraction to even", "2", "4.5", "4"}});
-    }
+    void creaRighe_data() { fileTable(); }
     void creaRighe() {
-        QFETCH(QString, from);
-        QFETCH(QString, count);
-        QFETCH(QString, rows);
+        const auto [from, count, rows] = cells<3>();
         for (int i = 1; i <= from.toInt(); ++i)
             add(QString("R%1").arg(i));
         enc().setText(2, Col::NoteNome, "nota");
@@ -88,186 +149,126 @@ private slots:
         QCOMPARE(enc().model().initiatives().rowsWith(9), std::vector<int>{});
     }
 
-    void groups_data() {
-        QTest::addColumn<bool>("asGroup");
-        QTest::addColumn<std::optional<QString>>("note");
-        QTest::addColumn<QList<int>>("groups"); // of the three copies, then of two more
-        QTest::addColumn<QString>("noteShown");
-        QTest::newRow("separate") << false << std::optional<QString>() << QList<int>{2, 3, 4, 6, 7}
-                                  << "";
-        QTest::newRow("group with note")
-            << true << std::optional<QString>("arcieri") << QList<int>{1, 1, 1, 3, 4} << "arcieri";
-        QTest::newRow("group, note declined")
-            << true << std::optional<QString>() << QList<int>{1, 1, 1, 3, 4} << "";
-    }
+    void groups_data() { fileTable(); }
     void groups() {
-        QFETCH(bool, asGroup);
-        QFETCH(std::optional<QString>, note);
-        QFETCH(QList<int>, groups);
-        QFETCH(QString, noteShown);
-        add("Orco", 3, asGroup, note, "40000");
+        const auto [asGroup, note, groups] = cells<3>();
+        add("Orco", 3, asGroup == "yes", note == "-" ? std::nullopt : std::optional(note), "40000");
         add("Goblin", 2);
         for (int r = 1; r <= 5; ++r)
-            QCOMPARE(enc().tables()[r].gruppo, groups[r - 1]);
-        QCOMPARE(enc().tables().prossimoGruppo, groups.last() + 1);
-        QCOMPARE(text(3, Col::NoteNome), noteShown);
-        QCOMPARE(text(3, Col::Forz), QStringLiteral("14 | +2"));
-        QCOMPARE(text(3, Col::Car), QStringLiteral("8 | -1"));
-        QCOMPARE(text(3, Col::Iniz), QStringLiteral("0"));
+            QCOMPARE(enc().tables()[r].gruppo, numbers(groups)[r - 1]);
+        QCOMPARE(enc().tables().prossimoGruppo, numbers(groups).last() + 1);
+        QCOMPARE(text(3, Col::NoteNome), note == "-" ? "" : note);
+        QCOMPARE(texts({3}, {Col::Forz, Col::Car, Col::Iniz}), "14 | +2 / 8 | -1 / 0");
         QCOMPARE(enc().tables()[3].pfMassimi, 40000); // beyond 16 bits
         QCOMPARE(enc().model().index(3, Col::NomePNG).data(Qt::ToolTipRole).toString(), "3");
-        QCOMPARE(enc().numeroControlli(), QStringLiteral("6"));
+        QCOMPARE(enc().numeroControlli(), "6");
     }
 
     void negativeHitPointsAnnouncedWhileAdding() {
         add("Zombi", 2, false, {}, "-3");
         QCOMPARE(m_dialogs.informed, (Strings{"(1) Zombi  è in coma.", "(2) Zombi  è in coma."}));
-        QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
+        QCOMPARE(text(2, Col::NoteNome), "(Coma)");
         add("Scheletro", 1, true, QString("ossa"), "-20"); // the common note replaces the marker
-        QCOMPARE(text(3, Col::NoteNome), QStringLiteral("ossa"));
+        QCOMPARE(text(3, Col::NoteNome), "ossa");
     }
 
-    void applyAmount_data() {
-        textTable({"pf", "ceiling", "limiter", "amount", "choice", "result"},
-                  {{"damage has no floor", "3", "12", "on", "50", "Sottrai", "-47"},
-                   {"heal below ceiling", "5", "12", "on", "3", "Aggiungi", "8"},
-                   {"heal reaches ceiling", "15", "20", "on", "5", "Aggiungi", "20"},
-                   {"heal passes ceiling", "15", "20", "on", "10", "Aggiungi", "20"},
-                   {"above ceiling comes down", "25", "20", "on", "1", "Aggiungi", "20"},
-                   {"limiter off", "15", "20", "off", "10", "Aggiungi", "25"},
-                   {"negative heal", "10", "20", "on", "-5", "Aggiungi", "5"},
-                   {"no numbers", "12abc", "20", "on", "x", "Sottrai", "12"},
-                   {"fraction", "10", "20", "on", "2.5", "Sottrai", "7.5"},
-                   {"wide ceiling", "39000", "40000", "on", "5000", "Aggiungi", "40000"},
-                   {"beyond 32 bits", "3000000000", "3000000000", "on", "1", "Aggiungi",
-                    "3000000000"},
-                   {"beyond 64 bits", "99999999999999999999", "99999999999999999999", "on", "1",
-                    "Aggiungi", "100000000000000000000"}});
-    }
+    void applyAmount_data() { fileTable(); }
     void applyAmount() {
-        QFETCH(QString, pf);
-        QFETCH(QString, ceiling);
-        QFETCH(QString, limiter);
-        QFETCH(QString, amount);
-        QFETCH(QString, choice);
-        QFETCH(QString, result);
+        const auto [pf, ceiling, limiter, amount, choice, result] = cells<6>();
         add("A", 2);
         enc().setText(2, Col::PF, pf);
         enc().setEntry(2, {false, 2, false, limiter == "on", ceiling.toDouble()});
         enc().model().setSelectedRow(2);
         enc().applyAmount(amount, choice == "Aggiungi");
-        QCOMPARE(text(2, Col::PF), result);
-        QCOMPARE(text(1, Col::PF), QStringLiteral("10"));
+        QCOMPARE(texts({1, 2}, {Col::PF}), "10 / " + result);
     }
 
-    void nothingSelected() {
-        add("A");
-        enc().applyAmount("3", false);
-        enc().toggleLimiter();
-        QCOMPARE(m_dialogs.informed,
-                 Strings(2, "Devi selezionare un PNG prima di modificare i PF!"));
-        QCOMPARE(text(1, Col::PF), QStringLiteral("10"));
-        QVERIFY(enc().tables()[1].limitatore);
-    }
-
-    void markers_data() {
-        textTable(
-            {"note", "pf", "after", "message"},
-            {{"coma, empty note", "", "-3", "(Coma)", "(1) A  è in coma."},
-             {"coma with note", "arciere", "-2", "arciere (Coma)", "(1) A arciere è in coma."},
-             {"death", "arciere (Coma)", "-12", "arciere (Morto)", "(1) A arciere (Coma) è morto."},
-             {"dead again, not doubled", "(Morto)", "-13", "(Morto)", "(1) A (Morto) è morto."},
-             {"back to life", "arciere (Morto)", "0", "arciere", ""},
-             {"death to coma", "(Morto)", "-9", "(Coma)", "(1) A (Morto) è in coma."},
-             {"limiter marker kept", "(PF Non Limitati)", "-1", "(PF Non Limitati) (Coma)",
-              "(1) A (PF Non Limitati) è in coma."},
-             {"fraction past -9", "", "-9.5", "(Morto)", "(1) A  è morto."},
-             {"healed keeps limiter marker", "x (PF Non Limitati) (Coma)", "4",
-              "x (PF Non Limitati)", ""}});
-    }
+    void markers_data() { fileTable(); }
     void markers() {
-        QFETCH(QString, note);
-        QFETCH(QString, pf);
-        QFETCH(QString, after);
-        QFETCH(QString, message);
+        const auto [note, pf, after, message] = cells<4>();
         add("A");
         enc().setText(1, Col::NoteNome, note);
         enc().setText(1, Col::PF, pf);
         QCOMPARE(text(1, Col::NoteNome), after);
-        QCOMPARE(m_dialogs.informed, message.isEmpty() ? Strings{} : Strings{message});
+        QCOMPARE(m_dialogs.informed.join(u'\n'), message);
     }
 
     void limiterOffAndOn() {
         add("A", 1, false, {}, "20");
+        enc().applyAmount("3", false); // nothing selected
+        enc().toggleLimiter();
+        QCOMPARE(m_dialogs.informed,
+                 Strings(2, "Devi selezionare un PNG prima di modificare i PF!"));
+        QCOMPARE(text(1, Col::PF), "20");
+        QVERIFY(enc().tables()[1].limitatore);
+        m_dialogs.clear();
         enc().model().setSelectedRow(1);
         enc().toggleLimiter();
-        QCOMPARE(text(1, Col::NoteNome), QStringLiteral("(PF Non Limitati)"));
-        enc().applyAmount("10", true);
-        QCOMPARE(text(1, Col::PF), QStringLiteral("30"));
+        enc().applyAmount("10", true); // no ceiling
+        QCOMPARE(texts({1}, {Col::NoteNome, Col::PF}), "(PF Non Limitati) / 30");
         enc().toggleLimiter();
-        QCOMPARE(text(1, Col::NoteNome), QString());
-        enc().applyAmount("5", true);
-        QCOMPARE(text(1, Col::PF), QStringLiteral("30"));
+        enc().applyAmount("5", true); // the ceiling is where the hit points stood
+        QCOMPARE(texts({1}, {Col::NoteNome, Col::PF}), " / 30");
         // Back on over hit points that are no number: the old ceiling stays, and the user is told.
         enc().setText(1, Col::NoteNome, "capo");
         enc().toggleLimiter();
         enc().setText(1, Col::PF, "tanti");
         enc().toggleLimiter();
         QCOMPARE(enc().tables()[1].pfMassimi, 30);
-        const Strings told = m_dialogs.informed;
-        QCOMPARE(told[0], QStringLiteral("(1) A  ora non ha nessun limitatore ai PF."));
-        QCOMPARE(told[1], QStringLiteral("(1) A  ora ha il limitatore impostato a 30 PF."));
-        QCOMPARE(told[2], QStringLiteral("(1) A capo ora non ha nessun limitatore ai PF."));
-        QVERIFY(told[3].startsWith("(1) A capo ora ha il limitatore impostato a 30 PF. "));
+        QCOMPARE(m_dialogs.informed.mid(0, 3),
+                 (Strings{"(1) A  ora non ha nessun limitatore ai PF.",
+                          "(1) A  ora ha il limitatore impostato a 30 PF.",
+                          "(1) A capo ora non ha nessun limitatore ai PF."}));
+        QVERIFY(m_dialogs.informed[3].startsWith(
+            "(1) A capo ora ha il limitatore impostato a 30 PF. "));
     }
 
-    void turnsOverFourPresses() {
+    // Ties act together, rows first; past the last the order starts again, a round more. A row
+    // turns yellow once its box is closed; one box a turn says what the boxes would, a line each.
+    void turns_data() { fileTable(); }
+    void turns() {
+        const bool oneBox = cells<1>()[0] == "yes";
         initiatives({15, 12, 12});
         party({"10"});
-        QStringList highlightedWhileShown;
-        m_dialogs.onInform = [&](const QString &) {
-            highlightedWhileShown << QString::number(enc().model().isHighlighted(1));
+        auto lit = [&] {
+            QString rows;
+            for (int r = 1; r <= 3; ++r)
+                rows += enc().model().isHighlighted(r) ? QString::number(r) : "";
+            return rows + (enc().party(0).highlighted ? "P" : "");
         };
-        QCOMPARE(press(), Strings{"Deve agire (1) C1 che ha ottenuto 15 nel tiro di iniziativa."});
-        QCOMPARE(highlightedWhileShown, Strings{"0"}); // yellow once the box is closed
-        QVERIFY(enc().model().isHighlighted(1));
-        QCOMPARE(press(),
-                 (Strings{"Deve agire (2) C2 che ha ottenuto 12 nel tiro di iniziativa.",
-                          "Deve agire (3) C3 che ha ottenuto 12 nel tiro di iniziativa."}));
-        QVERIFY(!enc().model().isHighlighted(1) && enc().model().isHighlighted(3));
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("4"));
-        QCOMPARE(press(), Strings{"Deve agire P1 che ha ottenuto 10 nel tiro di iniziativa."});
-        QVERIFY(enc().party(0).highlighted);
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("1"));
-        QVERIFY(press().first().contains("C1"));
-        QVERIFY(!enc().party(0).highlighted);
+        Strings litWhileShown;
+        m_dialogs.onInform = [&](const QString &) { litWhileShown << lit(); };
+        Strings told, boxes, shown, positions; // positions: IndiceIniz/round
+        for (int p = 0; p < 8; ++p) {
+            const Strings now = press(oneBox);
+            told << now.join(u'\n');
+            boxes << QString::number(now.size());
+            shown << lit();
+            positions << enc().indiceIniz() + '/' + QString::number(enc().round());
+        }
+        QCOMPARE(litWhileShown.first(), QString());
+        QCOMPARE(told.mid(0, 3),
+                 (Strings{acts("(1) C1", "15"), acts("(2) C2", "12") + '\n' + acts("(3) C3", "12"),
+                          acts("Aragorn", "10")}));
+        QCOMPARE(told.mid(3), told.mid(0, 5));
+        QCOMPARE(boxes.join(u' '), oneBox ? "1 1 1 1 1 1 1 1" : "1 2 1 1 2 1 1 2");
+        QCOMPARE(shown.join(u' '), "1 23 P 1 23 P 1 23");
+        QCOMPARE(positions.join(u' '), "2/1 4/1 1/2 2/2 4/2 1/3 2/3 4/3");
+        QCOMPARE(enc().turnText(), "Deve agire: (2) C2, (3) C3 — 12");
+        enc().end();
+        QCOMPARE(QString::number(enc().round()) + enc().turnText(), "1");
     }
 
-    void turnAnnouncements_data() {
-        // Rows' and players' initiatives, the turn position, who is announced (rows by number,
-        // players by name) and the next position.
-        textTable({"rows", "players", "position", "announced", "next"},
-                  {{"all tied, rows first", "7 7", "7 7", "1", "(1) (2) P1 P2", "1"},
-                   {"no players", "3 9", "", "1", "(2)", "2"},
-                   {"no creatures", "", "4 8", "1", "P2", "2"},
-                   {"beyond the list: zero", "5 0", "0", "9", "(2) P1", "1"},
-                   {"beyond, nobody at zero", "5 4", "", "9", "", "1"},
-                   {"nobody", "", "", "1", "", "1"}});
-    }
+    void turnAnnouncements_data() { fileTable(); }
     void turnAnnouncements() {
-        QFETCH(QString, rows);
-        QFETCH(QString, players);
-        QFETCH(QString, position);
-        QFETCH(QString, announced);
-        QFETCH(QString, next);
+        const auto [rows, players, position, announced, next] = cells<5>();
         initiatives(numbers(rows));
         party(players.split(u' ', Qt::SkipEmptyParts));
         enc().setIndiceIniz(position);
-        const Strings told = press();
-        const Strings who = announced.split(u' ', Qt::SkipEmptyParts);
-        QCOMPARE(told.size(), who.size());
-        for (int i = 0; i < told.size(); ++i)
-            QVERIFY2(told[i].startsWith("Deve agire " + who[i]), qPrintable(told[i]));
+        Strings who;
+        for (const QString &message : press())
+            who << message.section(u' ', 2, 2);
+        QCOMPARE(who.join(u' '), announced);
         QCOMPARE(enc().indiceIniz(), next);
     }
 
@@ -276,10 +277,9 @@ private slots:
         add("H");
         enc().setText(3, Col::Iniz, "8");
         enc().setText(1, Col::Iniz, "7abc");
-        QCOMPARE(text(2, Col::Iniz), QStringLiteral("7abc"));
-        QCOMPARE(text(3, Col::Iniz), QStringLiteral("8"));
+        QCOMPARE(texts({2, 3}, {Col::Iniz}), "7abc / 8");
         press();
-        QVERIFY(press().first().endsWith("ottenuto 7 nel tiro di iniziativa."));
+        QCOMPARE(press().first(), acts("(1) G", "7"));
     }
 
     // The initiatives kept sorted by the roster agree with sorting the fields afresh, whatever
@@ -287,7 +287,7 @@ private slots:
     void turnOrderMatchesAFreshSort() {
         QRandomGenerator random(7);
         add("G", 140);
-        const Strings texts{"7", "7abc", "-3.5", "", "x", "12", "0", "99"};
+        const Strings values{"7", "7abc", "-3.5", "", "x", "12", "0", "99"};
         for (int round = 0; round < 300; ++round) {
             const int rows = enc().creatures();
             const auto choice = random.bounded(6);
@@ -301,20 +301,20 @@ private slots:
                 enc().creaRighe();
             } else if (rows > 0) {
                 enc().setText(1 + int(random.bounded(rows)), Col::Iniz,
-                              texts[random.bounded(int(texts.size()))]);
+                              values[random.bounded(int(values.size()))]);
             }
             std::vector<double> players(random.bounded(4), double(random.bounded(20)));
             std::vector<double> all = players;
-            for (int r = 1; r <= enc().creatures(); ++r)
+            std::vector<int> sevens;
+            for (int r = 1; r <= enc().creatures(); ++r) {
                 all.push_back(numeric::leading(text(r, Col::Iniz)));
+                if (all.back() == 7)
+                    sevens.push_back(r);
+            }
             std::sort(all.begin(), all.end(), std::greater<>());
             const auto &index = enc().model().initiatives();
             for (std::size_t k = 0; k <= all.size() + 1; ++k)
                 QCOMPARE(index.at(k, players), k >= 1 && k <= all.size() ? all[k - 1] : 0.0);
-            std::vector<int> sevens;
-            for (int r = 1; r <= enc().creatures(); ++r)
-                if (numeric::leading(text(r, Col::Iniz)) == 7)
-                    sevens.push_back(r);
             QCOMPARE(index.rowsWith(7), sevens);
         }
     }
@@ -326,117 +326,57 @@ private slots:
         for (int r : {1, 5, 6, 7})
             enc().setText(r, Col::Iniz, "10");
         QString shown = "0";
-        bool ghostSaved = false;
-        auto load = [&](const QString &name) -> Encounter::BonusSource {
-            if (name == "Fantasma" && !ghostSaved)
-                return {Encounter::SheetRead::Unavailable, {}};
-            return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
-        };
         for (int pressCount = 0; pressCount < 2; ++pressCount) {
-            enc().addInitiativeBonus(load, shown);
-            QCOMPARE(text(1, Col::Iniz) + text(4, Col::Iniz) + text(5, Col::Iniz) +
-                         text(6, Col::Iniz) + text(7, Col::Iniz),
-                     QStringLiteral("12129910"));
+            enc().addInitiativeBonus(sheets, shown);
+            QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), "12 / 12 / 9 / 9 / 10");
         }
         QCOMPARE(m_dialogs.informed.size(), 2); // the missing sheet is named at each press
-        QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
-        QVERIFY(!m_dialogs.informed[0].contains("Orco"));
-        QCOMPARE(shown, QStringLiteral("-1")); // the last sheet read
-        ghostSaved = true;                     // skipped rows are tried again
-        enc().addInitiativeBonus(load, shown);
-        QCOMPARE(text(7, Col::Iniz), QStringLiteral("9"));
+        QVERIFY(m_dialogs.informed[0].contains("Fantasma") &&
+                !m_dialogs.informed[0].contains("Orco"));
+        QCOMPARE(shown, "-1"); // the last sheet read
+        m_ghostSaved = true;   // skipped rows are tried again
+        enc().addInitiativeBonus(sheets, shown);
+        QCOMPARE(text(7, Col::Iniz), "9");
         // An empty sheet file reads as nothing: the modifier shown on the sheet is used.
         add("Vuoto");
-        enc().addInitiativeBonus(
-            [](const QString &) {
-                return Encounter::BonusSource{Encounter::SheetRead::Empty, {}};
-            },
-            shown);
-        QCOMPARE(text(8, Col::Iniz), QStringLiteral("-1"));
-    }
-
-    // Rounds count every return to the top of the order; one box a turn says what the boxes
-    // would, a line each, and leaves the same highlight.
-    void roundsAndOneBoxATurn_data() {
-        QTest::addColumn<bool>("oneBox");
-        QTest::newRow("a box each") << false;
-        QTest::newRow("one box a turn") << true;
-    }
-    void roundsAndOneBoxATurn() {
-        QFETCH(bool, oneBox);
-        initiatives({15, 12, 12});
-        party({"10"});
-        Strings rounds;
-        Strings boxes;
-        for (int press = 0; press < 8; ++press) {
-            m_dialogs.clear();
-            enc().nextToAct(oneBox);
-            QCOMPARE(m_dialogs.informed.size() == 1, oneBox || press % 3 != 1);
-            boxes << m_dialogs.informed.join(u'\n');
-            rounds << QString::number(enc().round());
-        }
-        QCOMPARE(rounds.join(u' '), QStringLiteral("1 1 2 2 2 3 3 3"));
-        QCOMPARE(boxes[4], QStringLiteral("Deve agire (2) C2 che ha ottenuto 12 nel tiro di "
-                                          "iniziativa.\nDeve agire (3) C3 che ha ottenuto 12 nel "
-                                          "tiro di iniziativa."));
-        QCOMPARE(enc().turnText(), QStringLiteral("Deve agire: (2) C2, (3) C3 — 12"));
-        QVERIFY(enc().model().isHighlighted(2) && enc().model().isHighlighted(3));
-        QCOMPARE(enc().indiceIniz(), QStringLiteral("4"));
-        enc().end();
-        QCOMPARE(enc().round(), 1);
-        QCOMPARE(enc().turnText(), QString());
+        enc().addInitiativeBonus(sheets, shown);
+        QCOMPARE(text(8, Col::Iniz), "-1");
     }
 
     // One d20 per group still without its modifier, plus the modifier once; the bonus button
-    // before or after adds nothing twice.
+    // before or after adds nothing twice. The dice are fair.
     void rolledInitiative() {
         add("Orco", 2);
         QString shown = "0";
-        auto load = [](const QString &name) -> Encounter::BonusSource {
-            if (name == "Fantasma")
-                return {Encounter::SheetRead::Unavailable, {}};
-            return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
-        };
-        enc().addInitiativeBonus(load, shown); // the orcs: 0 - 1
+        enc().addInitiativeBonus(sheets, shown); // the orcs: 0 - 1
         add("Goblin", 4, true);
         add("Fantasma");
         QRandomGenerator dice(99);
         QRandomGenerator same(99);
         enc().setRandom(&dice);
         m_dialogs.clear();
-        enc().rollInitiative(load, shown);
+        enc().rollInitiative(sheets, shown);
         const QString goblins = QString::number(same.bounded(1, 21) + 2);
-        QCOMPARE(text(1, Col::Iniz) + text(2, Col::Iniz), QStringLiteral("-1-1"));
-        for (int r = 3; r <= 6; ++r)
-            QCOMPARE(text(r, Col::Iniz), goblins);
-        QCOMPARE(text(7, Col::Iniz), QStringLiteral("0"));
+        QCOMPARE(texts({1, 2, 3, 4, 5, 6, 7}, {Col::Iniz}),
+                 Strings({"-1", "-1", goblins, goblins, goblins, goblins, "0"}).join(" / "));
         QCOMPARE(m_dialogs.informed.size(), 1);
-        QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. "));
-        QVERIFY(m_dialogs.informed[0].contains("Fantasma"));
+        QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. ") &&
+                m_dialogs.informed[0].contains("Fantasma"));
         m_dialogs.clear();
-        enc().addInitiativeBonus(load, shown);
-        enc().rollInitiative(load, shown);
-        QCOMPARE(text(3, Col::Iniz) + text(6, Col::Iniz), goblins + goblins);
+        enc().addInitiativeBonus(sheets, shown);
+        enc().rollInitiative(sheets, shown);
+        QCOMPARE(texts({3, 6}, {Col::Iniz}), goblins + " / " + goblins);
         QVERIFY(m_dialogs.informed.last().startsWith("Iniziativa tirata per 0 gruppi."));
-    }
-
-    void diceAreFair() {
+        init();
         add("G", 400);
-        QRandomGenerator dice(3);
-        enc().setRandom(&dice);
-        QString shown = "0";
-        enc().rollInitiative(
-            [](const QString &) {
-                return Encounter::BonusSource{Encounter::SheetRead::Loaded, "0"};
-            },
-            shown);
+        QRandomGenerator fair(3);
+        enc().setRandom(&fair);
+        enc().rollInitiative(sheets, shown); // the sheet's -1 once
         QSet<int> faces;
-        for (int r = 1; r <= 400; ++r) {
-            const int face = text(r, Col::Iniz).toInt();
-            QVERIFY(face >= 1 && face <= 20);
-            faces << face;
-        }
-        QCOMPARE(faces.size(), 20);
+        for (int r = 1; r <= 400; ++r)
+            faces << text(r, Col::Iniz).toInt() + 1;
+        QCOMPARE(faces, QSet<int>({1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                   11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
     }
 
     // Ctrl and Shift mark several rows; a plain mark, or Checked set on the model, leaves one.
@@ -453,31 +393,30 @@ private slots:
         enc().applyAmount("7", false);
         QCOMPARE(m_dialogs.informed,
                  (Strings{"(2) B  è in coma.", "(4) D  è in coma.", "(5) E  è in coma."}));
-        QCOMPARE(text(3, Col::PF), QStringLiteral("5"));
+        QCOMPARE(text(3, Col::PF), "5");
         QVERIFY(model.setData(model.index(1, Col::Selezione), Qt::Checked, Qt::CheckStateRole));
         QCOMPARE(model.selectedRow(), 1);
         QCOMPARE(int(model.marked().size()), 1);
     }
 
-    void removeMovesTheLastRow() {
+    // "Elimina" moves the last row into the removed one, whole, and announces it again when it is
+    // in coma; the last creature goes only with the end of the encounter.
+    void removals() {
         for (const char *name : {"A", "B", "C", "D", "E"})
             add(name);
         enc().setText(5, Col::NoteNome, "nota E");
         enc().setText(5, Col::Iniz, "17");
-        RowTables::Entry e = enc().tables()[5];
-        e.limitatore = false;
-        e.bonusIniz = true;
-        enc().setEntry(5, e);
+        enc().setEntry(
+            5, {.bonusIniz = true, .gruppo = enc().tables()[5].gruppo, .limitatore = false});
         enc().model().setSelectedRow(2);
         enc().model().setHighlighted(5, true);
         m_dialogs.yes();
         enc().remove(2);
         QCOMPARE(m_dialogs.questions.first(),
-                 QStringLiteral("Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?"));
-        QCOMPARE(enc().numeroControlli(), QStringLiteral("5"));
-        QCOMPARE(text(2, Col::NomePNG) + text(2, Col::NoteNome) + text(2, Col::Iniz),
-                 QStringLiteral("Enota E17"));
-        QCOMPARE(text(4, Col::NomePNG), QStringLiteral("D"));
+                 "Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?");
+        QCOMPARE(enc().numeroControlli(), "5");
+        QCOMPARE(texts({2}, {Col::NomePNG, Col::NoteNome, Col::Iniz}), "E / nota E / 17");
+        QCOMPARE(text(4, Col::NomePNG), "D");
         QVERIFY(!enc().tables()[2].limitatore && enc().tables()[2].bonusIniz);
         QCOMPARE(enc().tables()[2].gruppo, 10);   // E, the fifth single addition
         QCOMPARE(enc().model().selectedRow(), 2); // the mark stays with the position...
@@ -488,10 +427,17 @@ private slots:
         m_dialogs.yes();
         enc().remove(5);
         QCOMPARE(enc().model().selectedRow(), -1);
-        QCOMPARE(text(4, Col::NomePNG), QStringLiteral("D"));
-    }
-
-    void removeKeepsGroupInitiatives() {
+        QCOMPARE(text(4, Col::NomePNG), "D");
+        m_dialogs.no().yes(3); // declined, then down to one
+        for (int row : {1, 4, 3, 2})
+            enc().remove(row);
+        QCOMPARE(text(1, Col::NomePNG), "A");
+        m_dialogs.yes(); // the last one goes only with the end of the encounter
+        enc().remove(1);
+        QCOMPARE(m_dialogs.informed, Strings{"Non puoi eliminare l'ultimo png in questo modo! "
+                                             "Clicca su ''Scontro Terminato''"});
+        QCOMPARE(enc().creatures(), 1);
+        init(); // a group keeps its initiative when one of it goes
         add("Goblin", 4, true);
         enc().setText(1, Col::Iniz, "12");
         add("Orco", 1, false, {}, "-4");
@@ -505,24 +451,9 @@ private slots:
         };
         enc().remove(2);
         QCOMPARE(m_dialogs.informed, Strings{"(2) Orco (Coma) è in coma."}); // announced again
-        QCOMPARE(shownWithTheMessage, QStringLiteral("178")); // the whole orc, not half of it
-        QCOMPARE(text(2, Col::NoteNome), QStringLiteral("(Coma)"));
-        QCOMPARE(text(2, Col::Iniz), QStringLiteral("8"));
-        for (int r : {1, 3, 4})
-            QCOMPARE(text(r, Col::Iniz), QStringLiteral("12"));
-    }
-
-    void lastCreatureOnlyThroughTheEnd() {
-        add("Solo");
-        m_dialogs.yes();
-        enc().remove(1);
-        QCOMPARE(m_dialogs.informed, Strings{"Non puoi eliminare l'ultimo png in questo modo! "
-                                             "Clicca su ''Scontro Terminato''"});
-        QCOMPARE(enc().creatures(), 1);
-        m_dialogs.no();
-        add("Altro");
-        enc().remove(1);
-        QCOMPARE(enc().creatures(), 2);
+        QCOMPARE(shownWithTheMessage, "178"); // the whole orc, not half of it
+        QCOMPARE(text(2, Col::NoteNome), "(Coma)");
+        QCOMPARE(texts({1, 2, 3, 4}, {Col::Iniz}), "12 / 8 / 12 / 12");
     }
 
     void endOfTheEncounter() {
@@ -533,13 +464,11 @@ private slots:
         press();
         enc().end();
         QCOMPARE(enc().model().rowCount(), 2);
-        QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), QStringLiteral("21"));
-        QVERIFY(!enc().rowShown(1));
-        QCOMPARE(text(1, Col::NoteNome) + text(1, Col::Iniz), QStringLiteral("0"));
-        QVERIFY(!enc().model().isHighlighted(1));
-        QCOMPARE(enc().party(0).iniz + enc().party(1).iniz, QStringLiteral("00"));
+        QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), "21");
+        QVERIFY(!enc().rowShown(1) && !enc().model().isHighlighted(1));
+        QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), " / 0");
+        QCOMPARE(enc().party(0).iniz + enc().party(1).iniz + enc().party(0).name, "00Aragorn");
         QVERIFY(enc().party(0).shown && !enc().party(0).highlighted);
-        QCOMPARE(enc().party(0).name, QStringLiteral("P1"));
 
         enc().startNew();
         QCOMPARE(enc().creatures(), 0);
@@ -548,31 +477,9 @@ private slots:
         QCOMPARE(enc().tables()[1].gruppo, 2);
     }
 
-    void scrolling_data() {
-        // Lines scrolled in turn (positive down, negative up), then a line typed for "Vai";
-        // the top row and LineeDaScorrere afterwards.
-        textTable({"rows", "steps", "vai", "top", "linee"},
-                  {{"16 rows: down once", "16", "1 1", "", "2", "1"},
-                   {"15 rows never scroll", "15", "1", "", "1", "1"},
-                   {"20 rows: down 10, then refused", "20", "10 1", "", "11", "1"},
-                   {"up 10 from 3 is 2", "30", "2 -10", "", "1", "2"},
-                   {"up 5 from 5 is 4", "30", "4 -5", "", "1", "4"},
-                   {"up 1 from 3", "30", "2 -1", "", "2", "1"},
-                   {"up at home refused", "30", "-5", "", "1", "5"},
-                   {"vai 12", "30", "5", "12", "12", "6"},
-                   {"vai 25 accepted", "30", "5", "25", "25", "19"},
-                   {"vai beyond: told", "30", "5", "40", "6", "5"},
-                   {"vai below 1", "30", "5", "-5", "1", "5"},
-                   {"vai no number", "30", "5", "abc", "1", "5"},
-                   {"vai far below", "30", "5", "-1e9", "1", "5"},
-                   {"vai difference half to even", "30", "5", "13.5", "14", "8"}});
-    }
+    void scrolling_data() { fileTable(); }
     void scrolling() {
-        QFETCH(QString, rows);
-        QFETCH(QString, steps);
-        QFETCH(QString, vai);
-        QFETCH(QString, top);
-        QFETCH(QString, linee);
+        const auto [rows, steps, vai, top, linee] = cells<5>();
         add("G", rows.toInt());
         for (int step : numbers(steps))
             step > 0 ? enc().scrollDown(step) : enc().scrollUp(-step);
@@ -594,16 +501,187 @@ private slots:
         enc().goToLine("10");
         m_dialogs.yes(2);
         enc().remove(12); // the view keeps its offset
-        QCOMPARE(enc().indiceAlto(), QStringLiteral("10"));
+        QCOMPARE(enc().indiceAlto(), "10");
         add("H"); // an addition brings the home layout back
-        QCOMPARE(enc().indiceAlto(), QStringLiteral("1"));
+        QCOMPARE(enc().indiceAlto(), "1");
         QVERIFY(enc().rowShown(1));
         enc().setNumeroControlli("17");
         enc().creaRighe();
         enc().remove(3); // down to 15 creatures
         QVERIFY(!enc().scrollControlsShown());
     }
+
+    // Undo puts back exactly the state before the step, redo exactly the state after it, and
+    // neither shows a box.
+    void undoAndRedo_data() { fileTable(); }
+    void undoAndRedo() {
+        fight();
+        const auto [marks, operation, steps] = cells<3>();
+        const QList<int> marked = numbers(marks);
+        enc().model().setMarked({marked.begin(), marked.end()});
+        const EncounterState before = enc().capture();
+        const int done = enc().history().done();
+        QString shown;
+        using Words = const QStringList &;
+        const std::map<QString, std::function<void(Words)>> calls{
+            {"add", [&](Words) { add("Zombi", 2, false, {}, "-3"); }},
+            {"damage", [&](Words w) { enc().applyAmount(w[1], false); }},
+            {"heal", [&](Words w) { enc().applyAmount(w[1], true); }},
+            {"pf", [&](Words w) { enc().setText(w[1].toInt(), Col::PF, w[2]); }},
+            {"limiter", [&](Words) { enc().toggleLimiter(); }},
+            {"position", [&](Words w) { enc().setIndiceIniz(w[1]); }},
+            {"turn", [&](Words) { enc().nextToAct(); }},
+            {"bonus", [&](Words) { enc().addInitiativeBonus(sheets, shown); }},
+            {"roll", [&](Words) { enc().rollInitiative(sheets, shown); }},
+            {"yes", [&](Words) { m_dialogs.yes(); }},
+            {"remove", [&](Words w) { enc().remove(w[1].toInt()); }},
+            {"accept", [&](Words w) { enc().acceptParty(w.mid(1), int(w.size() - 1)); }},
+            {"panel", [&](Words w) { enc().setPartyIniz(0, w[1]); }},
+            {"count", [&](Words w) { enc().setNumeroControlli(w[1]); }},
+            {"layout", [&](Words) { enc().creaRighe(); }}};
+        for (const QString &call : operation.split(u';')) {
+            const QStringList words = call.trimmed().split(u' ');
+            calls.at(words[0])(words);
+        }
+        QCOMPARE(QString::number(enc().history().done() - done), steps);
+        const EncounterState after = enc().capture();
+        QVERIFY(after != before);
+        const qsizetype told = m_dialogs.informed.size();
+        for (int i = 0; i < steps.toInt(); ++i)
+            QVERIFY(enc().undo());
+        QVERIFY(enc().capture() == before);
+        for (int i = 0; i < steps.toInt(); ++i)
+            QVERIFY(enc().redo());
+        QVERIFY(enc().capture() == after);
+        QCOMPARE(m_dialogs.informed.size(), told); // no coma, death or turn box again
+        QVERIFY(enc().goTo(done));
+        QVERIFY(enc().capture() == before);
+        enc().setText(3, Col::CA, "14"); // a new step drops the ones undone
+        QVERIFY(!enc().history().canRedo());
+    }
+
+    void logOfAShortFight() {
+        fight();
+        enc().model().mark(4, RosterModel::Mark::Only);
+        enc().applyAmount("8", false);
+        enc().nextToAct();
+        enc().applyAmount("10", false);
+        Strings log;
+        for (int i = 0; i < enc().history().rowCount(); ++i)
+            log << enc().history().index(i).data().toString();
+        QCOMPARE(log.mid(0, 2),
+                 (Strings{"Inizio dello scontro", "3 Goblin entrano nello scontro (righe 1–3)"}));
+        QCOMPARE(log.mid(log.size() - 3),
+                 (Strings{"(4) Orco: 15 → 7 PF", "Turno: Deve agire Aragorn (18)",
+                          "(4) Orco: 7 → -3 PF\n(4) Orco è in coma"}));
+        QCOMPARE(enc().history().step(enc().history().done() - 1).action,
+                 "Applica 10 danni a (4) Orco");
+    }
+
+    // What cannot be a saved fight is refused whole; a record cut off at the end is only that
+    // record lost.
+    void damagedSavedFights_data() { fileTable(); }
+    void damagedSavedFights() {
+        fight();
+        const auto [damage, records] = cells<2>();
+        QTemporaryDir dir;
+        FightFile file(dir.filePath("fight"));
+        QVERIFY(file.start(enc().capture(), {}));
+        file.appendMove(3);
+        file.appendMove(4);
+        file.sync();
+        QByteArray bytes = bytesOf(file.path());
+        const QStringList words = damage.split(u' ');
+        const int at = words.value(1).toInt();
+        if (words[0] == "cut") // from the end when negative
+            bytes.truncate(at < 0 ? bytes.size() + at : at);
+        else if (words[0] == "zeros")
+            bytes.append(64, '\0');
+        else if (words[0] == "flip")
+            bytes[at] = char(bytes[at] ^ 0x20);
+        else if (words[0] == "set") // "set 16 2": byte 16 becomes 2
+            bytes[at] = char(words[2].toInt());
+        else
+            bytes = QByteArray(5000, 'x');
+        QVERIFY(writeBytes(file.path(), bytes));
+        const auto read = FightFile::read(file.path());
+        QCOMPARE(QString::number(read ? int(read->records.size()) : -1), records);
+    }
+
+    // Highest first, ties as announced; the ones marked next are those the press announces. Every
+    // kind of change shows at once; the dead stay, struck through; "Scontro Terminato" empties the
+    // view.
+    void thePlayersView() {
+        players();
+        QCOMPARE(names(Qt::DisplayRole), (Strings{"Legolas", "(1) Orco", "(2) Goblin", "(3) Goblin",
+                                                  "Aragorn", "(4) Coboldo"}));
+        for (int press = 0; press < 7; ++press) {
+            const Strings next = names(PlayersModel::NextRole);
+            enc().nextToAct();
+            QCOMPARE(next, enc().turn().who);
+            QCOMPARE(names(PlayersModel::NowRole), enc().turn().who);
+        }
+        QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
+        QCOMPARE(m_view->roundText(), "Round 2");
+        enc().model().mark(2, RosterModel::Mark::Only);
+        enc().toggleLimiter(); // the limiter's marker is the game master's business
+        enc().applyAmount("30", false);
+        QCOMPARE(at(2) + ": " + at(2, PlayersModel::StateRole), "(2) Goblin: gravemente ferito");
+        enc().applyAmount("20", false);
+        QCOMPARE(at(2) + ": " + at(2, PlayersModel::DeadRole), "(2) Goblin (Morto): true");
+        enc().undo();
+        QCOMPARE(at(2, PlayersModel::StateRole), "gravemente ferito");
+        enc().setText(4, Col::Iniz, "30");
+        QCOMPARE(at(0), "(4) Coboldo");
+        creature("Drago", "200", "1");
+        QCOMPARE(m_view->rowCount(), 7);
+        m_dialogs.yes();
+        enc().remove(1);
+        QCOMPARE(names(Qt::DisplayRole).filter("Orco"), Strings{});
+        enc().end();
+        QCOMPARE(m_view->rowCount(), 0);
+    }
+
+    void states_data() { fileTable(); }
+    void states() {
+        const auto [pf, ceiling, state] = cells<3>();
+        QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);
+    }
+
+    // No hit points, armour class, base attack or ability appear, in any role of the model or in
+    // any text of the window. F11 makes the window full screen and back, and it keeps its size.
+    void thePlayersWindow() {
+        players();
+        enc().nextToAct();
+        enc().model().mark(1, RosterModel::Mark::Only);
+        enc().applyAmount("7", false); // 30
+        QTemporaryDir dir;
+        {
+            PlayersWindow window(enc(), dir.filePath("t.ini"));
+            window.open(nullptr);
+            Strings texts;
+            for (int r = 0; r < window.model().rowCount(); ++r)
+                for (int role = 0; role < Qt::UserRole + 16; ++role)
+                    texts << window.model().index(r).data(role).toString();
+            for (QLabel *label : window.findChildren<QLabel *>())
+                texts << label->text() << label->toolTip();
+            texts << window.windowTitle();
+            const QString all = texts.join(u' ');
+            for (const char *secret : {"37", "30", "23", "19", "16", "+3"})
+                QVERIFY2(!all.contains(QString::fromLatin1(secret)), secret);
+            QVERIFY(all.contains("illeso") && all.contains("ferito") && all.contains("Round 1"));
+            window.setGeometry(40, 50, 700, 500);
+            QTest::keyClick(&window, Qt::Key_F11);
+            QVERIFY(window.windowState() & Qt::WindowFullScreen);
+            QTest::keyClick(&window, Qt::Key_F11);
+            QVERIFY(!(window.windowState() & Qt::WindowFullScreen));
+            QVERIFY(window.findChild<QLabel *>("RoundGiocatori")->font().pixelSize() >= 28);
+        }
+        PlayersWindow again(enc(), dir.filePath("t.ini"));
+        again.open(nullptr);
+        QCOMPARE(again.size(), QSize(700, 500));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestEncounter)
+QTEST_MAIN(TestEncounter)
 #include "tst_encounter.moc"

@@ -1,32 +1,20 @@
+#include "app/AppFixture.h"
 #include "groups/GroupWindow.h"
-#include "storage/Record.h"
-#include "support/ScriptedDialogs.h"
 
-#include "support/Tables.h"
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-
-#include <QTest>
-
+// The group window, driven through its controls in the program.
 class TestGroups : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_root;
-    ScriptedDialogs m_dialogs;
-    std::unique_ptr<GroupWindow> m_window;
+    std::unique_ptr<AppFixture> app;
 
+    GroupWindow &window() { return app->windows->groups(); }
     template <typename T = QLineEdit> T *child(const QString &name) {
-        return m_window->findChild<T *>(name);
+        return app->control<T>("Form6", name);
     }
     QLineEdit *slot(int i) { return child(QString("NomePG(%1)").arg(i)); }
-    void click(const char *name) { child<QPushButton>(name)->click(); }
-    QString count() { return child("NumeroPG")->text(); }
+    void click(const char *name) { app->click("Form6", name); }
     QString path(const QString &name) {
-        return folders::groups(m_root.path()) + "/" + name + ".Melvo";
+        return folders::groups(app->root.path()) + "/" + name + ".Melvo";
     }
     void saveGroup(const QString &name, const QStringList &names) {
         child("NumeroPG")->setText(QString::number(names.size()));
@@ -34,137 +22,91 @@ private:
         child("NomeGruppo")->setText(name);
         for (int i = 0; i < names.size(); ++i)
             slot(i)->setText(names[i]);
-        m_dialogs.yes();
+        app->dialogs.yes();
         click("Salva");
     }
-    QList<int> shownSlots() {
-        QList<int> shown;
-        for (int i = 0; i < 8; ++i)
-            if (slot(i)->isVisible())
-                shown << i;
-        return shown;
+    // "1" for each name slot shown, "0" for each hidden.
+    QString shownSlots() {
+        return app->shown("Form6", {"NomePG(0)", "NomePG(1)", "NomePG(2)", "NomePG(3)", "NomePG(4)",
+                                    "NomePG(5)", "NomePG(6)", "NomePG(7)"});
     }
 
 private slots:
     void init() {
-        m_root = QTemporaryDir();
-        QVERIFY(folders::ensure(m_root.path()));
-        m_dialogs.clear();
-        m_window = std::make_unique<GroupWindow>(m_dialogs, folders::groups(m_root.path()));
-        m_window->openForParty();
+        app = std::make_unique<AppFixture>();
+        window().openForParty();
     }
-    void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
+    void cleanup() { app.reset(); }
 
-    void countRange_data() {
-        textTable(
-            {"typed", "message", "countAfter", "shownCount"},
-            {{"zero", "0", "Devi inserire almeno un PG!", "1", "0"},
-             {"nine", "9", "Il Programma consente un massimo di 8 PG!", "8", "0"},
-             {"three", "3", "", "3", "3"},
-             {"fraction to even", "2.5", "", "2.5", "2"},
-             {"rounds to eight", "8.5", "", "8.5", "8"},
-             {"rounds to nine", "8.6", "Il Programma consente un massimo di 8 PG!", "8", "0"}});
-    }
+    void countRange_data() { fileTable(); }
     void countRange() {
-        QFETCH(QString, typed);
-        QFETCH(QString, message);
-        QFETCH(QString, countAfter);
-        QFETCH(QString, shownCount);
+        const auto [button, typed, message, countAfter, shownCount] = cells<5>();
         child("NumeroPG")->setText(typed);
-        click("InserisciPG");
-        QCOMPARE(m_dialogs.informed, message.isEmpty() ? QStringList{} : QStringList{message});
-        QCOMPARE(count(), countAfter);
-        QCOMPARE(m_window->namesMode(), shownCount != "0");
-        QCOMPARE(QString::number(shownSlots().size()), shownCount);
+        if (button == "SALVA")
+            app->dialogs.yes();
+        click(button == "OK" ? "InserisciPG" : "Salva");
+        QCOMPARE(app->dialogs.informed, message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(app->text("Form6", "NumeroPG"), countAfter);
+        QCOMPARE(window().namesMode(), shownCount != "0");
+        QCOMPARE(QString::number(shownSlots().count(u'1')), shownCount);
+        QCOMPARE(child<QComboBox>("ElencoFile")->count(),
+                 0); // nothing saved
     }
 
+    // The file, and the group loaded back. Loading three after five: slots 3 and 4 are hidden but
+    // keep their names, and are saved empty.
     void fileAndRoundTrip() {
         saveGroup("Compagnia, la", {"Aragorn", "Gimli \"il nano\"", "Legolas"});
-        QFile file(path("Compagnia, la"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("\"Compagnia$ la\",\"3\",\"Aragorn\",\"Gimli ''il "
-                                            "nano''\",\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
-        m_window->openForParty();
-        click("Carica");
-        QCOMPARE(child("NomeGruppo")->text(), QStringLiteral("Compagnia, la"));
-        QCOMPARE(slot(1)->text(), QStringLiteral("Gimli \"il nano\""));
-        QCOMPARE(shownSlots(), (QList<int>{0, 1, 2}));
-        QVERIFY(!child("NumeroPG")->isEnabled() && !child<QPushButton>("InserisciPG")->isVisible());
-    }
-
-    // Loading three after five: slots 3 and 4 are hidden but keep their names, and are saved empty.
-    void loadingThreeAfterFive() {
-        saveGroup("Tre", {"a", "b", "c"});
-        m_window->openForParty();
+        QCOMPARE(bytesOf(path("Compagnia, la")),
+                 QByteArray("\"Compagnia$ la\",\"3\",\"Aragorn\",\"Gimli ''il "
+                            "nano''\",\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        window().openForParty();
         saveGroup("Cinque", {"1", "2", "3", "4", "5"});
-        child<QComboBox>("ElencoFile")->setCurrentText("Tre");
+        child<QComboBox>("ElencoFile")->setCurrentText("Compagnia, la");
         click("Carica");
-        QCOMPARE(shownSlots(), (QList<int>{0, 1, 2}));
-        QCOMPARE(slot(3)->text(), QStringLiteral("4"));
-        m_dialogs.yes();
+        QCOMPARE(child("NomeGruppo")->text(), "Compagnia, la");
+        QCOMPARE(slot(1)->text(), "Gimli \"il nano\"");
+        QCOMPARE(shownSlots(), "11100000");
+        QCOMPARE(slot(3)->text(), "4");
+        QVERIFY(!child("NumeroPG")->isEnabled() && !child<QPushButton>("InserisciPG")->isVisible());
+        app->dialogs.yes();
         click("Salva");
-        QFile file(path("Tre"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().endsWith("\"c\",\"\",\"\",\"\",\"\",\"\"\r\n"));
-    }
-
-    void saveChecksTheCount() {
-        m_dialogs.yes(2);
-        click("Salva"); // count "0"
-        child("NumeroPG")->setText("12");
-        click("Salva");
-        QCOMPARE(m_dialogs.informed,
-                 (QStringList{"Il File non è stato salvato. Devi inserire almeno un PG!",
-                              "Il File non è stato salvato. Il Programma consente un massimo di "
-                              "8 PG!"}));
-        QCOMPARE(count(), QStringLiteral("8"));
-        QCOMPARE(child<QComboBox>("ElencoFile")->count(), 0);
+        QVERIFY(
+            bytesOf(path("Compagnia, la")).endsWith("\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
     void nuovoKeepsTheNamePartyEmptiesIt() {
         saveGroup("Eroi", {"a"});
-        m_dialogs.yes();
+        app->dialogs.yes();
         click("Nuovo");
-        QCOMPARE(count(), QStringLiteral("0"));
+        QCOMPARE(app->text("Form6", "NumeroPG"), "0");
         QVERIFY(!child("NomeGruppo")->isVisible());
-        QCOMPARE(child("NomeGruppo")->text(), QStringLiteral("Eroi"));
-        m_window->openForParty();
+        QCOMPARE(child("NomeGruppo")->text(), "Eroi");
+        window().openForParty();
         QCOMPARE(child("NomeGruppo")->text(), QString());
     }
 
-    void unreadableFilesLeaveTheWindowAlone_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("namesMode");
-        QTest::newRow("missing") << QByteArray("-") << false;
-        QTest::newRow("five fields") << record::encode({"G", "2", "a", "b", ""}) << false;
-        QTest::newRow("empty still switches mode") << QByteArray() << true;
-    }
+    void unreadableFilesLeaveTheWindowAlone_data() { fileTable(); }
     void unreadableFilesLeaveTheWindowAlone() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, namesMode);
-        QFile list(folders::groups(m_root.path()) + "/ElencoFile.Melvo");
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write(record::encode({"G"}));
-        list.close();
-        QFile item(path("G"));
-        if (bytes != "-")
-            QVERIFY(item.open(QIODevice::WriteOnly) && item.write(bytes) == bytes.size());
-        item.close();
-        m_window->refreshChooser();
+        const auto [bytes, names] = cells<2>();
+        const bool namesMode = names == "yes";
+        QVERIFY(writeBytes(path("ElencoFile"), record::encode({"G"})));
+        QVERIFY(bytes == "missing" || writeBytes(path("G"), bytes.toLatin1()));
+        window().refreshChooser();
         child("NumeroPG")->setText("2");
         click("Carica");
-        QCOMPARE(m_dialogs.informed.size(), namesMode ? 0 : 1);
-        QCOMPARE(count(), QStringLiteral("2"));
-        QCOMPARE(m_window->namesMode(), namesMode);
+        QCOMPARE(app->dialogs.informed.size(), namesMode ? 0 : 1);
+        QCOMPARE(app->text("Form6", "NumeroPG"), "2");
+        QCOMPARE(window().namesMode(), namesMode);
     }
 
     void accettaHidesAndReports() {
         saveGroup("Eroi", {"a", "b"});
-        QSignalSpy accepted(m_window.get(), &GroupWindow::accepted);
+        QSignalSpy accepted(&window(), &GroupWindow::accepted);
         click("Accetta");
-        QVERIFY(!m_window->isVisible());
+        QVERIFY(!window().isVisible());
         QCOMPARE(accepted.first()[0].toStringList(), (QStringList{"a", "b"}));
-        m_window->openForParty();
+        window().openForParty();
         child("NumeroPG")->setText("11"); // typed without "OK": eight at most
         click("Accetta");
         QCOMPARE(accepted.last()[1].toInt(), 8);

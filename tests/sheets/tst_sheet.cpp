@@ -1,216 +1,126 @@
-#include "sheets/Sheet.h"
-#include "sheets/SheetWindow.h"
-#include "storage/Record.h"
-#include "support/ScriptedDialogs.h"
-#include "support/Tables.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include "app/AppFixture.h"
 
 namespace {
 
-Sheet orco() {
-    Sheet s;
-    s.name = "Orco$2 è";
-    s.pf = "12 \"base\"";
-    s.ba = "+3";
-    s.ca = "13";
-    s.iniziativa = "-1";
-    s.car = {"8", "16", "9", "14", "7", "11"};
-    s.carMod = {"-1", "+3", "-1", "+2", "-2", "+0"};
-    s.note = "Ascia, grande\r\n\r\nodia gli \"elfi\"\r\n";
-    return s;
-}
+const Sheet orco{.name = "Orco$2 è",
+                 .pf = "12 \"base\"",
+                 .ba = "+3",
+                 .ca = "13",
+                 .iniziativa = "-1",
+                 .car = {"8", "16", "9", "14", "7", "11"},
+                 .carMod = {"-1", "+3", "-1", "+2", "-2", "+0"},
+                 .note = "Ascia, grande\r\n\r\nodia gli \"elfi\"\r\n"};
 
 } // namespace
 
+// The sheet editor, driven through its controls in the program.
 class TestSheet : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_root;
-    ScriptedDialogs m_dialogs;
-    std::unique_ptr<SheetWindow> m_window;
+    std::unique_ptr<AppFixture> app;
 
+    SheetWindow &window() { return app->windows->sheet(); }
+    QString field(const QString &name) { return app->text("Form1", name); }
     template <typename T = QLineEdit> T *child(const QString &name) {
-        return m_window->findChild<T *>(name);
+        return app->control<T>("Form1", name);
     }
-    QString field(const QString &name) { return child(name)->text(); }
-    void type(const QString &name, const QString &text) {
-        child(name)->selectAll();
-        QTest::keyClicks(child(name), text);
-        if (text.isEmpty())
-            QTest::keyClick(child(name), Qt::Key_Delete);
-    }
-    void click(const QString &name) { child<QPushButton>(name)->click(); }
 
 private slots:
     void init() {
-        m_root = QTemporaryDir();
-        QVERIFY(folders::ensure(m_root.path()));
-        m_dialogs.clear();
-        m_window = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_root.path()));
-        m_window->show();
+        app = std::make_unique<AppFixture>();
+        app->click("Form4", "Command2"); // "Gestisci uno Scontro": every control shows
     }
-    void cleanup() { QVERIFY(m_dialogs.scriptUsed()); }
+    void cleanup() { app.reset(); }
 
-    void defaultSheetFileBytes() {
-        Sheet s;
-        s.name = "Orco";
-        const QByteArray expected =
-            "\"Orco\",\"0\",\"0\",\"0\",\"0\",\"10\",\"10\",\"10\",\"10\",\"10\",\"10\",\"--- "
-            "Inserisci qui ---\r\n"
-            "--- le note aggiuntive ---\r\n"
-            "\",\"+0\",\"+0\",\"+0\",\"+0\",\"+0\",\"+0\"\r\n";
-        QCOMPARE(record::encode(s.toRecord()), expected);
-        QCOMPARE(expected.count("\r\n"), 3);
-    }
-
-    void fileOrderOfAbilities() {
-        const QStringList fields = orco().toRecord();
-        QCOMPARE(fields.size(), Sheet::fieldCount);
+    void fileLayout() {
+        QCOMPARE(record::encode(Sheet{.name = "Orco"}.toRecord()),
+                 "\"Orco\",\"0\",\"0\",\"0\",\"0\",\"10\",\"10\",\"10\",\"10\",\"10\",\"10\",\"--- "
+                 "Inserisci qui ---\r\n--- le note aggiuntive ---\r\n"
+                 "\",\"+0\",\"+0\",\"+0\",\"+0\",\"+0\",\"+0\"\r\n");
         // For, Des, Cos, Int, Sag, Car, then the notes, then the modifiers in the same order.
-        QCOMPARE(fields.mid(5, 6), (QStringList{"16", "9", "14", "7", "11", "8"}));
-        QCOMPARE(fields[1], QStringLiteral("12 ''base''"));
-        QCOMPARE(fields[11], QStringLiteral("Ascia$ grande\r\n\r\nodia gli ''elfi''\r\n"));
-        QCOMPARE(fields.mid(12, 6), (QStringList{"+3", "-1", "+2", "-2", "+0", "-1"}));
+        QCOMPARE(orco.toRecord().join(u'|'),
+                 "Orco$2 è|12 ''base''|+3|13|-1|16|9|14|7|11|8|Ascia$ "
+                 "grande\r\n\r\nodia gli ''elfi''\r\n|+3|-1|+2|-2|+0|-1");
     }
 
-    void modifiers_data() {
-        textTable({"score", "modifier"}, // no modifier: the score is refused
-                  {{"1", "1", "-5"},
-                   {"3", "3", "-4"},
-                   {"9", "9", "-1"},
-                   {"10", "10", "+0"},
-                   {"11", "11", "+0"},
-                   {"12", "12", "+1"},
-                   {"21", "21", "+5"},
-                   {" 14 ", " 14 ", "+2"},
-                   {"13.5", "13.5", "+2"},
-                   {"12.5", "12.5", "+1"},
-                   {"32767", "32767", "+16378"},
-                   {"0", "0", ""},
-                   {"-3", "-3", ""},
-                   {"empty", "", ""},
-                   {"7abc", "7abc", ""},
-                   {"40000", "40000", ""},
-                   {"0.4", "0.4", ""}});
-    }
+    void modifiers_data() { fileTable(); }
     void modifiers() {
-        QFETCH(QString, score);
-        QFETCH(QString, modifier);
-        QCOMPARE(abilityModifier(score).value_or(QString()), modifier);
+        const auto [score, modifier] = cells<2>();
+        QCOMPARE(abilityModifier(score).value_or("none"), modifier);
     }
 
     // Which ability fails decides how far the modifiers get.
-    void modAutoStopsAtTheFirstError_data() {
-        textTable({"bad", "modifiers"},
-                  {{"charisma first: nothing changes", "0", "+9 +9 +9 +9 +9 +9"},
-                   {"wisdom last: the others computed", "5", "+1 +1 +1 +1 +1 +9"},
-                   {"constitution: before it computed", "3", "+1 +1 +1 +9 +9 +9"}});
-    }
+    void modAutoStopsAtTheFirstError_data() { fileTable(); }
     void modAutoStopsAtTheFirstError() {
-        QFETCH(QString, bad);
-        QFETCH(QString, modifiers);
+        const auto [bad, modifiers] = cells<2>();
         for (int i = 0; i < 6; ++i) {
             child(QString("Car(%1)").arg(i))->setText(QString::number(i) == bad ? "x" : "12");
             child(QString("CarMod(%1)").arg(i))->setText("+9");
         }
-        click("ModAuto");
-        QCOMPARE(m_dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
-        QCOMPARE(field("Car(" + bad + ")"), QStringLiteral("10"));
+        app->click("Form1", "ModAuto");
+        QCOMPARE(app->dialogs.informed, QStringList{"Errore, devi inserire un numero!"});
+        QCOMPARE(field("Car(" + bad + ")"), "10");
         for (int i = 0; i < 6; ++i)
             QCOMPARE(field(QString("CarMod(%1)").arg(i)), modifiers.split(u' ')[i]);
     }
 
-    void copyCount_data() {
-        // Typed into "N° PNG", clicks on its frame (not on the field), then the count, the
-        // field, whether "Gruppo di PNG come uno solo" shows, and the messages.
-        textTable({"typed", "clicks", "count", "field", "groupBox", "messages"},
-                  {{"three", "3", "0", "3", "3", "yes", "0"},
-                   {"one, three clicks", "1", "3", "4", "1", "no", "0"},
-                   {"half to even", "2.5", "0", "2", "2.5", "yes", "0"},
-                   {"half up to even", "3.5", "0", "4", "3.5", "yes", "0"},
-                   {"empty", "", "0", "0", "", "no", "0"},
-                   {"typed past 16 bits", "327670", "0", "32767", "32767", "yes", "1"},
-                   {"clicked past 16 bits", "32767", "1", "32767", "32767", "yes", "1"}});
-    }
+    void copyCount_data() { fileTable(); }
     void copyCount() {
-        QFETCH(QString, typed);
-        QFETCH(QString, clicks);
-        QFETCH(QString, count);
-        QFETCH(QString, field);
-        QFETCH(QString, groupBox);
-        QFETCH(QString, messages);
-        type("NomePNG", "Goblin");
-        type("Text1", typed);
+        const auto [typed, clicks, count, field, groupBox, messages] = cells<6>();
+        app->type("Form1", "NomePNG", "Goblin");
+        app->type("Form1", "Text1", typed);
         QGroupBox *piu = child<QGroupBox>("Piu");
         for (int i = 0; i < clicks.toInt(); ++i)
             QTest::mouseClick(piu, Qt::LeftButton, {}, QPoint(4, piu->height() - 4));
         QTest::mouseClick(child("Text1"), Qt::LeftButton); // not the frame
-        QCOMPARE(QString::number(m_window->numeroPNG()), count);
+        QCOMPARE(QString::number(window().numeroPNG()), count);
         QCOMPARE(this->field("Text1"), field);
         QCOMPARE(child<QPushButton>("Aggiungi")->text(),
                  "AGGIUNGI " + count + " Goblin AL COMBATTIMENTO!");
         QCOMPARE(child<QCheckBox>("GruppoUnico")->isVisible(), groupBox == "yes");
-        QCOMPARE(QString::number(m_dialogs.informed.size()), messages);
+        QCOMPARE(QString::number(app->dialogs.informed.size()), messages);
     }
 
-    void azzera() {
-        m_window->setSheet(orco());
-        type("Text1", "5");
-        m_dialogs.no();
-        click("Azzera");
-        QCOMPARE(m_window->sheet(), orco());
-        m_dialogs.yes();
-        click("Azzera");
-        QCOMPARE(m_dialogs.questions.last(), QStringLiteral("Confermi?: Sei sicuro?"));
-        QCOMPARE(m_window->sheet(), Sheet{});
-        QCOMPARE(field("Text1"), QStringLiteral("5"));
-    }
-
-    void saveAndLoadThroughTheButtons() {
-        m_window->setSheet(orco());
-        m_dialogs.yes();
-        click("Salva");
-        QCOMPARE(m_dialogs.questions.last(),
-                 QStringLiteral("Confermi?: Vuoi salvare ''Orco$2 è''?"));
+    // "SALVA" asks and lists the sheet; "AZZERA" asks and empties every field but the copies;
+    // "CARICA" brings every field back as typed, name included.
+    void saveResetAndLoad() {
+        window().setSheet(orco);
+        app->dialogs.yes();
+        app->click("Form1", "Salva");
+        QCOMPARE(app->dialogs.questions.last(), "Confermi?: Vuoi salvare ''Orco$2 è''?");
         auto *chooser = child<QComboBox>("ElencoFile");
-        QCOMPARE(chooser->currentText(), QStringLiteral("Orco$2 è"));
-        m_window->setSheet(Sheet{});
-        click("Carica"); // every field back as typed, name included
-        QCOMPARE(m_window->sheet(), orco());
+        QCOMPARE(chooser->currentText(), "Orco$2 è");
+        app->type("Form1", "Text1", "5");
+        app->dialogs.no();
+        app->click("Form1", "Azzera");
+        QCOMPARE(window().sheet(), orco);
+        app->dialogs.yes();
+        app->click("Form1", "Azzera");
+        QCOMPARE(app->dialogs.questions.last(), "Confermi?: Sei sicuro?");
+        QCOMPARE(window().sheet(), Sheet{});
+        QCOMPARE(field("Text1"), "5");
+        app->click("Form1", "Carica");
+        QCOMPARE(window().sheet(), orco);
         QCOMPARE(child<QPlainTextEdit>("Note")->toPlainText(),
-                 QStringLiteral("Ascia, grande\n\nodia gli \"elfi\"\n"));
+                 "Ascia, grande\n\nodia gli \"elfi\"\n");
 
-        m_dialogs.no();
+        app->dialogs.no();
         child("NomePNG")->setText("Goblin");
-        click("Salva");
+        app->click("Form1", "Salva");
         QCOMPARE(chooser->count(), 1);
-        QVERIFY(!QFile::exists(m_window->folder().itemPath("Goblin")));
+        QVERIFY(!QFile::exists(window().folder().itemPath("Goblin")));
     }
 
-    void unreadableFilesLeaveTheSheetAlone_data() {
-        textTable({"file"}, {{"missing", "missing"}, {"empty", ""}, {"seventeen fields", "17"}});
-    }
+    void unreadableFilesLeaveTheSheetAlone_data() { fileTable(); }
     void unreadableFilesLeaveTheSheetAlone() {
-        QFETCH(QString, file);
-        if (file != "missing") {
-            QFile item(m_window->folder().itemPath("Orco"));
-            QVERIFY(item.open(QIODevice::WriteOnly));
-            item.write(file.isEmpty() ? QByteArray()
-                                      : record::encode(orco().toRecord().mid(0, 17)));
-        }
-        m_window->setSheet(orco());
-        QVERIFY(m_window->caricaScheda("Orco") != DataFolder::Status::Loaded);
-        QCOMPARE(m_window->sheet(), orco());
-        QCOMPARE(m_dialogs.informed.size(), file.isEmpty() ? 0 : 1);
+        const QString file = cells<1>()[0];
+        if (file != "missing")
+            QVERIFY(writeBytes(window().folder().itemPath("Orco"),
+                               file.isEmpty() ? "" : record::encode(orco.toRecord().mid(0, 17))));
+        window().setSheet(orco);
+        QVERIFY(window().caricaScheda("Orco") != DataFolder::Status::Loaded);
+        QCOMPARE(window().sheet(), orco);
+        QCOMPARE(app->dialogs.informed.size(), file.isEmpty() ? 0 : 1);
     }
 };
 

@@ -2,8 +2,7 @@
 
 #include "common/Dialogs.h"
 
-#include <QStringList>
-#include <QTest>
+#include <QtTest>
 #include <deque>
 #include <functional>
 
@@ -18,30 +17,26 @@ public:
     }
     bool ask(const QString &text, const QString &title) override {
         questions << title + QStringLiteral(": ") + text;
-        return next(m_answers, false, text);
+        return next(m_answers, text).value_or(false);
     }
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &) override {
         questions << title + QStringLiteral(": ") + prompt;
-        const Input given = next(m_inputs, Input{}, prompt);
-        if (given.cancelled)
-            return std::nullopt;
-        return given.text;
+        return next(m_inputs, prompt);
     }
 
     // Answers for the next questions / input boxes, in order.
     ScriptedDialogs &yes(int times = 1) { return script(true, times); }
     ScriptedDialogs &no(int times = 1) { return script(false, times); }
-    ScriptedDialogs &answer(std::optional<QString> text) {
-        m_inputs.push_back(text ? Input{std::move(*text), false} : Input{});
+    ScriptedDialogs &answer(const QString &text) {
+        m_inputs.push_back(text);
         return *this;
     }
     bool scriptUsed() const { return m_answers.empty() && m_inputs.empty(); }
     void clear() { // forgets what was shown and scripted; keeps onInform
-        informed.clear();
-        questions.clear();
-        m_answers.clear();
-        m_inputs.clear();
+        const auto keep = onInform;
+        *this = ScriptedDialogs();
+        onInform = keep;
     }
 
     QStringList informed;  // the OK-only messages shown, in order
@@ -53,22 +48,25 @@ private:
         m_answers.insert(m_answers.end(), static_cast<std::size_t>(times), answer);
         return *this;
     }
-    template <typename T> T next(std::deque<T> &queue, T otherwise, const QString &text) {
+    // The next scripted answer; with none, the running test fails and the box is cancelled.
+    template <typename T> std::optional<T> next(std::deque<T> &queue, const QString &text) {
         if (queue.empty()) {
             QTest::qFail(qPrintable("unexpected box: " + text), __FILE__, __LINE__);
-            return otherwise;
+            return std::nullopt;
         }
         T answer = queue.front();
         queue.pop_front();
         return answer;
     }
     std::deque<bool> m_answers;
-    // A scripted input answer. Its text is always a constructed QString (empty when the box is
-    // cancelled), so copying one never copies the uninitialised storage of an empty optional,
-    // which GCC 12 at -O2 and above reports as maybe-uninitialized.
-    struct Input {
-        QString text;
-        bool cancelled = true;
-    };
-    std::deque<Input> m_inputs;
+    std::deque<QString> m_inputs;
+};
+
+// Answers Yes to every question and "nota" to every input box, as the game master who goes on
+// with the fight.
+struct YesDialogs : ScriptedDialogs {
+    bool ask(const QString &, const QString &) override { return true; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override {
+        return QStringLiteral("nota");
+    }
 };
