@@ -973,33 +973,38 @@ bool Encounter::rowShown(int row) const {
 }
 
 void Encounter::setOffset(std::int64_t offset, bool blank) {
+    if (moveView(offset, blank))
+        noteAmbient();
+}
+
+bool Encounter::moveView(std::int64_t offset, bool blank) {
     if (offset == m_view.offset && blank == m_view.blank)
-        return;
+        return false;
     m_view.offset = offset;
     m_view.blank = blank;
     emit viewChanged();
     emit hiddenFieldsChanged();
-    noteAmbient();
+    return true;
 }
 
+// A scroll is one change of the view, noted once whether it moved the rows or was refused.
 void Encounter::scrollDown(std::int64_t lines) {
     m_view.linee = lines;
-    noteAmbient();
     const std::int64_t probe = std::int64_t(scrollRows()) - linesInView;
-    if (probe < 1 || probe > creatures() || !rowShown(int(probe)))
-        return;
-    setOffset(m_view.offset + lines, m_view.blank);
+    if (probe >= 1 && probe <= creatures() && rowShown(int(probe)))
+        moveView(m_view.offset + lines, m_view.blank);
+    noteAmbient();
 }
 
 void Encounter::scrollUp(std::int64_t lines) {
     m_view.linee = lines;
+    if (creatures() >= 1 && !rowShown(1)) {
+        const std::int64_t t = m_view.offset + 1;
+        if (t <= m_view.linee)
+            m_view.linee = t - 1;
+        moveView(m_view.offset - m_view.linee, false);
+    }
     noteAmbient();
-    if (creatures() < 1 || rowShown(1))
-        return;
-    const std::int64_t t = m_view.offset + 1;
-    if (t <= m_view.linee)
-        m_view.linee = t - 1;
-    setOffset(m_view.offset - m_view.linee, false);
 }
 
 void Encounter::goToLine(const QString &text) {

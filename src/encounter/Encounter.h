@@ -178,6 +178,7 @@ private:
     void layOut();                   // the rows NumeroControlli asks for, in the home layout
     int scrollRows() const { return std::max(1, creatures()); }
     void setOffset(std::int64_t offset, bool blank);
+    bool moveView(std::int64_t offset, bool blank); // without noting it; true when it moved
 
     Dialogs &m_dialogs;
     RosterModel m_model;

@@ -42,19 +42,12 @@ void RosterView::wheelEvent(QWheelEvent *event) {
     event->accept();
 }
 
-void RosterView::endTyping() {
-    if (QWidget *editor = indexWidget(currentIndex())) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
-}
-
 void RosterView::mousePressEvent(QMouseEvent *event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (!(model()->flags(at) & Qt::ItemIsEditable)) {
-        // Nothing can be typed where the user clicked: the typing in progress ends there, and no
-        // keystroke may go on into the cell it was in.
-        endTyping();
+        // Nothing can be typed where the user clicked: the typing in progress ends there (moving
+        // the current cell away commits and closes its editor), and no keystroke may go on into
+        // the cell it was in.
         selectionModel()->setCurrentIndex(marksRow(at.column())
                                               ? model()->index(at.row(), RosterModel::Selezione)
                                               : QModelIndex(),

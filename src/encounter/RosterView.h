@@ -30,7 +30,6 @@ protected:
 
 private:
     RosterModel *roster() const;
-    void endTyping();
 
     int m_wheelRemainder = 0;
 };
