@@ -35,10 +35,16 @@ public:
     QString note = QStringLiteral("arciere");
 };
 
+// The window's controls whole, even where the screen would make the window scroll.
+QPixmap picture(QWidget &w) {
+    QWidget *controls = w.findChild<QWidget *>(QStringLiteral("Controlli"));
+    return controls ? controls->grab() : w.grab();
+}
+
 void save(QWidget &w, const QString &dir, const QString &name) {
     w.show();
     QApplication::processEvents();
-    w.grab().save(dir + u'/' + name);
+    picture(w).save(dir + u'/' + name);
     QTextStream(stdout) << "wrote " << name << "\n";
 }
 
@@ -47,8 +53,8 @@ void saveBeside(QWidget &left, QWidget &right, const QString &dir, const QString
     for (QWidget *w : {&left, &right})
         w->show();
     QApplication::processEvents();
-    const QPixmap a = left.grab();
-    const QPixmap b = right.grab();
+    const QPixmap a = picture(left);
+    const QPixmap b = picture(right);
     QPixmap both(a.width() + 12 + b.width(), std::max(a.height(), b.height()));
     both.fill(QColor(90, 90, 90));
     QPainter painter(&both);

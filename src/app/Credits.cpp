@@ -13,7 +13,7 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     setClientTwips(6600, 3060); // wide enough for the link beside its caption
 
     // Behind the link line and the close button: it only notices the mouse leaving the link.
-    m_background = placeLabel(this, "Label4", QString(), twipsRect(0, 1680, 7215, 1215));
+    m_background = placeLabel(canvas(), "Label4", QString(), twipsRect(0, 1680, 7215, 1215));
     m_background->setMouseTracking(true);
     m_background->installEventFilter(this);
 
@@ -23,24 +23,25 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     QFont small = large;
     small.setPointSizeF(8.25);
 
-    auto *author = placeLabel(this, "Label9", QStringLiteral("- Autore: ") + credits::team,
+    auto *author = placeLabel(canvas(), "Label9", QStringLiteral("- Autore: ") + credits::team,
                               twipsRect(120, 120, 6855, 375));
     auto *started =
-        placeLabel(this, "Label8", QStringLiteral("- Programmazione iniziata a dicembre 2026"),
+        placeLabel(canvas(), "Label8", QStringLiteral("- Programmazione iniziata a dicembre 2026"),
                    twipsRect(120, 480, 6135, 375));
-    auto *invite = placeLabel(this, "Label1",
+    auto *invite = placeLabel(canvas(), "Label1",
                               QStringLiteral("Per dubbi, consigli o segnalazioni scrivete pure "
                                              "a: ") +
                                   credits::email,
                               twipsRect(360, 960, 5295, 615));
     invite->setWordWrap(true);
-    auto *visit = placeLabel(this, "Label6", QStringLiteral("Visita il mio sito web:"),
+    auto *visit = placeLabel(canvas(), "Label6", QStringLiteral("Visita il mio sito web:"),
                              twipsRect(120, 2280, 1575, 255));
-    m_link = placeLabel(this, "Label3", credits::site, twipsRect(1560, 2280, 2535, 255));
+    m_link = placeLabel(canvas(), "Label3", credits::site, twipsRect(1560, 2280, 2535, 255));
     m_link->setMouseTracking(true);
     m_link->installEventFilter(this);
     m_link->setCursor(Qt::PointingHandCursor);
-    auto *close = place<QPushButton>(this, "Command1", twipsRect(5145, 2040, 1335, 495), "Chiudi");
+    auto *close =
+        place<QPushButton>(canvas(), "Command1", twipsRect(5145, 2040, 1335, 495), "Chiudi");
 
     for (QWidget *w : std::initializer_list<QWidget *>{author, started, invite, close})
         w->setFont(large);

@@ -8,12 +8,12 @@
 MainMenu::MainMenu(QWidget *parent) : Form(QStringLiteral("Form4"), parent) {
     setClientTwips(4800, 5520);
     auto *title =
-        placeLabel(this, "Label1", QStringLiteral("TORVANE"), twipsRect(0, 240, 4800, 720));
+        placeLabel(canvas(), "Label1", QStringLiteral("TORVANE"), twipsRect(0, 240, 4800, 720));
     QFont titleFont(QStringLiteral("Arial Rounded MT Bold"), 24);
     titleFont.setBold(true);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
-    auto *byline = placeLabel(this, "Crediti", credits::byline, twipsRect(0, 960, 4800, 300));
+    auto *byline = placeLabel(canvas(), "Crediti", credits::byline, twipsRect(0, 960, 4800, 300));
     QFont bylineFont(QStringLiteral("Arial"));
     bylineFont.setPointSizeF(8.25);
     bylineFont.setBold(true);
@@ -38,7 +38,7 @@ MainMenu::MainMenu(QWidget *parent) : Form(QStringLiteral("Form4"), parent) {
     std::map<QString, QPushButton *> byName;
     int top = 1500;
     for (const Design &design : buttons) {
-        auto *button = place<QPushButton>(this, design.name, twipsRect(360, top, 4080, 600),
+        auto *button = place<QPushButton>(canvas(), design.name, twipsRect(360, top, 4080, 600),
                                           QString::fromUtf8(design.caption));
         button->setFont(buttonFont);
         connect(button, &QPushButton::clicked, this, design.signal);

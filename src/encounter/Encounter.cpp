@@ -461,8 +461,8 @@ void Encounter::setText(int row, int column, const QString &value) {
         say(QStringLiteral("(") + QString::number(row) + QStringLiteral(") ") +
             text(row, Col::NomePNG) + QStringLiteral(": nota «") + value + QStringLiteral("»"));
     } else {
-        const QString caption = column == Col::Iniz ? QStringLiteral("iniziativa")
-                                                    : RosterModel::caption(column);
+        const QString caption =
+            column == Col::Iniz ? QStringLiteral("iniziativa") : RosterModel::caption(column);
         m_step.action = QStringLiteral("Modifica ") + caption + QStringLiteral(" di ") + name;
         say(name + QStringLiteral(": ") + caption + u' ' + first + QStringLiteral(" → ") + value);
     }

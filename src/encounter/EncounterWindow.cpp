@@ -61,7 +61,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     : Form(QStringLiteral("Form2"), parent), m_encounter(encounter) {
     const int strip = twips(stripTwips);
 
-    m_roster = place<RosterView>(this, "Roster", twipsRect(120, 120, 14460, 7380));
+    m_roster = place<RosterView>(canvas(), "Roster", twipsRect(120, 120, 14460, 7380));
     m_roster->move(m_roster->x(), m_roster->y() + strip);
     m_roster->setModel(&encounter.model());
     m_roster->setWordWrap(false);
@@ -110,13 +110,13 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         fontMetrics().horizontalAdvance(QStringLiteral("Un solo messaggio per turno")) + 40);
     buildRightColumn(rightLeft, rightWidth, strip);
     buildTopStrip(twips(120), scrollLeft + scrollWidth - twips(120));
-    setFixedSize(rightLeft + rightWidth + twips(120), twips(designHeight) + strip);
+    setClientSize(QSize(rightLeft + rightWidth + twips(120), twips(designHeight) + strip));
     setKeyboardOrder();
 
-    m_numeroControlli = place<QLineEdit>(this, "NumeroControlli", QRect(), "1");
-    m_indiceIniz = place<QLineEdit>(this, "IndiceIniz", QRect(), "1");
-    m_indiceAlto = place<QLineEdit>(this, "IndiceAlto", QRect(), "1");
-    auto *crea = place<QPushButton>(this, "PulsanteCrea", QRect(), "Crea");
+    m_numeroControlli = place<QLineEdit>(canvas(), "NumeroControlli", QRect(), "1");
+    m_indiceIniz = place<QLineEdit>(canvas(), "IndiceIniz", QRect(), "1");
+    m_indiceAlto = place<QLineEdit>(canvas(), "IndiceAlto", QRect(), "1");
+    auto *crea = place<QPushButton>(canvas(), "PulsanteCrea", QRect(), "Crea");
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{m_numeroControlli, m_indiceIniz, m_indiceAlto, crea})
         hidden->hide();
@@ -168,7 +168,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
 }
 
 void EncounterWindow::buildTopStrip(int left, int width) {
-    auto *strip = new QWidget(this);
+    auto *strip = new QWidget(canvas());
     strip->setObjectName(QStringLiteral("Striscia"));
     strip->setGeometry(left, twips(120), width, twips(480));
     auto *row = new QHBoxLayout(strip);
@@ -222,23 +222,23 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
         top += twips(heightTwips) + twips(gap);
         return slot;
     };
-    m_next = place<QPushButton>(this, "Command4", stack(450), "Prossimo ad agire");
+    m_next = place<QPushButton>(canvas(), "Command4", stack(450), "Prossimo ad agire");
     QFont bold = m_next->font();
     bold.setBold(true);
     m_next->setFont(bold);
     m_next->setToolTip(QStringLiteral("Scorciatoie: ") + nextShortcuts);
     m_oneMessage =
-        place<QCheckBox>(this, "AnnuncioUnico", stack(285), "Un solo messaggio per turno");
+        place<QCheckBox>(canvas(), "AnnuncioUnico", stack(285), "Un solo messaggio per turno");
     m_oneMessage->setToolTip(QStringLiteral("Annuncia in un solo messaggio tutti quelli che "
                                             "devono agire"));
-    auto *bonus = place<QPushButton>(this, "Command5", stack(390), "Aggiungi Bonus Iniziat.");
-    auto *roll = place<QPushButton>(this, "TiraIniziativa", stack(390), "Tira Iniziativa");
+    auto *bonus = place<QPushButton>(canvas(), "Command5", stack(390), "Aggiungi Bonus Iniziat.");
+    auto *roll = place<QPushButton>(canvas(), "TiraIniziativa", stack(390), "Tira Iniziativa");
     roll->setToolTip(QStringLiteral("Tira un d20 per ogni gruppo di PNG a cui non è ancora stato "
                                     "aggiunto il bonus di iniziativa, e aggiunge il bonus"));
-    auto *addMore = place<QPushButton>(this, "Command1", stack(390), "Aggiungi nuovi PNG");
-    auto *notes = place<QPushButton>(this, "Lavagnetta", stack(390), "Apri il blocco appunti");
+    auto *addMore = place<QPushButton>(canvas(), "Command1", stack(390), "Aggiungi nuovi PNG");
+    auto *notes = place<QPushButton>(canvas(), "Lavagnetta", stack(390), "Apri il blocco appunti");
 
-    auto *frame = place<QGroupBox>(this, "Frame1", stack(1800), "Modifiche ai PF");
+    auto *frame = place<QGroupBox>(canvas(), "Frame1", stack(1800), "Modifiche ai PF");
     m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
     m_danniPF->setToolTip(QStringLiteral("Ctrl+D per scrivere qui; Invio applica; + o - come "
                                          "primo carattere scelgono Aggiungi o Sottrai"));
@@ -259,7 +259,7 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
 
     buildPartyPanel(left, width, top);
     top += Encounter::partySlots * twips(405);
-    auto *end = new QPushButton(QStringLiteral("Scontro Terminato"), this);
+    auto *end = new QPushButton(QStringLiteral("Scontro Terminato"), canvas());
     end->setGeometry(left, std::max(top, twips(designHeight - 495) + shift), width, twips(420));
     end->setObjectName(QStringLiteral("Command3"));
     end->setFont(bold);
@@ -296,10 +296,10 @@ void EncounterWindow::setKeyboardOrder() {
     for (const char *name : {"Annulla", "Ripeti", "ApriCronologia", "VistaGiocatori"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.push_back(m_roster);
-    for (const char *name : {"Sux3", "Sux2", "Su", "IndiceScelto", "VaiIndiceScelto", "Giu",
-                             "Giux2", "Giux3", "Command4", "AnnuncioUnico", "Command5",
-                             "TiraIniziativa", "Command1", "Lavagnetta", "DanniPF", "Aggiungi",
-                             "Sottrai", "Command2", "LimitaPF"})
+    for (const char *name :
+         {"Sux3", "Sux2", "Su", "IndiceScelto", "VaiIndiceScelto", "Giu", "Giux2", "Giux3",
+          "Command4", "AnnuncioUnico", "Command5", "TiraIniziativa", "Command1", "Lavagnetta",
+          "DanniPF", "Aggiungi", "Sottrai", "Command2", "LimitaPF"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.insert(order.end(), m_inizPG.begin(), m_inizPG.end());
     order.push_back(m_end);
@@ -367,7 +367,7 @@ void EncounterWindow::buildScrollControls(int left, int width, int shift) {
     auto slot = [&](int top) { return QRect(left, twips(top) + shift, width, twips(375)); };
     std::size_t next = 0;
     for (const Design &design : arrows) {
-        auto *button = new QToolButton(this);
+        auto *button = new QToolButton(canvas());
         button->setObjectName(QString::fromLatin1(design.name));
         button->setGeometry(slot(design.top));
         button->setIcon(arrowIcon(design.up, design.chevrons));
@@ -382,12 +382,12 @@ void EncounterWindow::buildScrollControls(int left, int width, int shift) {
                     [this, lines] { m_encounter.scrollDown(lines); });
         m_scrollControls[next++] = button;
     }
-    m_indiceScelto = new QLineEdit(QStringLiteral("1"), this);
+    m_indiceScelto = new QLineEdit(QStringLiteral("1"), canvas());
     m_indiceScelto->setObjectName(QStringLiteral("IndiceScelto"));
     m_indiceScelto->setGeometry(slot(1200));
     m_indiceScelto->setToolTip(
         QStringLiteral("Scrivi qui il numero della linea a cui vuoi andare"));
-    auto *go = new QPushButton(QStringLiteral("Vai"), this);
+    auto *go = new QPushButton(QStringLiteral("Vai"), canvas());
     go->setObjectName(QStringLiteral("VaiIndiceScelto"));
     go->setGeometry(slot(1560));
     connect(go, &QPushButton::clicked, this,
@@ -405,14 +405,14 @@ void EncounterWindow::buildPartyPanel(int left, int width, int top) {
     for (int i = 0; i < Encounter::partySlots; ++i) {
         const auto s = static_cast<std::size_t>(i);
         const int y = top + i * twips(405);
-        m_nomePG[s] = new QLineEdit(this);
+        m_nomePG[s] = new QLineEdit(canvas());
         m_nomePG[s]->setObjectName(item("NomePG", i));
         m_nomePG[s]->setGeometry(left, y, name, twips(375));
         m_nomePG[s]->setEnabled(false);
-        m_lblIniz[s] = new QLabel(QStringLiteral("Iniz."), this);
+        m_lblIniz[s] = new QLabel(QStringLiteral("Iniz."), canvas());
         m_lblIniz[s]->setObjectName(item("LblIniz", i));
         m_lblIniz[s]->setGeometry(left + name + twips(gap), y, label, twips(375));
-        m_inizPG[s] = new QLineEdit(QStringLiteral("0"), this);
+        m_inizPG[s] = new QLineEdit(QStringLiteral("0"), canvas());
         m_inizPG[s]->setObjectName(item("InizPG", i));
         m_inizPG[s]->setGeometry(left + width - iniz, y, iniz, twips(375));
         connect(m_inizPG[s], &QLineEdit::textChanged, this,
@@ -463,10 +463,8 @@ void EncounterWindow::applyTurn() {
 
 void EncounterWindow::applyHistory() {
     const History &history = m_encounter.history();
-    const QString undoKeys =
-        QStringLiteral(" (") + shortcutText(QKeySequence::Undo) + u')';
-    const QString redoKeys =
-        QStringLiteral(" (") + shortcutText(QKeySequence::Redo) + u')';
+    const QString undoKeys = QStringLiteral(" (") + shortcutText(QKeySequence::Undo) + u')';
+    const QString redoKeys = QStringLiteral(" (") + shortcutText(QKeySequence::Redo) + u')';
     m_undo->setEnabled(history.canUndo());
     m_undo->setToolTip(history.canUndo() ? QStringLiteral("Annulla: ") +
                                                history.step(history.done() - 1).action + undoKeys

@@ -12,34 +12,36 @@
 GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
     : Form(QStringLiteral("Form6"), parent), m_dialogs(dialogs), m_folder(folder) {
     setClientTwips(4800, 6600);
-    placeLabel(this, "Label5", QStringLiteral("Numero di PG nel Gruppo:"),
+    placeLabel(canvas(), "Label5", QStringLiteral("Numero di PG nel Gruppo:"),
                twipsRect(120, 150, 2400, 345));
-    m_count = place<QLineEdit>(this, "NumeroPG", twipsRect(2520, 120, 840, 345), "0");
-    m_ok = place<QPushButton>(this, "InserisciPG", twipsRect(3480, 120, 1200, 345), "OK");
-    m_lblGruppo = placeLabel(this, "LblGruppo", QStringLiteral("Nome Gruppo:"),
+    m_count = place<QLineEdit>(canvas(), "NumeroPG", twipsRect(2520, 120, 840, 345), "0");
+    m_ok = place<QPushButton>(canvas(), "InserisciPG", twipsRect(3480, 120, 1200, 345), "OK");
+    m_lblGruppo = placeLabel(canvas(), "LblGruppo", QStringLiteral("Nome Gruppo:"),
                              twipsRect(120, 630, 1500, 345));
-    m_name = place<QLineEdit>(this, "NomeGruppo", twipsRect(1680, 600, 3000, 345));
+    m_name = place<QLineEdit>(canvas(), "NomeGruppo", twipsRect(1680, 600, 3000, 345));
     QFont bold = m_name->font();
     bold.setBold(true);
     m_name->setFont(bold);
     for (int i = 0; i < Group::maxCharacters; ++i) {
         const auto s = static_cast<std::size_t>(i);
         const int top = 1080 + i * 420;
-        m_lblNome[s] = placeLabel(this, item("LblNome", i), QStringLiteral("Nome PG:"),
+        m_lblNome[s] = placeLabel(canvas(), item("LblNome", i), QStringLiteral("Nome PG:"),
                                   twipsRect(120, top + 30, 1500, 345));
-        m_slots[s] = place<QLineEdit>(this, item("NomePG", i), twipsRect(1680, top, 3000, 345));
+        m_slots[s] = place<QLineEdit>(canvas(), item("NomePG", i), twipsRect(1680, top, 3000, 345));
     }
     auto *frame =
-        place<QGroupBox>(this, "Frame1", twipsRect(120, 4500, 4560, 735), "Gruppo da Caricare");
+        place<QGroupBox>(canvas(), "Frame1", twipsRect(120, 4500, 4560, 735), "Gruppo da Caricare");
     m_chooser = place<QComboBox>(frame, "ElencoFile", twipsRect(120, 300, 4320, 345));
-    auto *nuovo = place<QPushButton>(this, "Nuovo", twipsRect(120, 5340, 1080, 420), "NUOVO");
-    auto *salva = place<QPushButton>(this, "Salva", twipsRect(1280, 5340, 1080, 420), "SALVA");
-    auto *carica = place<QPushButton>(this, "Carica", twipsRect(2440, 5340, 1080, 420), "CARICA");
+    auto *nuovo = place<QPushButton>(canvas(), "Nuovo", twipsRect(120, 5340, 1080, 420), "NUOVO");
+    auto *salva = place<QPushButton>(canvas(), "Salva", twipsRect(1280, 5340, 1080, 420), "SALVA");
+    auto *carica =
+        place<QPushButton>(canvas(), "Carica", twipsRect(2440, 5340, 1080, 420), "CARICA");
     auto *cancella =
-        place<QPushButton>(this, "Cancella", twipsRect(3600, 5340, 1080, 420), "CANCELLA");
-    auto *refresh = place<QPushButton>(this, "Command1", QRect(), "REFRESH");
+        place<QPushButton>(canvas(), "Cancella", twipsRect(3600, 5340, 1080, 420), "CANCELLA");
+    auto *refresh = place<QPushButton>(canvas(), "Command1", QRect(), "REFRESH");
     refresh->hide(); // never shown
-    auto *accetta = place<QPushButton>(this, "Accetta", twipsRect(120, 5880, 4560, 525), "ACCETTA");
+    auto *accetta =
+        place<QPushButton>(canvas(), "Accetta", twipsRect(120, 5880, 4560, 525), "ACCETTA");
     accetta->setFont(bold);
 
     connect(m_ok, &QPushButton::clicked, this, &GroupWindow::ok);

@@ -14,24 +14,25 @@
 NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
     : Form(QStringLiteral("Form7"), parent), m_dialogs(dialogs), m_folder(folder) {
     setClientTwips(7200, 5880);
-    placeLabel(this, "LblGruppo", QStringLiteral("Nome File:"), twipsRect(120, 150, 1200, 345));
-    m_name = place<QLineEdit>(this, "NomeFile", twipsRect(1320, 120, 5760, 345));
-    m_text = place<QPlainTextEdit>(this, "Lavagna", twipsRect(120, 600, 6960, 3600));
+    placeLabel(canvas(), "LblGruppo", QStringLiteral("Nome File:"), twipsRect(120, 150, 1200, 345));
+    m_name = place<QLineEdit>(canvas(), "NomeFile", twipsRect(1320, 120, 5760, 345));
+    m_text = place<QPlainTextEdit>(canvas(), "Lavagna", twipsRect(120, 600, 6960, 3600));
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto *frame =
-        place<QGroupBox>(this, "Frame1", twipsRect(120, 4290, 3600, 780), "Pagina da Caricare");
+        place<QGroupBox>(canvas(), "Frame1", twipsRect(120, 4290, 3600, 780), "Pagina da Caricare");
     m_chooser = place<QComboBox>(frame, "ElencoFile", twipsRect(120, 330, 3360, 345));
-    auto *nuovo = place<QPushButton>(this, "Nuovo", twipsRect(3840, 4380, 1560, 345), "NUOVO");
-    auto *salva = place<QPushButton>(this, "Salva", twipsRect(5520, 4380, 1560, 345), "SALVA");
-    auto *carica = place<QPushButton>(this, "Carica", twipsRect(3840, 4770, 1560, 345), "CARICA");
+    auto *nuovo = place<QPushButton>(canvas(), "Nuovo", twipsRect(3840, 4380, 1560, 345), "NUOVO");
+    auto *salva = place<QPushButton>(canvas(), "Salva", twipsRect(5520, 4380, 1560, 345), "SALVA");
+    auto *carica =
+        place<QPushButton>(canvas(), "Carica", twipsRect(3840, 4770, 1560, 345), "CARICA");
     auto *cancella =
-        place<QPushButton>(this, "Cancella", twipsRect(5520, 4770, 1560, 345), "CANCELLA");
-    auto *refresh = place<QPushButton>(this, "Command1", QRect(), "REFRESH");
+        place<QPushButton>(canvas(), "Cancella", twipsRect(5520, 4770, 1560, 345), "CANCELLA");
+    auto *refresh = place<QPushButton>(canvas(), "Command1", QRect(), "REFRESH");
     refresh->hide(); // never shown
-    m_hide =
-        place<QPushButton>(this, "Command2", twipsRect(120, 5250, 6960, 480), "NASCONDI LAVAGNA");
+    m_hide = place<QPushButton>(canvas(), "Command2", twipsRect(120, 5250, 6960, 480),
+                                "NASCONDI LAVAGNA");
     QFont bold = m_hide->font();
     bold.setBold(true);
     m_hide->setFont(bold);

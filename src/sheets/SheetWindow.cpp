@@ -52,66 +52,68 @@ QString toFileText(QString text) {
 
 SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
     : Form(QStringLiteral("Form1"), parent), m_dialogs(dialogs), m_folder(folder) {
-    m_name = place<QLineEdit>(this, "NomePNG", twipsRect(360, 360, 4935, 450));
+    m_name = place<QLineEdit>(canvas(), "NomePNG", twipsRect(360, 360, 4935, 450));
     QFont big = m_name->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.2);
     m_name->setFont(big);
 
-    placeLabel(this, "LabelPF", "PF:", twipsRect(2280, 960, 570, 375));
-    m_pf = place<QLineEdit>(this, "PF", twipsRect(2880, 960, 615, 375));
-    placeLabel(this, "LabelIniziativa", "Iniziativa:", twipsRect(3600, 960, 900, 375));
-    m_iniziativa = place<QLineEdit>(this, "Iniziativa", twipsRect(4560, 960, 615, 375));
-    placeLabel(this, "LabelCA", "CA:", twipsRect(2280, 1440, 570, 375));
-    m_ca = place<QLineEdit>(this, "CA", twipsRect(2880, 1440, 615, 375));
-    placeLabel(this, "LabelBA", "BA:", twipsRect(3600, 1440, 900, 375));
-    m_ba = place<QLineEdit>(this, "BA", twipsRect(4560, 1440, 615, 375));
+    placeLabel(canvas(), "LabelPF", "PF:", twipsRect(2280, 960, 570, 375));
+    m_pf = place<QLineEdit>(canvas(), "PF", twipsRect(2880, 960, 615, 375));
+    placeLabel(canvas(), "LabelIniziativa", "Iniziativa:", twipsRect(3600, 960, 900, 375));
+    m_iniziativa = place<QLineEdit>(canvas(), "Iniziativa", twipsRect(4560, 960, 615, 375));
+    placeLabel(canvas(), "LabelCA", "CA:", twipsRect(2280, 1440, 570, 375));
+    m_ca = place<QLineEdit>(canvas(), "CA", twipsRect(2880, 1440, 615, 375));
+    placeLabel(canvas(), "LabelBA", "BA:", twipsRect(3600, 1440, 900, 375));
+    m_ba = place<QLineEdit>(canvas(), "BA", twipsRect(4560, 1440, 615, 375));
     for (const AbilityRow &row : abilityRows) {
         const auto i = static_cast<std::size_t>(row.index);
-        placeLabel(this, item("LabelCar", row.index), QString::fromLatin1(row.caption),
+        placeLabel(canvas(), item("LabelCar", row.index), QString::fromLatin1(row.caption),
                    twipsRect(360, row.top, 480, 375));
         m_car[i] =
-            place<QLineEdit>(this, item("Car", row.index), twipsRect(840, row.top, 615, 375));
-        m_carMod[i] =
-            place<QLineEdit>(this, item("CarMod", row.index), twipsRect(1560, row.top, 615, 375));
+            place<QLineEdit>(canvas(), item("Car", row.index), twipsRect(840, row.top, 615, 375));
+        m_carMod[i] = place<QLineEdit>(canvas(), item("CarMod", row.index),
+                                       twipsRect(1560, row.top, 615, 375));
     }
-    m_note = place<QPlainTextEdit>(this, "Note", twipsRect(2400, 2040, 2775, 2325));
+    m_note = place<QPlainTextEdit>(canvas(), "Note", twipsRect(2400, 2040, 2775, 2325));
 
-    m_modAuto = place<QPushButton>(this, "ModAuto", twipsRect(rightColumn, 960, rightWidth, 375),
-                                   "Mod. Caratteristiche Automatici");
-    m_salva =
-        place<QPushButton>(this, "Salva", twipsRect(rightColumn, 1440, rightWidth, 375), "Salva");
-    m_carica =
-        place<QPushButton>(this, "Carica", twipsRect(rightColumn, 1920, rightWidth, 375), "Carica");
-    m_cancella = place<QPushButton>(this, "Cancella", twipsRect(rightColumn, 2400, rightWidth, 375),
-                                    "Cancella");
-    m_azzera =
-        place<QPushButton>(this, "Azzera", twipsRect(rightColumn, 2880, rightWidth, 375), "Azzera");
+    m_modAuto =
+        place<QPushButton>(canvas(), "ModAuto", twipsRect(rightColumn, 960, rightWidth, 375),
+                           "Mod. Caratteristiche Automatici");
+    m_salva = place<QPushButton>(canvas(), "Salva", twipsRect(rightColumn, 1440, rightWidth, 375),
+                                 "Salva");
+    m_carica = place<QPushButton>(canvas(), "Carica", twipsRect(rightColumn, 1920, rightWidth, 375),
+                                  "Carica");
+    m_cancella = place<QPushButton>(canvas(), "Cancella",
+                                    twipsRect(rightColumn, 2400, rightWidth, 375), "Cancella");
+    m_azzera = place<QPushButton>(canvas(), "Azzera", twipsRect(rightColumn, 2880, rightWidth, 375),
+                                  "Azzera");
 
-    m_frame1 = place<QGroupBox>(this, "Frame1", twipsRect(360, 6240, 4935, 735), "Png da Caricare");
+    m_frame1 =
+        place<QGroupBox>(canvas(), "Frame1", twipsRect(360, 6240, 4935, 735), "Png da Caricare");
     m_chooser = place<QComboBox>(m_frame1, "ElencoFile", twipsRect(120, 300, 4695, 345));
-    m_refresh = place<QPushButton>(this, "Command1", twipsRect(rightColumn, 3360, rightWidth, 375),
-                                   "REFRESH");
+    m_refresh = place<QPushButton>(canvas(), "Command1",
+                                   twipsRect(rightColumn, 3360, rightWidth, 375), "REFRESH");
     m_refresh->hide(); // never shown
 
-    m_piu = place<QGroupBox>(this, "Piu", twipsRect(360, 4560, 1455, 975), "N° PNG");
+    m_piu = place<QGroupBox>(canvas(), "Piu", twipsRect(360, 4560, 1455, 975), "N° PNG");
     m_piu->installEventFilter(this);
     m_text1 = place<QLineEdit>(m_piu, "Text1", twipsRect(120, 360, 1215, 375), "1");
-    m_party = place<QPushButton>(this, "Party", twipsRect(1920, 4560, 6600, 435),
+    m_party = place<QPushButton>(canvas(), "Party", twipsRect(1920, 4560, 6600, 435),
                                  "CARICA O AGGIUNGI UN GRUPPO DI PG");
-    m_aggiungi = place<QPushButton>(this, "Aggiungi", twipsRect(1920, 5100, 6600, 555));
+    m_aggiungi = place<QPushButton>(canvas(), "Aggiungi", twipsRect(1920, 5100, 6600, 555));
     QFont bold = m_aggiungi->font();
     bold.setBold(true);
     m_aggiungi->setFont(bold);
-    m_gruppoUnico = place<QCheckBox>(this, "GruppoUnico", twipsRect(360, 5880, 4935, 300),
+    m_gruppoUnico = place<QCheckBox>(canvas(), "GruppoUnico", twipsRect(360, 5880, 4935, 300),
                                      "Gruppo di PNG come uno solo");
     m_gruppoUnico->setToolTip(QStringLiteral("Considera il gruppo di mostri, come un mostro unico. "
                                              "Avranno quindi lo stesso punteggio di iniziativa."));
-    m_command3 = place<QPushButton>(this, "Command3", twipsRect(rightColumn, 7080, rightWidth, 495),
-                                    "Vai allo Scontro");
+    m_command3 = place<QPushButton>(
+        canvas(), "Command3", twipsRect(rightColumn, 7080, rightWidth, 495), "Vai allo Scontro");
     m_command3->setFont(bold);
-    m_command2 =
-        place<QPushButton>(this, "Command2", twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
+    m_command2 = place<QPushButton>(canvas(), "Command2",
+                                    twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
 
     connect(m_modAuto, &QPushButton::clicked, this, &SheetWindow::modAuto);
     connect(m_azzera, &QPushButton::clicked, this, &SheetWindow::azzera);
@@ -200,7 +202,7 @@ void SheetWindow::setEditable(bool editable) {
 }
 
 void SheetWindow::setOuterHeight(int outerTwips) {
-    setFixedSize(twips(clientWidth), twips(outerTwips - frameTwips));
+    setClientTwips(clientWidth, outerTwips - frameTwips);
 }
 
 void SheetWindow::leaveViewing() {

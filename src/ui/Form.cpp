@@ -6,6 +6,9 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 
 Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
     setObjectName(objectName);
@@ -13,8 +16,42 @@ Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
     setPalette(look::palette());
 }
 
+QWidget *Form::canvas() {
+    if (!m_canvas) {
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto *scroll = new QScrollArea(this);
+        scroll->setObjectName(QStringLiteral("Area"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(false);
+        scroll->viewport()->setBackgroundRole(QPalette::Window);
+        m_canvas = new QWidget;
+        m_canvas->setObjectName(QStringLiteral("Controlli"));
+        scroll->setWidget(m_canvas);
+        layout->addWidget(scroll);
+    }
+    return m_canvas;
+}
+
 void Form::setClientTwips(int width, int height) {
-    setFixedSize(twips(width), twips(height));
+    setClientSize(QSize(twips(width), twips(height)));
+}
+
+void Form::setClientSize(QSize size) {
+    canvas()->setFixedSize(size);
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    // Room for the window's frame and title on the screen.
+    const QSize room = where ? where->availableGeometry().size() - QSize(16, 48) : size;
+    if (size.width() <= room.width() && size.height() <= room.height()) {
+        setMinimumSize(0, 0);
+        setFixedSize(size);
+        return;
+    }
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    setMinimumSize(std::min(size.width(), 320), std::min(size.height(), 240));
+    setMaximumSize(size + QSize(bar, bar));
+    resize(std::min(size.width() + bar, room.width()),
+           std::min(size.height() + bar, room.height()));
 }
 
 void Form::closeEvent(QCloseEvent *event) {

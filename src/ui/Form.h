@@ -15,8 +15,13 @@ class Form : public QWidget {
 public:
     explicit Form(const QString &objectName, QWidget *parent = nullptr);
 
-    // Client area size in twips.
+    // Where the window's controls stand, at their design positions.
+    QWidget *canvas();
+    // The size of the controls' area, in twips or pixels. The window takes that size; where the
+    // screen is too small for it (a large scale factor, a small laptop), the window fits the
+    // screen instead and scrolls.
     void setClientTwips(int width, int height);
+    void setClientSize(QSize size);
 
     // Shows the window in front of the others: the first time centred over the window that opens
     // it (or over the screen, with none), afterwards where it was left.
@@ -33,6 +38,7 @@ protected:
 
 private:
     std::optional<QPoint> m_place; // where the window stood when it was last shown
+    QWidget *m_canvas = nullptr;
     bool m_fieldsReady = false;
 };
 

@@ -282,7 +282,9 @@ private slots:
             return look::contrast(w->palette().color(group, fg), w->palette().color(group, bg));
         };
         for (const char *form : {"Form1", "Form2", "Form4", "Form5", "Form6", "Form7"}) {
-            for (QWidget *w : app->windows->form(form)->findChildren<QWidget *>()) {
+            QWidget *window = app->windows->form(form); // on its screen, scrolling if need be
+            QVERIFY(window->screen()->availableGeometry().contains(QRect({}, window->size())));
+            for (QWidget *w : window->findChildren<QWidget *>()) {
                 const bool field =
                     qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
                 const double ratio = field ? readable(w, QPalette::Text, QPalette::Base)
