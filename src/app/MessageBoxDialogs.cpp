@@ -31,7 +31,9 @@ void MessageBoxDialogs::inform(const QString &text) {
 
 bool MessageBoxDialogs::ask(const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, owner());
-    box.setDefaultButton(QMessageBox::Yes);
+    // Enter answers Yes, except where Yes ends the fight or throws something away.
+    const bool risky = title == u"Terminare?" || title == u"Attenzione!";
+    box.setDefaultButton(risky ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -765,8 +765,10 @@ void Encounter::nextToAct(bool oneMessage) {
     const std::int64_t next = k + std::int64_t(announced.size());
     if (next > creatureCount + n) {
         putField(change::Field::IndiceIniz, QStringLiteral("1"));
-        putRound(m_round + 1);
-        say(QStringLiteral("Inizia il round ") + QString::number(m_round));
+        if (creatureCount + n > 0) { // with nobody in the fight there are no rounds to count
+            say(QStringLiteral("Fine del round ") + QString::number(m_round));
+            putRound(m_round + 1);
+        }
     } else {
         putField(change::Field::IndiceIniz, QString::number(next));
     }

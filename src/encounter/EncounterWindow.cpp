@@ -40,11 +40,27 @@ const std::array<const char *, RosterModel::ColumnCount> columnSamples{
 
 const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
 
-QString shortcutText(QKeySequence::StandardKey key) {
-    QStringList keys;
-    for (const QKeySequence &binding : QKeySequence::keyBindings(key))
-        keys << binding.toString(QKeySequence::NativeText);
-    return keys.join(QStringLiteral(", "));
+// Undo and redo: the keys every desktop knows (Ctrl+Y and Ctrl+Shift+Z both redo), then the
+// system's own where it has others.
+QList<QKeySequence> historyKeys(QKeySequence::StandardKey which) {
+    QList<QKeySequence> keys =
+        which == QKeySequence::Undo
+            ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z)}
+            : QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    for (const QKeySequence &binding : QKeySequence::keyBindings(which))
+        if (!keys.contains(binding))
+            keys << binding;
+    return keys;
+}
+
+// The keys a tooltip names: the ones a user types, not the keyboards' special keys.
+QString shortcutText(QKeySequence::StandardKey which) {
+    QStringList names;
+    for (const QKeySequence &keys : historyKeys(which))
+        if (keys[0].key() < Qt::Key_Escape)
+            names << keys.toString(QKeySequence::NativeText);
+    return names.join(QStringLiteral(", "));
 }
 
 // The widest word of a caption: header captions may wrap between words, never inside one.
@@ -209,10 +225,13 @@ void EncounterWindow::buildTopStrip(int left, int width) {
     connect(m_redo, &QPushButton::clicked, &m_encounter, &Encounter::redo);
     connect(history, &QPushButton::clicked, this, &EncounterWindow::historyRequested);
     connect(players, &QPushButton::clicked, this, &EncounterWindow::playersViewRequested);
-    auto *undoKeys = new QShortcut(QKeySequence::Undo, this);
-    auto *redoKeys = new QShortcut(QKeySequence::Redo, this);
-    connect(undoKeys, &QShortcut::activated, m_undo, &QPushButton::click);
-    connect(redoKeys, &QShortcut::activated, m_redo, &QPushButton::click);
+    for (auto [target, which] :
+         {std::pair{m_undo, QKeySequence::Undo}, {m_redo, QKeySequence::Redo}}) {
+        auto *keys = new QShortcut(this);
+        keys->setKeys(historyKeys(which));
+        connect(keys, &QShortcut::activated, target, &QPushButton::click);
+    }
+    m_turn->installEventFilter(this); // the turn line is cut to its width as it gets one
 }
 
 void EncounterWindow::buildRightColumn(int left, int width, int shift) {
@@ -328,6 +347,8 @@ void EncounterWindow::setAmountAndChoice(const QString &amount, bool heal) {
 }
 
 bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_turn && event->type() == QEvent::Resize)
+        applyTurn();
     if (watched == m_danniPF && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&

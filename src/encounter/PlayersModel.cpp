@@ -50,17 +50,29 @@ QString PlayersModel::state(double pf, double ceiling) {
     return QStringLiteral("gravemente ferito");
 }
 
-QString PlayersModel::withoutLimiterMarker(QString text) {
-    text.remove(QStringLiteral(" (PF Non Limitati)"));
-    text.remove(QStringLiteral("(PF Non Limitati) "));
-    text.remove(QStringLiteral("(PF Non Limitati)"));
+QString PlayersModel::withoutMarkers(QString text) {
+    // The limiter is the game master's business; coma and death are told by the state.
+    for (const char *marker : {"(PF Non Limitati)", "(Coma)", "(Morto)"}) {
+        const QString m = QString::fromLatin1(marker);
+        text.remove(u' ' + m);
+        text.remove(m + u' ');
+        text.remove(m);
+    }
     return text.trimmed();
+}
+
+int PlayersModel::current() const {
+    for (bool now : {true, false})
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            if (now ? m_entries[i].now : m_entries[i].next)
+                return int(i);
+    return -1;
 }
 
 QString PlayersModel::nowText() const {
     QStringList who;
     for (const QString &name : m_encounter.turn().who)
-        who << withoutLimiterMarker(name);
+        who << withoutMarkers(name);
     return who.isEmpty() ? QString() : QStringLiteral("Tocca a: ") + who.join(QStringLiteral(", "));
 }
 
@@ -101,7 +113,7 @@ std::vector<PlayersModel::Entry> PlayersModel::build() const {
     roster.initiatives().forEachDescending([&](double value, int row) {
         charactersAbove(value);
         const double pf = numeric::leading(roster.text(row, Col::PF));
-        const QString note = withoutLimiterMarker(roster.text(row, Col::NoteNome));
+        const QString note = withoutMarkers(roster.text(row, Col::NoteNome));
         QString name = QStringLiteral("(") + QString::number(row) + QStringLiteral(") ") +
                        roster.text(row, Col::NomePNG);
         if (!note.isEmpty())

@@ -28,8 +28,10 @@ public:
 
     // The state the players see of hit points against their ceiling.
     static QString state(double pf, double ceiling);
-    // A name as the players see it: the note's "(PF Non Limitati)" is the game master's.
-    static QString withoutLimiterMarker(QString text);
+    // A name as the players see it, without the note's markers.
+    static QString withoutMarkers(QString text);
+    // The first entry acting now, or else the first to act next; -1 with neither.
+    int current() const;
 
     // Who acts now, as the last press announced them.
     QString nowText() const;

@@ -106,6 +106,9 @@ PlayersWindow::~PlayersWindow() {
 void PlayersWindow::refreshLines() {
     m_round->setText(m_model->roundText());
     m_now->setText(m_model->nowText());
+    // A long order scrolls by itself to who acts: the table never has to touch the screen.
+    if (const int current = m_model->current(); current >= 0)
+        m_order->scrollTo(m_model->index(current), QAbstractItemView::PositionAtTop);
 }
 
 void PlayersWindow::applySizes() {

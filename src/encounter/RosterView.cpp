@@ -154,10 +154,14 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     if (column == RosterModel::Selezione) {
         const bool on = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         button.state |= on ? QStyle::State_On : QStyle::State_Off;
-        if (option.state & QStyle::State_HasFocus)
-            button.state |= QStyle::State_HasFocus;
         button.rect.adjust(4, 0, 0, 0);
         style->drawControl(QStyle::CE_RadioButton, &button, painter, option.widget);
+        if (option.state & QStyle::State_HasFocus) { // where Up, Down and Space act
+            painter->save();
+            painter->setPen(QPen(option.palette.color(QPalette::Highlight), 2));
+            painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+            painter->restore();
+        }
     } else {
         button.state |= QStyle::State_Raised;
         style->drawControl(QStyle::CE_PushButton, &button, painter, option.widget);

@@ -108,6 +108,8 @@ Group GroupWindow::group() const {
 void GroupWindow::openForParty() {
     bringToFront();
     resetToCountMode(true);
+    m_count->setFocus(Qt::TabFocusReason); // the count first, selected: typing replaces the 0
+    m_count->selectAll();
     emit changed();
 }
 
@@ -154,6 +156,7 @@ void GroupWindow::ok() {
     } else {
         m_name->clear();
         showNames(n, true);
+        m_name->setFocus(Qt::TabFocusReason); // on to the group's name
     }
 }
 

@@ -129,13 +129,14 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(m_party, &QPushButton::clicked, this, &SheetWindow::partyClicked);
 
     look::tabMovesOn(m_note);
-    // Tab follows the eye: the name, the numbers beside the abilities, the abilities from For to
-    // Car with their modifiers, the notes, then the buttons and the encounter's controls.
-    setTabChain({m_name,      m_pf,       m_iniziativa,  m_ca,       m_ba,        m_car[1],
-                 m_carMod[1], m_car[2],   m_carMod[2],   m_car[3],   m_carMod[3], m_car[4],
-                 m_carMod[4], m_car[5],   m_carMod[5],   m_car[0],   m_carMod[0], m_note,
-                 m_modAuto,   m_salva,    m_carica,      m_cancella, m_azzera,    m_text1,
-                 m_party,     m_aggiungi, m_gruppoUnico, m_chooser,  m_command3,  m_command2});
+    // Tab follows the eye, down each column from left to right: the name, the scores from For to
+    // Car, their modifiers, the numbers beside them, the notes, then the buttons and the
+    // encounter's controls.
+    setTabChain({m_name,      m_car[1],    m_car[2],      m_car[3],     m_car[4],    m_car[5],
+                 m_car[0],    m_carMod[1], m_carMod[2],   m_carMod[3],  m_carMod[4], m_carMod[5],
+                 m_carMod[0], m_pf,        m_ca,          m_iniziativa, m_ba,        m_note,
+                 m_modAuto,   m_salva,     m_carica,      m_cancella,   m_azzera,    m_text1,
+                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_command3,  m_command2});
 
     setSheet(Sheet{});
     refreshChooser();

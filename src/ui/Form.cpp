@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
@@ -23,6 +24,7 @@ QWidget *Form::canvas() {
         auto *scroll = new QScrollArea(this);
         scroll->setObjectName(QStringLiteral("Area"));
         scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus); // the keyboard goes to the controls
         scroll->setWidgetResizable(false);
         scroll->viewport()->setBackgroundRole(QPalette::Window);
         m_canvas = new QWidget;
@@ -68,6 +70,19 @@ void Form::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
+bool Form::event(QEvent *event) {
+    if (event->type() == QEvent::WindowActivate && m_selectOnActivation) {
+        m_selectOnActivation = false;
+        // The field the window opens in holds a default or the last text: typing replaces it.
+        // The focus lands there once the activation is handled.
+        QTimer::singleShot(0, this, [this] {
+            if (auto *field = qobject_cast<QLineEdit *>(focusWidget()))
+                field->selectAll();
+        });
+    }
+    return QWidget::event(event);
+}
+
 void Form::hideEvent(QHideEvent *event) {
     if (!event->spontaneous())
         m_place = pos();
@@ -96,6 +111,7 @@ void Form::showFrom(const QWidget *opener) {
             }
         }
     }
+    m_selectOnActivation = !isVisible();
     show();
     // Window stacking means nothing without a window system (offscreen runs).
     if (QGuiApplication::platformName() != u"offscreen")

@@ -35,10 +35,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     std::optional<QPoint> m_place; // where the window stood when it was last shown
     QWidget *m_canvas = nullptr;
+    bool m_selectOnActivation = false;
     bool m_fieldsReady = false;
 };
 

@@ -79,7 +79,10 @@ public:
         if (event->type() != QEvent::ShortcutOverride)
             return false;
         const auto *key = static_cast<QKeyEvent *>(event);
-        return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+        const auto combination = key->keyCombination();
+        return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+               combination == (Qt::CTRL | Qt::Key_Z) || combination == (Qt::CTRL | Qt::Key_Y) ||
+               combination == (Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
     }
 };
 

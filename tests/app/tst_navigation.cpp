@@ -256,12 +256,16 @@ private slots:
     void fieldsEnteredSelectTheirText() {
         app->click("Form4", "Command2");
         QVERIFY(QTest::qWaitForWindowActive(app->windows->form("Form1")));
+        QCoreApplication::processEvents();
         auto *name = app->control<QLineEdit>("Form1", "NomePNG");
-        name->setFocus();
-        QTest::keyClick(name, Qt::Key_Tab);
-        auto *pf = app->control<QLineEdit>("Form1", "PF");
-        QCOMPARE(QApplication::focusWidget(), pf);
-        QCOMPARE(pf->selectedText(), "0");
+        QCOMPARE(name->selectedText(), "Nome PNG"); // the window opens on its name, selected
+        QStringList order;                          // then down the scores, For to Car
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order.join(' '), "Car(1) Car(2) Car(3) Car(4) Car(5) Car(0)");
+        QCOMPARE(app->control<QLineEdit>("Form1", "Car(0)")->selectedText(), "10");
         auto *copies = app->control<QLineEdit>("Form1", "Text1");
         QTest::mouseClick(copies, Qt::LeftButton);
         QCoreApplication::processEvents();
