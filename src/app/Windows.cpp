@@ -241,7 +241,7 @@ EncounterWindow &Windows::encounterWindow() {
         notepad().showWithCaption(QStringLiteral("NASCONDI LAVAGNA"));
     });
     QObject::connect(w, &EncounterWindow::historyRequested,
-                     [this] { history().showFrom(&encounterWindow()); });
+                     [this] { history().showBeside(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::playersViewRequested,
                      [this] { players().open(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::sheetRequested, [this](int row) {

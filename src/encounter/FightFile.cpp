@@ -282,8 +282,16 @@ void writeState(Out &out, const EncounterState &s) {
     out.u(quint64(s.rows.size()));
     for (const RosterRow &row : s.rows)
         writeRow(out, row);
-    for (const RowTables::Entry &e : s.tables.entries)
-        writeEntry(out, e);
+    // Only the entries that differ from the default, each with its row.
+    std::vector<int> set;
+    for (int r = 0; r < RowTables::size; ++r)
+        if (!(s.tables[r] == RowTables::Entry{}))
+            set.push_back(r);
+    out.u(quint64(set.size()));
+    for (int r : set) {
+        out.i(r);
+        writeEntry(out, s.tables[r]);
+    }
     out.i(s.tables.prossimoGruppo);
     out.s(s.numeroControlli);
     out.s(s.indiceIniz);
@@ -298,8 +306,11 @@ EncounterState readState(In &in) {
     const std::size_t rows = in.count(RowTables::size);
     for (std::size_t r = 0; r < rows; ++r)
         s.rows.push_back(readRow(in));
-    for (RowTables::Entry &e : s.tables.entries)
-        e = readEntry(in);
+    const std::size_t set = in.count(RowTables::size);
+    for (std::size_t k = 0; k < set; ++k) {
+        const auto r = static_cast<std::size_t>(in.in(0, RowTables::size - 1));
+        s.tables.entries[r] = readEntry(in);
+    }
     s.tables.prossimoGruppo = std::int32_t(
         in.in(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     s.numeroControlli = in.s();

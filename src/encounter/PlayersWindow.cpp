@@ -153,7 +153,7 @@ void PlayersWindow::open(const QWidget *opener) {
             return;
         }
     }
-    showFrom(opener);
+    showBeside(opener);
 }
 
 void PlayersWindow::rememberPlace() {

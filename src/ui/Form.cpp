@@ -89,7 +89,7 @@ void Form::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
 }
 
-void Form::showFrom(const QWidget *opener) {
+void Form::position(const QWidget *opener, bool beside) {
     if (!isVisible()) {
         if (m_place) {
             move(*m_place); // where it was left: the window system must not place it again
@@ -101,6 +101,11 @@ void Form::showFrom(const QWidget *opener) {
             if (target.isValid()) {
                 QRect frame(QPoint(0, 0), frameGeometry().size());
                 frame.moveCenter(target.center());
+                if (beside && over.isValid()) { // right of the opener, else left of it
+                    const bool right = over.right() + frame.width() <= room.right();
+                    frame.moveLeft(right ? over.right() + 1 : over.left() - frame.width());
+                    frame.moveTop(over.top());
+                }
                 if (room.isValid()) { // whole on its screen when it fits there
                     frame.moveLeft(std::max(room.left(),
                                             std::min(frame.left(), room.right() - frame.width())));
@@ -108,9 +113,19 @@ void Form::showFrom(const QWidget *opener) {
                                            std::min(frame.top(), room.bottom() - frame.height())));
                 }
                 move(frame.topLeft());
+                m_place = frame.topLeft();
             }
         }
     }
+}
+
+void Form::showBeside(const QWidget *opener) {
+    position(opener, true);
+    showFrom(opener);
+}
+
+void Form::showFrom(const QWidget *opener) {
+    position(opener, false);
     m_selectOnActivation = !isVisible();
     show();
     // Window stacking means nothing without a window system (offscreen runs).

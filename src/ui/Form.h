@@ -26,6 +26,9 @@ public:
     // Shows the window in front of the others: the first time centred over the window that opens
     // it (or over the screen, with none), afterwards where it was left.
     void showFrom(const QWidget *opener = nullptr);
+    // The same, but the first time beside the opener (right of it where the screen has room,
+    // else left), for a window that is read alongside it.
+    void showBeside(const QWidget *opener);
     void bringToFront() { showFrom(nullptr); }
 
 signals:
@@ -38,6 +41,7 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    void position(const QWidget *opener, bool beside);
     std::optional<QPoint> m_place; // where the window stood when it was last shown
     QWidget *m_canvas = nullptr;
     bool m_selectOnActivation = false;
