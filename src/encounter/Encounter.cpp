@@ -90,7 +90,7 @@ Encounter::Encounter(Dialogs &dialogs, QObject *parent) : QObject(parent), m_dia
         [this](int row, int column, const QString &value) { setText(row, column, value); });
     connect(&m_model, &RosterModel::pfChanged, this, &Encounter::pfChanged);
     connect(&m_model, &RosterModel::inizChanged, this, &Encounter::inizChanged);
-    connect(&m_model, &RosterModel::marksChanged, this, &Encounter::onMarksChanged);
+    connect(&m_model, &RosterModel::marksChanged, this, &Encounter::noteAmbient);
 }
 
 Encounter::~Encounter() {
@@ -199,8 +199,12 @@ void Encounter::noteAmbient() {
     emit ambientChanged();
 }
 
-void Encounter::onMarksChanged() {
-    noteAmbient();
+const Step *Encounter::typingJoined(int typingKey) const {
+    // The conditions under which closeStep merges the keystroke into the step before.
+    if (m_depth > 0 || m_ambientSinceStep || !m_history.canUndo() || m_history.canRedo())
+        return nullptr;
+    const Step &last = m_history.step(m_history.size() - 1);
+    return last.typingKey == typingKey && !last.changes.empty() ? &last : nullptr;
 }
 
 // ---- undo and redo ----------------------------------------------------------------------------
@@ -444,12 +448,9 @@ void Encounter::setText(int row, int column, const QString &value) {
     // Consecutive keystrokes in one cell are one step: its log runs from the text before the
     // first of them.
     QString first = before;
-    if (m_depth == 0 && !m_ambientSinceStep && m_history.canUndo() && !m_history.canRedo()) {
-        const Step &last = m_history.step(m_history.size() - 1);
-        if (last.typingKey == key && !last.changes.empty())
-            if (const auto *cell = std::get_if<change::Cell>(&last.changes.front()))
-                first = cell->before;
-    }
+    if (const Step *joined = typingJoined(key))
+        if (const auto *cell = std::get_if<change::Cell>(&joined->changes.front()))
+            first = cell->before;
     StepScope step(*this, key);
     const QString name = who(row);
     if (column == Col::PF) {
@@ -642,12 +643,9 @@ void Encounter::setPartyIniz(int slot, const QString &text) {
         return;
     const int key = -1 - slot;
     QString first = current.iniz;
-    if (m_depth == 0 && !m_ambientSinceStep && m_history.canUndo() && !m_history.canRedo()) {
-        const Step &last = m_history.step(m_history.size() - 1);
-        if (last.typingKey == key && !last.changes.empty())
-            if (const auto *party = std::get_if<change::Party>(&last.changes.front()))
-                first = party->before.iniz;
-    }
+    if (const Step *joined = typingJoined(key))
+        if (const auto *party = std::get_if<change::Party>(&joined->changes.front()))
+            first = party->before.iniz;
     StepScope step(*this, key);
     const QString name =
         current.name.isEmpty() ? QStringLiteral("PG ") + QString::number(slot + 1) : current.name;

@@ -166,7 +166,8 @@ private:
 
     void pfChanged(int row);
     void inizChanged(int row);
-    void onMarksChanged();
+    // The typing step a keystroke in that field would join, or nullptr.
+    const Step *typingJoined(int typingKey) const;
     void noteAmbient();
     // The groups whose initiative modifier is still to be added, each through its first row: the
     // new initiative from the current one, the modifier and the row. Returns the groups handled.
