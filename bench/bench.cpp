@@ -7,7 +7,7 @@
 #include "encounter/PlayersWindow.h"
 #include "encounter/RosterView.h"
 #include "sheets/SheetWindow.h"
-#include "storage/DataFolder.h"
+#include "core/files/DataFolder.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

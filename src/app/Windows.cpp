@@ -9,7 +9,7 @@
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
-#include "storage/DataFolder.h"
+#include "core/files/DataFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

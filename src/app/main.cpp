@@ -1,6 +1,6 @@
 #include "app/MessageBoxDialogs.h"
 #include "app/Windows.h"
-#include "storage/DataFolder.h"
+#include "core/files/DataFolder.h"
 #include "ui/Look.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "encounter/Encounter.h"
 
 #include "common/Dialogs.h"
-#include "common/NumericText.h"
-#include "sheets/Sheet.h"
+#include "core/text/NumericText.h"
+#include "core/sheets/Sheet.h"
 
 #include <QRandomGenerator>
 

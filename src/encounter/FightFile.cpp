@@ -1,6 +1,6 @@
 #include "encounter/FightFile.h"
 
-#include "storage/DataFolder.h"
+#include "core/files/DataFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

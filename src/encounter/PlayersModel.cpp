@@ -1,6 +1,6 @@
 #include "encounter/PlayersModel.h"
 
-#include "common/NumericText.h"
+#include "core/text/NumericText.h"
 #include "encounter/Encounter.h"
 
 #include <algorithm>

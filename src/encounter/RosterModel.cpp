@@ -1,6 +1,6 @@
 #include "encounter/RosterModel.h"
 
-#include "common/NumericText.h"
+#include "core/text/NumericText.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,7 +1,7 @@
 #include "encounter/SheetActions.h"
 
 #include "common/Dialogs.h"
-#include "common/NumericText.h"
+#include "core/text/NumericText.h"
 #include "encounter/Encounter.h"
 #include "sheets/SheetWindow.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "groups/Group.h"
-#include "storage/DataFolder.h"
+#include "core/groups/Group.h"
+#include "core/files/DataFolder.h"
 #include "ui/Form.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "notepad/Page.h"
-#include "storage/DataFolder.h"
+#include "core/notepad/Page.h"
+#include "core/files/DataFolder.h"
 #include "ui/Form.h"
 
 class Dialogs;

@@ -1,7 +1,7 @@
 #include "sheets/SheetWindow.h"
 
 #include "common/Dialogs.h"
-#include "common/NumericText.h"
+#include "core/text/NumericText.h"
 #include "ui/Chooser.h"
 #include "ui/Look.h"
 

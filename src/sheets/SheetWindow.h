@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sheets/Sheet.h"
-#include "storage/DataFolder.h"
+#include "core/sheets/Sheet.h"
+#include "core/files/DataFolder.h"
 
 #include "ui/Form.h"
 

@@ -1,9 +1,9 @@
-#include "common/NumericText.h"
+#include "core/text/NumericText.h"
 #include "encounter/Encounter.h"
 #include "encounter/FightFile.h"
 #include "encounter/PlayersModel.h"
 #include "encounter/PlayersWindow.h"
-#include "sheets/Sheet.h"
+#include "core/sheets/Sheet.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 

@@ -1,4 +1,4 @@
-#include "storage/DataFolder.h"
+#include "core/files/DataFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 

@@ -1,6 +1,6 @@
-#include "common/NumericText.h"
-#include "notepad/Page.h"
-#include "storage/DataFolder.h"
+#include "core/text/NumericText.h"
+#include "core/notepad/Page.h"
+#include "core/files/DataFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 

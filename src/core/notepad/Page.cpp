@@ -1,6 +1,6 @@
-#include "notepad/Page.h"
+#include "core/notepad/Page.h"
 
-#include "storage/Record.h"
+#include "core/text/Record.h"
 
 using record::Scheme;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storage/Record.h"
+#include "core/text/Record.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "groups/Group.h"
+#include "core/groups/Group.h"
 
-#include "common/NumericText.h"
-#include "storage/Record.h"
+#include "core/text/NumericText.h"
+#include "core/text/Record.h"
 
 #include <algorithm>
 

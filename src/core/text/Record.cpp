@@ -1,4 +1,4 @@
-#include "storage/Record.h"
+#include "core/text/Record.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

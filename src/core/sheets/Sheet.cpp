@@ -1,7 +1,7 @@
-#include "sheets/Sheet.h"
+#include "core/sheets/Sheet.h"
 
-#include "common/NumericText.h"
-#include "storage/Record.h"
+#include "core/text/NumericText.h"
+#include "core/text/Record.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "common/NumericText.h"
+#include "core/text/NumericText.h"
 
 #include <QLocale>
 #include <algorithm>
