@@ -3,11 +3,12 @@
 #include "app/MainMenu.h"
 #include "app/Windows.h"
 #include "common/Dialogs.h"
+#include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/PlayersWindow.h"
+#include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
 #include "sheets/SheetWindow.h"
-#include "core/files/DataFolder.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -207,15 +208,15 @@ int main(int argc, char *argv[]) {
              [&] {
                  ready();
                  // Every creature its own initiative: each press announces one.
-                 if (enc.text(size, RosterModel::Iniz) != QString::number(size))
+                 if (enc.text(size, roster::Iniz) != QString::number(size))
                      for (int r = 1; r <= enc.creatures(); ++r)
-                         enc.setText(r, RosterModel::Iniz, QString::number(r));
+                         enc.setText(r, roster::Iniz, QString::number(r));
              },
              [&] { Bench::click(bench.fight(), "Command4"); }},
             {"\"Applica\" on the selected row",
              [&] {
                  ready();
-                 enc.model().setSelectedRow(5);
+                 enc.setMarked({5});
                  Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
              },
              [&] { Bench::click(bench.fight(), "Command2"); }},
@@ -227,7 +228,7 @@ int main(int argc, char *argv[]) {
             {"\"Vai\" to the middle row",
              [&] {
                  ready();
-                 enc.goToLine(QStringLiteral("1"));
+                 enc.scroll().goToLine(QStringLiteral("1"));
                  Bench::edit(bench.fight(), "IndiceScelto", QString::number(enc.creatures() / 2));
                  showAll();
              },
@@ -243,13 +244,14 @@ int main(int argc, char *argv[]) {
                  typed = typed == QStringLiteral("12") ? QStringLiteral("1") : QStringLiteral("12");
              },
              [&] {
-                 enc.model().setData(enc.model().index(7, RosterModel::PF), typed, Qt::EditRole);
+                 bench.fight().rosterModel().setData(
+                     bench.fight().rosterModel().index(7, roster::PF), typed, Qt::EditRole);
              }},
             {"players' view: \"Applica\" with the view open",
              [&] {
                  ready();
                  bench.windows().players().open(nullptr);
-                 enc.model().setSelectedRow(5);
+                 enc.setMarked({5});
                  Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
                  settle();
              },
@@ -295,20 +297,21 @@ int main(int argc, char *argv[]) {
             // 1000 steps of history, the saved fight they make, and taking it up again.
             bench.build(size);
             const long before = currentRssKb();
-            enc.model().setSelectedRow(3);
+            enc.setMarked({3});
             Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
             for (int i = 0; i < 1000; ++i) {
                 if (i % 3 == 0)
                     Bench::click(bench.fight(), "Command2");
                 else if (i % 3 == 1)
-                    enc.model().setData(enc.model().index(1 + i % size, RosterModel::Iniz),
-                                        QString::number(i % 20), Qt::EditRole);
+                    bench.fight().rosterModel().setData(
+                        bench.fight().rosterModel().index(1 + i % size, roster::Iniz),
+                        QString::number(i % 20), Qt::EditRole);
                 else
                     Bench::click(bench.fight(), "Command4");
             }
-            bench.windows().fightFile().sync();
+            bench.windows().session().file().sync();
             historyMb[size] = double(currentRssKb() - before) / 1024.0;
-            fightMb[size] = double(QFileInfo(bench.windows().fightFile().path()).size()) / 1e6;
+            fightMb[size] = double(QFileInfo(bench.windows().session().file().path()).size()) / 1e6;
             QElapsedTimer timer;
             timer.start();
             {

@@ -3,6 +3,7 @@
 #include "app/MainMenu.h"
 #include "app/Windows.h"
 #include "common/Dialogs.h"
+#include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -10,7 +11,6 @@
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
-#include "core/files/DataFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -113,7 +113,7 @@ int main(int argc, char *argv[]) {
     child<QLineEdit>(sheet, "Text1")->setText(QStringLiteral("10"));
     child<QPushButton>(sheet, "Aggiungi")->click();
     child<QPushButton>(sheet, "Command3")->click();
-    encounter.model().setSelectedRow(14);
+    encounter.setMarked({14});
     child<QLineEdit>(fight, "DanniPF")->setText(QStringLiteral("10"));
     child<QPushButton>(fight, "Command2")->click();
     child<QLineEdit>(fight, "IndiceScelto")->setText(QStringLiteral("12"));
@@ -144,14 +144,14 @@ int main(int argc, char *argv[]) {
     save(group, out, QStringLiteral("groups.png"));
     child<QPushButton>(group, "Accetta")->click();
     child<QPushButton>(sheet, "Command3")->click();
-    encounter.setText(1, RosterModel::Iniz, QStringLiteral("14"));
-    encounter.setText(5, RosterModel::Iniz, QStringLiteral("17"));
-    encounter.setText(6, RosterModel::Iniz, QStringLiteral("9"));
+    encounter.setText(1, roster::Iniz, QStringLiteral("14"));
+    encounter.setText(5, roster::Iniz, QStringLiteral("17"));
+    encounter.setText(6, roster::Iniz, QStringLiteral("9"));
     child<QLineEdit>(fight, "InizPG(0)")->setText(QStringLiteral("18"));
     child<QLineEdit>(fight, "InizPG(1)")->setText(QStringLiteral("14"));
     child<QLineEdit>(fight, "InizPG(2)")->setText(QStringLiteral("6"));
     child<QPushButton>(fight, "Command5")->click();
-    encounter.model().setSelectedRow(6);
+    encounter.setMarked({6});
     child<QLineEdit>(fight, "DanniPF")->setText(QStringLiteral("18"));
     child<QPushButton>(fight, "Command2")->click();
     child<QPushButton>(fight, "Command4")->click();
@@ -159,9 +159,9 @@ int main(int argc, char *argv[]) {
     save(fight, out, QStringLiteral("fight.png"));
 
     // An area spell on three goblins, later in the fight: the round count and the marks.
-    encounter.model().mark(1, RosterModel::Mark::Only);
-    encounter.model().mark(3, RosterModel::Mark::Range);
-    encounter.model().mark(6, RosterModel::Mark::Toggle);
+    encounter.mark(1, Roster::Mark::Only);
+    encounter.mark(3, Roster::Mark::Range);
+    encounter.mark(6, Roster::Mark::Toggle);
     child<QLineEdit>(fight, "DanniPF")->setText(QStringLiteral("4"));
     child<QPushButton>(fight, "Command2")->click();
     for (int press = 0; press < 4; ++press)

@@ -2,14 +2,13 @@
 
 #include "app/MainMenu.h"
 #include "common/Dialogs.h"
+#include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
-#include "encounter/SheetActions.h"
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
-#include "core/files/DataFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,15 +25,10 @@ const QString settingsFileName = QStringLiteral("Torvane.ini");
 
 Windows::Windows(Dialogs &dialogs, const QString &dataRoot)
     : m_dialogs(dialogs), m_dataRoot(dataRoot), m_encounter(dialogs),
-      m_fight(std::make_unique<FightFile>(QDir(dataRoot).filePath(fightFileName))) {
+      m_session(m_encounter, dialogs, QDir(dataRoot).filePath(fightFileName),
+                {[this] { return sidelines(); },
+                 [this](const Sidelines &sidelines) { setSidelines(sidelines); }}) {
     m_encounter.setPartyCount([this] { return m_groups ? m_groups->count() : 0; });
-    // The fight in progress reaches the disk with every step, undo, redo and change of view.
-    QObject::connect(&m_encounter, &Encounter::stepRecorded,
-                     [this](const Step &step, bool merged) { m_fight->appendStep(step, merged); });
-    QObject::connect(&m_encounter, &Encounter::historyMoved,
-                     [this](int done) { m_fight->appendMove(done); });
-    QObject::connect(&m_encounter, &Encounter::ambientChanged,
-                     [this] { m_fight->appendAmbient(m_encounter.ambient()); });
 }
 
 Windows::~Windows() {
@@ -80,100 +74,40 @@ bool Windows::created(const QString &objectName) const {
 
 void Windows::start() {
     menu().showFrom(nullptr);
-    if (m_fight->exists())
-        offerResume();
+    if (m_session.pending() && m_session.offerResume())
+        showResumed();
 }
 
-void Windows::offerResume() {
-    if (!m_dialogs.ask(QStringLiteral("Lo scontro precedente non è stato terminato. Vuoi "
-                                      "riprenderlo?"),
-                       QStringLiteral("Riprendere?"))) {
-        m_fight->remove();
-        return;
-    }
-    const auto contents = FightFile::read(m_fight->path());
-    if (contents && resume(*contents))
-        return;
-    // Nothing of a fight that cannot be read whole is kept: the program starts clean.
-    m_encounter.restore(EncounterState{});
-    m_encounter.resetTables();
-    const QString aside = m_fight->setAside();
-    m_dialogs.inform(QStringLiteral("Non è stato possibile riprendere lo scontro precedente: il "
-                                    "file è danneggiato o di un'altra versione del programma.") +
-                     (aside.isEmpty() ? QString()
-                                      : QStringLiteral(" È stato conservato come ") +
-                                            QDir::toNativeSeparators(aside) + QStringLiteral(".")));
-}
-
-bool Windows::resume(const FightFile::Contents &contents) {
-    if (!m_encounter.restore(contents.start))
-        return false;
-    FightWindows windows = contents.windows;
-    for (const FightFile::Record &record : contents.records) {
-        const bool ok = std::visit(
-            [&](const auto &r) -> bool {
-                using T = std::decay_t<decltype(r)>;
-                if constexpr (std::is_same_v<T, FightFile::StepRecord>)
-                    return m_encounter.replay(r.step, r.merged);
-                else if constexpr (std::is_same_v<T, FightFile::Move>)
-                    return m_encounter.goTo(r.done);
-                else if constexpr (std::is_same_v<T, Ambient>)
-                    return m_encounter.setAmbient(r);
-                else {
-                    windows = r;
-                    return true;
-                }
-            },
-            record);
-        if (!ok)
-            return false;
-    }
-    setFightWindows(windows);
-    m_savedWindows = windows;
-    if (!m_fight->resume(contents.validBytes))
-        m_dialogs.inform(QStringLiteral("Lo scontro è stato ripreso, ma non è possibile "
-                                        "continuare a salvarlo: se il programma si chiude, le "
-                                        "prossime mosse andranno perse."));
+void Windows::showResumed() {
     menu().hide();
     sheet().showEncounterMode(QStringLiteral("Torna allo Scontro"));
     sheet().hide();
     encounterWindow().showFrom(&menu());
-    return true;
 }
 
-FightWindows Windows::fightWindows() {
-    FightWindows windows;
+Sidelines Windows::sidelines() {
+    Sidelines sidelines;
     if (m_encounterWindow) {
-        windows.amount = m_encounterWindow->amount();
-        windows.heal = m_encounterWindow->heal();
+        sidelines.amount = m_encounterWindow->amount();
+        sidelines.heal = m_encounterWindow->heal();
     }
     if (m_groups) {
         const Group group = m_groups->group();
-        windows.groupCount = group.count;
-        windows.groupName = group.name;
-        windows.groupNames = group.names;
-        windows.groupNamesMode = m_groups->namesMode();
+        sidelines.groupCount = group.count;
+        sidelines.groupName = group.name;
+        sidelines.groupNames = group.names;
+        sidelines.groupNamesOpen = m_groups->namesMode();
     }
-    return windows;
+    return sidelines;
 }
 
-void Windows::setFightWindows(const FightWindows &windows) {
-    encounterWindow().setAmountAndChoice(windows.amount, windows.heal);
+void Windows::setSidelines(const Sidelines &sidelines) {
+    encounterWindow().setAmountAndChoice(sidelines.amount, sidelines.heal);
     Group group;
-    group.name = windows.groupName;
-    group.count = windows.groupCount;
-    group.names = windows.groupNames;
-    groups().setGroup(group, windows.groupNamesMode);
-}
-
-void Windows::noteWindows() {
-    if (!m_fight->active())
-        return;
-    const FightWindows windows = fightWindows();
-    if (windows == m_savedWindows)
-        return;
-    m_savedWindows = windows;
-    m_fight->appendWindows(windows);
+    group.name = sidelines.groupName;
+    group.count = sidelines.groupCount;
+    group.names = sidelines.groupNames;
+    groups().setGroup(group, sidelines.groupNamesOpen);
 }
 
 MainMenu &Windows::menu() {
@@ -205,8 +139,11 @@ SheetWindow &Windows::sheet() {
     SheetWindow *w = m_sheet.get();
     QObject::connect(w, &SheetWindow::encounterClicked, [this] { fromSheetToEncounter(); });
     QObject::connect(w, &SheetWindow::menuClicked, [this] { fromSheetToMenu(); });
-    QObject::connect(w, &SheetWindow::addClicked,
-                     [this] { sheetActions::addCopies(sheet(), m_encounter, m_dialogs); });
+    QObject::connect(w, &SheetWindow::addClicked, [this] {
+        if (m_encounter.addFromSheet(sheet(), sheet().copies(), sheet().numeroPNG(),
+                                     sheet().asOneGroup()))
+            sheet().setCopyText(QStringLiteral("1"));
+    });
     QObject::connect(w, &SheetWindow::partyClicked, [this] {
         groups().showFrom(&sheet());
         groups().openForParty();
@@ -233,9 +170,9 @@ EncounterWindow &Windows::encounterWindow() {
         sheet().showEncounterMode(QStringLiteral("Torna allo Scontro"));
     });
     QObject::connect(w, &EncounterWindow::bonusRequested,
-                     [this] { sheetActions::addInitiativeBonus(sheet(), m_encounter); });
+                     [this] { m_encounter.addInitiativeBonus(sheet()); });
     QObject::connect(w, &EncounterWindow::rollRequested,
-                     [this] { sheetActions::rollInitiative(sheet(), m_encounter); });
+                     [this] { m_encounter.rollInitiative(sheet()); });
     QObject::connect(w, &EncounterWindow::notepadRequested, [this] {
         notepad().showFrom(&encounterWindow());
         notepad().showWithCaption(QStringLiteral("NASCONDI LAVAGNA"));
@@ -246,7 +183,8 @@ EncounterWindow &Windows::encounterWindow() {
                      [this] { players().open(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::sheetRequested, [this](int row) {
         sheet().showFrom(&encounterWindow());
-        sheetActions::viewRow(sheet(), m_encounter, row);
+        sheet().viewCreature(m_encounter.text(row, roster::NomePNG),
+                             m_encounter.text(row, roster::PF));
         encounterWindow().hide();
     });
     QObject::connect(w, &EncounterWindow::endConfirmed, [this] {
@@ -255,9 +193,9 @@ EncounterWindow &Windows::encounterWindow() {
         if (m_history)
             m_history->hide();
         menu().showFrom(&encounterWindow());
-        m_fight->remove();
+        m_session.end();
     });
-    QObject::connect(w, &EncounterWindow::amountChanged, [this] { noteWindows(); });
+    QObject::connect(w, &EncounterWindow::amountChanged, [this] { m_session.noteSidelines(); });
     // Closing the encounter window is "Scontro Terminato", with its question.
     QObject::connect(w, &Form::closeRequested, w, &EncounterWindow::requestEnd);
     return *m_encounterWindow;
@@ -277,7 +215,8 @@ GroupWindow &Windows::groups() {
         QObject::connect(
             m_groups.get(), &GroupWindow::accepted,
             [this](const QStringList &names, int n) { m_encounter.acceptParty(names, n); });
-        QObject::connect(m_groups.get(), &GroupWindow::changed, [this] { noteWindows(); });
+        QObject::connect(m_groups.get(), &GroupWindow::changed,
+                         [this] { m_session.noteSidelines(); });
         QObject::connect(m_groups.get(), &Form::closeRequested, [this] { hideBeside(groups()); });
     }
     return *m_groups;
@@ -316,11 +255,7 @@ void Windows::startEncounter() {
     sheet().showFrom(&menu());
     sheet().showEncounterMode(QStringLiteral("Vai allo Scontro"));
     encounterWindow(); // created, not shown
-    m_encounter.startNew();
-    m_savedWindows = fightWindows();
-    if (!m_fight->start(m_encounter.capture(), m_savedWindows))
-        m_dialogs.inform(QStringLiteral("Non è possibile salvare lo scontro mentre si svolge: se "
-                                        "il programma si chiude, non potrà essere ripreso."));
+    m_session.start();
 }
 
 void Windows::fromSheetToEncounter() {
@@ -336,7 +271,7 @@ void Windows::fromSheetToMenu() {
 }
 
 void Windows::exit() {
-    m_fight->sync(); // a fight not ended is taken up again at the next start
+    m_session.leave(); // a fight not ended is taken up again at the next start
     if (m_players)
         m_players->rememberPlace();
     for (QWidget *w : existing())

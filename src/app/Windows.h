@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/Credits.h"
-#include "encounter/Encounter.h"
-#include "encounter/FightFile.h"
+#include "core/fight/Encounter.h"
+#include "core/fight/Session.h"
 
 #include <QString>
 #include <memory>
@@ -18,10 +18,9 @@ class PlayersWindow;
 class QWidget;
 class SheetWindow;
 
-// The hub that owns the windows and the program-wide encounter state. A window is created the
-// first time anything touches it and is afterwards only shown and hidden; windows reach each
-// other only through here. The hub also keeps the fight in progress on disk, and offers to take
-// it up again when the program starts after a fight that was not ended.
+// The hub that owns the windows, the encounter and its session. A window is created the first
+// time anything touches it and is afterwards only shown and hidden; windows reach each other only
+// through here, and the hub moves between them.
 class Windows {
 public:
     Windows(Dialogs &dialogs, const QString &dataRoot);
@@ -45,21 +44,19 @@ public:
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
     Encounter &encounter() { return m_encounter; }
-    FightFile &fightFile() { return *m_fight; }
+    Session &session() { return m_session; }
 
     bool created(const QString &objectName) const;
     // The opener the credits window hands its link to (for tests: no browser is started).
     void setUrlOpener(CreditsWindow::UrlOpener opener) { m_urlOpener = std::move(opener); }
 
     // What the windows hold of the fight beside the encounter, and back.
-    FightWindows fightWindows();
-    void setFightWindows(const FightWindows &windows);
+    Sidelines sidelines();
+    void setSidelines(const Sidelines &sidelines);
 
 private:
     void startEncounter();
-    bool resume(const FightFile::Contents &contents);
-    void offerResume();
-    void noteWindows();
+    void showResumed();
     void fromSheetToEncounter();
     void fromSheetToMenu();
     void exit();
@@ -69,8 +66,7 @@ private:
     Dialogs &m_dialogs;
     QString m_dataRoot;
     Encounter m_encounter;
-    std::unique_ptr<FightFile> m_fight;
-    FightWindows m_savedWindows; // as last written to the saved fight
+    Session m_session;
     CreditsWindow::UrlOpener m_urlOpener;
     std::unique_ptr<MainMenu> m_menu;
     std::unique_ptr<SheetWindow> m_sheet;

@@ -1,5 +1,6 @@
 #include "encounter/EncounterWindow.h"
 
+#include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
 #include "ui/ArrowIcon.h"
 #include "ui/Look.h"
@@ -18,7 +19,7 @@
 #include <QStyle>
 #include <QToolButton>
 
-using Col = RosterModel::Column;
+using Col = roster::Column;
 
 namespace {
 
@@ -30,11 +31,11 @@ constexpr int designScrollWidth = 495;
 constexpr int gap = 45;
 
 // Width of each roster column in the design: the distance from its left edge to the next one's.
-constexpr std::array<int, RosterModel::ColumnCount> columnTwips{
+constexpr std::array<int, roster::ColumnCount> columnTwips{
     360, 1920, 1920, 720, 720, 720, 720, 720, 720, 720, 720, 720, 720, 1320, 840, 840};
 
 // Texts each column must show whole, at whatever font the system gives.
-const std::array<const char *, RosterModel::ColumnCount> columnSamples{
+const std::array<const char *, roster::ColumnCount> columnSamples{
     "5000",    "",        "(PF Non Limitati)", "-8888",   "-8888",   "+88", "88", "18 | +4",
     "18 | +4", "18 | +4", "18 | +4",           "18 | +4", "18 | +4", "",    "X",  ">>"};
 
@@ -79,7 +80,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
 
     m_roster = place<RosterView>(canvas(), "Roster", twipsRect(120, 120, 14460, 7380));
     m_roster->move(m_roster->x(), m_roster->y() + strip);
-    m_roster->setModel(&encounter.model());
+    m_roster->setModel(new RosterModel(encounter, this));
     m_roster->setWordWrap(false);
     m_roster->verticalHeader()->hide();
     m_roster->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -98,10 +99,10 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     const QFontMetrics captions(headerFont);
     const int padding = 2 * m_roster->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 10;
     int rosterWidth = 2 * m_roster->frameWidth();
-    for (int c = 0; c < RosterModel::ColumnCount; ++c) {
+    for (int c = 0; c < roster::ColumnCount; ++c) {
         const auto s = static_cast<std::size_t>(c);
-        int width = std::max(twips(columnTwips[s]),
-                             widestWord(captions, RosterModel::caption(c)) + padding);
+        int width =
+            std::max(twips(columnTwips[s]), widestWord(captions, roster::caption(c)) + padding);
         width =
             std::max(width, cells.horizontalAdvance(QString::fromUtf8(columnSamples[s])) + padding);
         if (c == Col::Selezione)
@@ -136,36 +137,33 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{m_numeroControlli, m_indiceIniz, m_indiceAlto, crea})
         hidden->hide();
-    connect(crea, &QPushButton::clicked, &m_encounter, &Encounter::creaRighe);
-    connect(m_numeroControlli, &QLineEdit::textEdited, &m_encounter,
-            &Encounter::setNumeroControlli);
-    connect(m_indiceIniz, &QLineEdit::textEdited, &m_encounter, &Encounter::setIndiceIniz);
+    connect(crea, &QPushButton::clicked, this, [this] { m_encounter.creaRighe(); });
+    connect(m_numeroControlli, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_encounter.setNumeroControlli(text); });
+    connect(m_indiceIniz, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_encounter.setIndiceIniz(text); });
 
     connect(m_roster, &QAbstractItemView::clicked, this, &EncounterWindow::onCellClicked);
     connect(m_roster, &RosterView::wheelLines, this, [this](int lines) {
         if (lines > 0)
-            m_encounter.scrollUp(lines);
+            m_encounter.scroll().up(lines);
         else
-            m_encounter.scrollDown(-lines);
+            m_encounter.scroll().down(-lines);
     });
     connect(m_roster, &RosterView::markMoved, this, &EncounterWindow::keepRowInView);
 
-    connect(&m_encounter, &Encounter::viewChanged, this, &EncounterWindow::applyView);
-    connect(&m_encounter, &Encounter::hiddenFieldsChanged, this,
-            &EncounterWindow::applyHiddenFields);
-    connect(&m_encounter, &Encounter::scrollControlsChanged, this,
+    const Recorder *fight = &m_encounter.recorder();
+    connect(fight, &Recorder::viewChanged, this, &EncounterWindow::applyView);
+    connect(fight, &Recorder::fieldsChanged, this, &EncounterWindow::applyHiddenFields);
+    connect(fight, &Recorder::scrollControlsChanged, this,
             &EncounterWindow::setScrollControlsVisible);
-    connect(&m_encounter, &Encounter::partyChanged, this, &EncounterWindow::applyParty);
-    connect(&m_encounter, &Encounter::turnChanged, this, &EncounterWindow::applyTurn);
-    connect(&m_encounter.history(), &History::doneChanged, this, &EncounterWindow::applyHistory);
-    connect(&m_encounter.history(), &QAbstractItemModel::rowsInserted, this,
-            &EncounterWindow::applyHistory);
-    connect(&m_encounter.history(), &QAbstractItemModel::dataChanged, this,
-            &EncounterWindow::applyHistory);
-    connect(&m_encounter.model(), &QAbstractItemModel::rowsInserted, this,
+    connect(fight, &Recorder::partyChanged, this, &EncounterWindow::applyParty);
+    connect(fight, &Recorder::turnChanged, this, &EncounterWindow::applyTurn);
+    connect(fight, &Recorder::historyChanged, this, &EncounterWindow::applyHistory);
+    connect(m_roster->model(), &QAbstractItemModel::rowsInserted, this,
             &EncounterWindow::applyView);
-    connect(&m_encounter.model(), &QAbstractItemModel::modelReset, this, [this] {
-        m_appliedOffsetEnd = m_encounter.model().rows();
+    connect(m_roster->model(), &QAbstractItemModel::modelReset, this, [this] {
+        m_appliedOffsetEnd = m_encounter.roster().rows();
         m_roster->setRowHidden(0, true);
         applyView();
     });
@@ -173,13 +171,13 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     for (QLineEdit *field : findChildren<QLineEdit *>())
         look::leaveUndoToWindow(field);
 
-    m_appliedOffsetEnd = m_encounter.model().rows();
+    m_appliedOffsetEnd = m_encounter.roster().rows();
     applyView();
     applyHiddenFields();
     applyParty();
     applyTurn();
     applyHistory();
-    setScrollControlsVisible(m_encounter.scrollControlsShown());
+    setScrollControlsVisible(m_encounter.scroll().controlsShown());
     hide();
 }
 
@@ -221,8 +219,8 @@ void EncounterWindow::buildTopStrip(int left, int width) {
     players->setToolTip(QStringLiteral("Apre una finestra per lo schermo dei giocatori: ordine "
                                        "di iniziativa e stato delle creature, senza numeri (F11 "
                                        "nella finestra: schermo intero)"));
-    connect(m_undo, &QPushButton::clicked, &m_encounter, &Encounter::undo);
-    connect(m_redo, &QPushButton::clicked, &m_encounter, &Encounter::redo);
+    connect(m_undo, &QPushButton::clicked, this, [this] { m_encounter.undo(); });
+    connect(m_redo, &QPushButton::clicked, this, [this] { m_encounter.redo(); });
     connect(history, &QPushButton::clicked, this, &EncounterWindow::historyRequested);
     connect(players, &QPushButton::clicked, this, &EncounterWindow::playersViewRequested);
     for (auto [target, which] :
@@ -300,7 +298,7 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(notes, &QPushButton::clicked, this, &EncounterWindow::notepadRequested);
     connect(m_apply, &QPushButton::clicked, this,
             [this] { m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked()); });
-    connect(limiter, &QPushButton::clicked, &m_encounter, &Encounter::toggleLimiter);
+    connect(limiter, &QPushButton::clicked, this, [this] { m_encounter.toggleLimiter(); });
     connect(end, &QPushButton::clicked, this, &EncounterWindow::requestEnd);
     connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::amountChanged);
     connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::amountChanged);
@@ -324,6 +322,10 @@ void EncounterWindow::setKeyboardOrder() {
     order.push_back(m_end);
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+RosterModel &EncounterWindow::rosterModel() const {
+    return *static_cast<RosterModel *>(m_roster->model());
 }
 
 void EncounterWindow::requestEnd() {
@@ -397,10 +399,10 @@ void EncounterWindow::buildScrollControls(int left, int width, int shift) {
         const int lines = design.lines;
         if (design.up)
             connect(button, &QToolButton::clicked, this,
-                    [this, lines] { m_encounter.scrollUp(lines); });
+                    [this, lines] { m_encounter.scroll().up(lines); });
         else
             connect(button, &QToolButton::clicked, this,
-                    [this, lines] { m_encounter.scrollDown(lines); });
+                    [this, lines] { m_encounter.scroll().down(lines); });
         m_scrollControls[next++] = button;
     }
     m_indiceScelto = new QLineEdit(QStringLiteral("1"), canvas());
@@ -412,7 +414,7 @@ void EncounterWindow::buildScrollControls(int left, int width, int shift) {
     go->setObjectName(QStringLiteral("VaiIndiceScelto"));
     go->setGeometry(slot(1560));
     connect(go, &QPushButton::clicked, this,
-            [this] { m_encounter.goToLine(m_indiceScelto->text()); });
+            [this] { m_encounter.scroll().goToLine(m_indiceScelto->text()); });
     connect(m_indiceScelto, &QLineEdit::returnPressed, go, &QPushButton::click);
     m_scrollControls[next++] = m_indiceScelto;
     m_scrollControls[next++] = go;
@@ -444,15 +446,15 @@ void EncounterWindow::buildPartyPanel(int left, int width, int top) {
 void EncounterWindow::applyView() {
     // Only rows up to the larger of the old and new scroll offsets can change their state; rows
     // below are shown.
-    const int rows = m_encounter.model().rows();
+    const int rows = m_encounter.roster().rows();
     const std::int64_t end = std::min<std::int64_t>(
-        rows, std::max<std::int64_t>(m_appliedOffsetEnd, m_encounter.topRow() + 1));
+        rows, std::max<std::int64_t>(m_appliedOffsetEnd, m_encounter.scroll().topRow() + 1));
     for (int r = 0; r < end; ++r) {
-        const bool hidden = !m_encounter.rowShown(r);
+        const bool hidden = !m_encounter.scroll().rowShown(r);
         if (m_roster->isRowHidden(r) != hidden)
             m_roster->setRowHidden(r, hidden);
     }
-    m_appliedOffsetEnd = m_encounter.topRow() + 1;
+    m_appliedOffsetEnd = m_encounter.scroll().topRow() + 1;
 }
 
 void EncounterWindow::applyHiddenFields() {
@@ -509,9 +511,9 @@ void EncounterWindow::onCellClicked(const QModelIndex &index) {
 }
 
 void EncounterWindow::keepRowInView(int row) {
-    const std::int64_t top = m_encounter.topRow();
+    const std::int64_t top = m_encounter.scroll().topRow();
     if (row < top)
-        m_encounter.scrollUp(top - row);
+        m_encounter.scroll().up(top - row);
     else if (row >= top + Encounter::linesInView)
-        m_encounter.scrollDown(row - top - Encounter::linesInView + 1);
+        m_encounter.scroll().down(row - top - Encounter::linesInView + 1);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encounter/Encounter.h"
+#include "core/fight/Encounter.h"
 #include "ui/Form.h"
 
 #include <array>
@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class RosterModel;
 class RosterView;
 
 // The encounter window (Form2): the roster grid, the turn, hit-point and removal buttons, the
@@ -24,6 +25,7 @@ public:
     // "Scontro Terminato": asks, then ends the encounter.
     void requestEnd();
     RosterView *roster() const { return m_roster; }
+    RosterModel &rosterModel() const;
 
     // The amount and the heal or damage choice of "Modifiche ai PF".
     QString amount() const;

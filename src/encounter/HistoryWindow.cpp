@@ -1,13 +1,15 @@
 #include "encounter/HistoryWindow.h"
 
-#include "encounter/Encounter.h"
+#include "core/fight/Encounter.h"
+#include "encounter/HistoryModel.h"
 
 #include <QLabel>
 #include <QListView>
 #include <QVBoxLayout>
 
 HistoryWindow::HistoryWindow(Encounter &encounter, QWidget *parent)
-    : Form(QStringLiteral("Cronologia"), parent), m_encounter(encounter) {
+    : Form(QStringLiteral("Cronologia"), parent),
+      m_model(new HistoryModel(encounter.recorder(), this)) {
     setWindowTitle(QStringLiteral("Torvane — Cronologia"));
     resize(twips(6000), twips(7635));
     auto *layout = new QVBoxLayout(this);
@@ -20,7 +22,7 @@ HistoryWindow::HistoryWindow(Encounter &encounter, QWidget *parent)
     hint->setWordWrap(true);
     m_steps = new QListView(this);
     m_steps->setObjectName(QStringLiteral("Passi"));
-    m_steps->setModel(&encounter.history());
+    m_steps->setModel(m_model);
     m_steps->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_steps->setSelectionMode(QAbstractItemView::SingleSelection);
     m_steps->setWordWrap(true);
@@ -29,17 +31,14 @@ HistoryWindow::HistoryWindow(Encounter &encounter, QWidget *parent)
     layout->addWidget(hint);
     layout->addWidget(m_steps, 1);
     connect(m_steps, &QListView::clicked, this,
-            [this](const QModelIndex &index) { m_encounter.goTo(index.row()); });
-    connect(&encounter.history(), &History::doneChanged, this, &HistoryWindow::showDone);
-    connect(&encounter.history(), &QAbstractItemModel::rowsInserted, this,
-            &HistoryWindow::showDone);
-    connect(&encounter.history(), &QAbstractItemModel::modelReset, this, &HistoryWindow::showDone);
+            [&encounter](const QModelIndex &index) { encounter.goTo(index.row()); });
+    connect(m_model, &HistoryModel::currentChanged, this, &HistoryWindow::showDone);
     showDone();
     hide();
 }
 
 void HistoryWindow::showDone() {
-    const QModelIndex current = m_encounter.history().index(m_encounter.history().done());
+    const QModelIndex current = m_model->current();
     m_steps->setCurrentIndex(current);
     m_steps->scrollTo(current);
 }

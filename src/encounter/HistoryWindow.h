@@ -3,6 +3,7 @@
 #include "ui/Form.h"
 
 class Encounter;
+class HistoryModel;
 class QListView;
 
 // The history of the fight ("Cronologia"): every step in order, as a log; a click on a step
@@ -12,9 +13,11 @@ class HistoryWindow : public Form {
 public:
     explicit HistoryWindow(Encounter &encounter, QWidget *parent = nullptr);
 
+    HistoryModel &model() { return *m_model; }
+
 private:
     void showDone();
 
-    Encounter &m_encounter;
+    HistoryModel *m_model;
     QListView *m_steps;
 };

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "core/fight/PlayersView.h"
+
 #include <QAbstractListModel>
 #include <QString>
 #include <vector>
 
 class Encounter;
 
-// What the players may know of the fight, in the order "Prossimo ad agire" walks it: every
-// creature and every player character taking part, highest initiative first, ties in the order
-// they are announced (creatures by row, then characters by slot). A creature shows its name and
-// note and, instead of numbers, its state. Hit points, armour class, base attack, abilities and
-// initiative values never leave the encounter through here.
+// The players' view of the fight as a list model, following every change of the encounter: what
+// the players may know, in the order the turns walk it (see PlayersView).
 class PlayersModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -26,14 +25,9 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-    // The state the players see of hit points against their ceiling.
-    static QString state(double pf, double ceiling);
-    // A name as the players see it, without the note's markers.
-    static QString withoutMarkers(QString text);
     // The first entry acting now, or else the first to act next; -1 with neither.
     int current() const;
-
-    // Who acts now, as the last press announced them.
+    // Who acts now, as the last press announced them, and the round.
     QString nowText() const;
     QString roundText() const;
 
@@ -42,16 +36,6 @@ public slots:
     void refresh();
 
 private:
-    struct Entry {
-        QString name;
-        QString state;
-        bool now = false;
-        bool next = false;
-        bool dead = false;
-        bool operator==(const Entry &) const = default;
-    };
-    std::vector<Entry> build() const;
-
     Encounter &m_encounter;
-    std::vector<Entry> m_entries;
+    std::vector<playersView::Entry> m_entries;
 };

@@ -1,6 +1,6 @@
 #include "encounter/PlayersWindow.h"
 
-#include "encounter/Encounter.h"
+#include "core/fight/Encounter.h"
 #include "encounter/PlayersModel.h"
 
 #include <QKeyEvent>
@@ -93,7 +93,7 @@ PlayersWindow::PlayersWindow(Encounter &encounter, QString settingsFile, QWidget
     layout->addWidget(m_round);
     layout->addWidget(m_now);
     layout->addWidget(m_order, 1);
-    connect(&encounter, &Encounter::changed, this, &PlayersWindow::refreshLines);
+    connect(&encounter.recorder(), &Recorder::changed, this, &PlayersWindow::refreshLines);
     refreshLines();
     applySizes();
     hide();

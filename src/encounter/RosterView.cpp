@@ -1,5 +1,6 @@
 #include "encounter/RosterView.h"
 
+#include "core/fight/Roster.h"
 #include "encounter/RosterModel.h"
 #include "ui/Look.h"
 
@@ -13,7 +14,7 @@
 namespace {
 
 bool marksRow(int column) {
-    return column == RosterModel::Selezione || column == RosterModel::Indice;
+    return column == roster::Selezione || column == roster::Indice;
 }
 
 } // namespace
@@ -48,10 +49,9 @@ void RosterView::mousePressEvent(QMouseEvent *event) {
         // Nothing can be typed where the user clicked: the typing in progress ends there (moving
         // the current cell away commits and closes its editor), and no keystroke may go on into
         // the cell it was in.
-        selectionModel()->setCurrentIndex(marksRow(at.column())
-                                              ? model()->index(at.row(), RosterModel::Selezione)
-                                              : QModelIndex(),
-                                          QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(
+            marksRow(at.column()) ? model()->index(at.row(), roster::Selezione) : QModelIndex(),
+            QItemSelectionModel::NoUpdate);
         setFocus(Qt::MouseFocusReason);
     }
     QTableView::mousePressEvent(event);
@@ -61,9 +61,9 @@ void RosterView::mouseReleaseEvent(QMouseEvent *event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && at.isValid() && marksRow(at.column())) {
         const auto mods = event->modifiers();
-        roster()->mark(at.row(), mods & Qt::ShiftModifier     ? RosterModel::Mark::Range
-                                 : mods & Qt::ControlModifier ? RosterModel::Mark::Toggle
-                                                              : RosterModel::Mark::Only);
+        roster()->mark(at.row(), mods & Qt::ShiftModifier     ? Roster::Mark::Range
+                                 : mods & Qt::ControlModifier ? Roster::Mark::Toggle
+                                                              : Roster::Mark::Only);
     }
     QTableView::mouseReleaseEvent(event);
 }
@@ -78,8 +78,8 @@ void RosterView::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
         const int to = row + (event->key() == Qt::Key_Up ? -1 : 1);
         if (to >= 1 && to < model()->rowCount()) {
-            roster()->mark(to, RosterModel::Mark::Only);
-            selectionModel()->setCurrentIndex(model()->index(to, RosterModel::Selezione),
+            roster()->mark(to, Roster::Mark::Only);
+            selectionModel()->setCurrentIndex(model()->index(to, roster::Selezione),
                                               QItemSelectionModel::NoUpdate);
             emit markMoved(to);
         }
@@ -87,8 +87,8 @@ void RosterView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) {
-        roster()->mark(row, event->modifiers() & Qt::ControlModifier ? RosterModel::Mark::Toggle
-                                                                     : RosterModel::Mark::Only);
+        roster()->mark(row, event->modifiers() & Qt::ControlModifier ? Roster::Mark::Toggle
+                                                                     : Roster::Mark::Only);
         event->accept();
         return;
     }
@@ -100,7 +100,7 @@ void RosterView::focusInEvent(QFocusEvent *event) {
     if (!currentIndex().isValid()) {
         for (int r = 1; r < model()->rowCount(); ++r) {
             if (!isRowHidden(r)) {
-                selectionModel()->setCurrentIndex(model()->index(r, RosterModel::Selezione),
+                selectionModel()->setCurrentIndex(model()->index(r, roster::Selezione),
                                                   QItemSelectionModel::NoUpdate);
                 break;
             }
@@ -140,8 +140,8 @@ void RosterDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
 void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                            const QModelIndex &index) const {
     const int column = index.column();
-    if (column != RosterModel::Selezione && column != RosterModel::Elimina &&
-        column != RosterModel::Visualizza) {
+    if (column != roster::Selezione && column != roster::Elimina &&
+        column != roster::Visualizza) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -151,7 +151,7 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     button.text = index.data(Qt::DisplayRole).toString();
     button.state = QStyle::State_Enabled;
     button.palette = option.palette;
-    if (column == RosterModel::Selezione) {
+    if (column == roster::Selezione) {
         const bool on = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         button.state |= on ? QStyle::State_On : QStyle::State_Off;
         button.rect.adjust(4, 0, 0, 0);
@@ -170,7 +170,7 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
 
 bool RosterDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
                                  const QStyleOptionViewItem &option, const QModelIndex &index) {
-    if (index.column() == RosterModel::Selezione) // marked by the view, with its modifiers
+    if (index.column() == roster::Selezione) // marked by the view, with its modifiers
         return event->type() == QEvent::MouseButtonPress ||
                event->type() == QEvent::MouseButtonRelease ||
                event->type() == QEvent::MouseButtonDblClick;

@@ -354,3 +354,36 @@ void SheetWindow::cancella() {
     if (m_folder.remove(m_dialogs, m_name->text()))
         refreshChooser();
 }
+
+void SheetWindow::viewCreature(const QString &name, const QString &rowPF) {
+    show();
+    const auto status = caricaScheda(name);
+    if (status != DataFolder::Status::Loaded && status != DataFolder::Status::Empty) {
+        Sheet unread = sheet(); // the window must still name the creature being viewed
+        unread.name = name;
+        setSheet(unread);
+    }
+    showViewingMode(rowPF);
+}
+
+SheetSource::Read SheetWindow::read(const QString &name) {
+    const auto result = m_folder.read(name, Sheet::fieldCount);
+    switch (result.status) {
+    case DataFolder::Status::Loaded:
+        return {Status::Loaded, Sheet::fromRecord(result.fields)};
+    case DataFolder::Status::Empty:
+        return {Status::Empty, {}};
+    default:
+        return {Status::Unavailable, {}};
+    }
+}
+
+void SheetWindow::keep(const Sheet &kept) {
+    if (!m_folder.exists(kept.name))
+        salvataggio(); // silently; a failure is reported and the rows stay
+}
+
+int SheetWindow::copies() const {
+    const QString typed = copyText();
+    return typed.isEmpty() || numeric::leading(typed) < 1 ? 1 : numeroPNG();
+}

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/sheets/Sheet.h"
+#include "core/fight/SheetSource.h"
 #include "core/files/DataFolder.h"
+#include "core/sheets/Sheet.h"
 
 #include "ui/Form.h"
 
@@ -17,8 +18,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The creature sheet window (Form1): one sheet, its storage buttons and, in encounter mode, the
-// controls that put copies of it into the fight.
-class SheetWindow : public Form {
+// controls that put copies of it into the fight. It is where the fight finds the creatures'
+// sheets.
+class SheetWindow : public Form, public SheetSource {
     Q_OBJECT
 public:
     enum class Mode { Encounter, Editing, Viewing };
@@ -44,7 +46,20 @@ public:
     void showViewingMode(const QString &rowPF);
     Mode mode() const { return m_mode; }
 
+    // A creature's sheet seen from its roster row, read-only, with the row's hit points. The
+    // window shows the creature's name even when its sheet cannot be read.
+    void viewCreature(const QString &name, const QString &rowPF);
+
+    // The sheets the fight reads, and the sheet in front of the game master.
+    Read read(const QString &name) override;
+    Sheet shown() const override { return sheet(); }
+    void show(const Sheet &sheet) override { setSheet(sheet); }
+    void keep(const Sheet &sheet) override;
+    using Form::show;
+
     std::int16_t numeroPNG() const { return m_numeroPNG; }
+    // How many copies the add button adds: the count typed, or 1 when none is.
+    int copies() const;
     QString copyText() const;
     void setCopyText(const QString &text);
     bool asOneGroup() const;

@@ -2,6 +2,7 @@
 
 #include "app/Windows.h"
 #include "encounter/EncounterWindow.h"
+#include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
 #include "sheets/SheetWindow.h"
 #include "support/ScriptedDialogs.h"
@@ -10,7 +11,7 @@
 #include <QtWidgets>
 #include <memory>
 
-using Col = RosterModel::Column;
+using Col = roster::Column;
 
 // The whole program over a scratch data folder, driven through its controls.
 class AppFixture {
@@ -71,13 +72,14 @@ public:
 
     // The roster grid of the encounter window.
     Encounter &enc() { return windows->encounter(); }
+    RosterModel &model() { return windows->encounterWindow().rosterModel(); }
     RosterView *roster() { return control<RosterView>("Form2", "Roster"); }
     void clickCell(int row, int column) {
         QTest::mouseClick(roster()->viewport(), Qt::LeftButton, {},
-                          roster()->visualRect(enc().model().index(row, column)).center());
+                          roster()->visualRect(model().index(row, column)).center());
     }
     QLineEdit *editCell(int row, int column) {
-        const QModelIndex index = enc().model().index(row, column);
+        const QModelIndex index = model().index(row, column);
         roster()->edit(index);
         return qobject_cast<QLineEdit *>(roster()->indexWidget(index));
     }

@@ -68,9 +68,9 @@ private slots:
         const QStringList goblins = nextToAct();
         QCOMPARE(goblins.size(), 4);
         QCOMPARE(goblins.first(), acts("(1) Goblin arcieri", "12"));
-        QVERIFY(app->enc().model().isHighlighted(4));
+        QVERIFY(app->enc().roster().isHighlighted(4));
         QCOMPARE(nextToAct(), QStringList{acts("(5) Orco", "11")});
-        QVERIFY(!app->enc().model().isHighlighted(4));
+        QVERIFY(!app->enc().roster().isHighlighted(4));
         QCOMPARE(nextToAct().first(), acts("Legolas", "5"));
         QCOMPARE(nextToAct().first(), acts("Aragorn", "15"));
 
@@ -167,7 +167,7 @@ private slots:
         tabTo("Roster");
         key(Qt::Key_Space); // marks the first row in view
         key(Qt::Key_Down);  // the mark moves to row 2
-        QCOMPARE(app->enc().model().selectedRow(), 2);
+        QCOMPARE(app->enc().roster().selectedRow(), 2);
         key(Qt::Key_D, Qt::ControlModifier);
         type("9");
         key(Qt::Key_Return); // "Applica"

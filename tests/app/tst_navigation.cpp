@@ -229,15 +229,15 @@ private slots:
         app->addFromSheet("Orco", 3, "12");
         app->click("Form1", "Command3");
         app->clickCell(1, Col::PF);
-        QVERIFY(app->roster()->indexWidget(app->enc().model().index(1, Col::PF)));
+        QVERIFY(app->roster()->indexWidget(app->model().index(1, Col::PF)));
         app->clickCell(2, Col::NomePNG);
-        QVERIFY(!app->roster()->indexWidget(app->enc().model().index(1, Col::PF)));
+        QVERIFY(!app->roster()->indexWidget(app->model().index(1, Col::PF)));
         QWidget *focus = QApplication::focusWidget();
         QTest::keyClicks(focus ? focus : app->roster(), "Capo");
         QCoreApplication::processEvents();
         for (int r = 1; r <= 3; ++r)
             QCOMPARE(app->enc().text(r, Col::PF), "12");
-        QCOMPARE(app->enc().model().index(1, Col::PF).data(Qt::ToolTipRole).toString(),
+        QCOMPARE(app->model().index(1, Col::PF).data(Qt::ToolTipRole).toString(),
                  "Massimo 12 PF, limitatore attivo");
         app->dialogs.clear();
         app->typeCell(1, Col::PF, "-12");
@@ -296,10 +296,10 @@ private slots:
                 QVERIFY2(ratio >= 4.5, qPrintable(w->objectName() + " in " + form));
             }
         }
-        const RosterModel &model = app->enc().model();
+        const RosterModel &model = app->model();
         app->enc().nextToAct();
         for (int r : {1, 2})
-            for (int c = RosterModel::firstText; c <= RosterModel::lastText; ++c)
+            for (int c = roster::firstText; c <= roster::lastText; ++c)
                 QVERIFY(look::contrast(
                             model.index(r, c).data(Qt::ForegroundRole).value<QBrush>().color(),
                             model.index(r, c).data(Qt::BackgroundRole).value<QBrush>().color()) >=
@@ -307,8 +307,8 @@ private slots:
         QHeaderView *header = app->roster()->horizontalHeader();
         const QFontMetrics captions(header->font());
         const QFontMetrics cells(app->roster()->font());
-        for (int c = 0; c < RosterModel::ColumnCount; ++c)
-            for (const QString &word : RosterModel::caption(c).split(u' '))
+        for (int c = 0; c < roster::ColumnCount; ++c)
+            for (const QString &word : roster::caption(c).split(u' '))
                 QVERIFY2(captions.horizontalAdvance(word) < header->sectionSize(c) - 4,
                          qPrintable(word));
         for (const char *text : {"18 | +4", "(PF Non Limitati)"})

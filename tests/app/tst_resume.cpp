@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "app/MainMenu.h"
+#include "encounter/HistoryModel.h"
 #include "groups/GroupWindow.h"
 
 #include <cstdio>
@@ -8,14 +9,15 @@ namespace {
 
 // Where a fight stands: the encounter, its windows, and its history's steps, as logged, and
 // position.
-using Point = std::tuple<EncounterState, FightWindows, QStringList, int>;
+using Point = std::tuple<EncounterState, Sidelines, QStringList, int>;
 
 Point pointOf(Windows &windows) {
-    const History &history = windows.encounter().history();
+    const HistoryModel history(windows.encounter().recorder());
     QStringList log;
     for (int i = 0; i < history.rowCount(); ++i)
         log << history.index(i).data().toString();
-    return {windows.encounter().capture(), windows.fightWindows(), log, history.done()};
+    return {windows.encounter().capture(), windows.sidelines(), log,
+            windows.encounter().history().done()};
 }
 
 // A fight of `actions` random actions (fixed seed), each reported as done once it returns. Each
@@ -34,7 +36,7 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
             enc.addCopies(sheet, 1 + int(random.bounded(3)), random.bounded(2) == 0, "nota");
         },
         [&](int row) { enc.setText(row, Col::Iniz, QString::number(random.bounded(25))); },
-        [&](int row) { enc.model().mark(row, RosterModel::Mark::Only); },
+        [&](int row) { enc.mark(row, Roster::Mark::Only); },
         [&](int) { fight.setAmountAndChoice(QString::number(random.bounded(20)), fight.heal()); },
         [&](int) { fight.setAmountAndChoice(fight.amount(), !fight.heal()); },
         [&](int) { enc.applyAmount(fight.amount(), fight.heal()); },
@@ -42,8 +44,8 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
         [&](int row) { enc.remove(row); },
         [&](int) { enc.undo(); },
         [&](int) { enc.redo(); },
-        [&](int) { enc.scrollDown(1 + random.bounded(5)); },
-        [&](int) { enc.scrollUp(1 + random.bounded(5)); },
+        [&](int) { enc.scroll().down(1 + random.bounded(5)); },
+        [&](int) { enc.scroll().up(1 + random.bounded(5)); },
         [&](int) {
             enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
         },
@@ -78,7 +80,7 @@ class TestResume : public QObject {
 private:
     std::unique_ptr<AppFixture> app;
 
-    QString savedFight() { return app->windows->fightFile().path(); }
+    QString savedFight() { return app->windows->session().file().path(); }
     // The program started again on the same folder.
     void restart() {
         app->windows.reset();

@@ -1,15 +1,19 @@
+#include "core/fight/Encounter.h"
+#include "core/fight/Rules.h"
+#include "core/fight/SheetSource.h"
+#include "core/fight/journal/FightFile.h"
+#include "core/sheets/Sheet.h"
 #include "core/text/NumericText.h"
-#include "encounter/Encounter.h"
-#include "encounter/FightFile.h"
+#include "encounter/HistoryModel.h"
 #include "encounter/PlayersModel.h"
 #include "encounter/PlayersWindow.h"
-#include "core/sheets/Sheet.h"
+#include "encounter/RosterModel.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
 #include <QtWidgets>
 
-using Col = RosterModel::Column;
+using Col = roster::Column;
 using Strings = QStringList;
 
 // The encounter's rules: rows, groups, hit points, turns, removals and scrolling; every kind of
@@ -63,14 +67,23 @@ private:
         return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
     }
     // The sheets the bonus is read from: Goblin +2, others -1; Fantasma not on file until it is
-    // saved, Vuoto an empty file.
-    const Encounter::SheetLoader sheets = [this](const QString &name) -> Encounter::BonusSource {
-        if (name == "Fantasma" && !m_ghostSaved)
-            return {Encounter::SheetRead::Unavailable, {}};
-        if (name == "Vuoto")
-            return {Encounter::SheetRead::Empty, {}};
-        return {Encounter::SheetRead::Loaded, name == "Goblin" ? "2" : "-1"};
-    };
+    // saved, Vuoto an empty file. The sheet shown is the one the last press left.
+    struct Sheets : SheetSource {
+        explicit Sheets(const bool *ghost) : ghostSaved(ghost) {}
+        const bool *ghostSaved;
+        Sheet current;
+        Read read(const QString &name) override {
+            if (name == "Fantasma" && !*ghostSaved)
+                return {Status::Unavailable, {}};
+            if (name == "Vuoto")
+                return {Status::Empty, {}};
+            return {Status::Loaded,
+                    Sheet{.name = name, .iniziativa = name == "Goblin" ? "2" : "-1"}};
+        }
+        Sheet shown() const override { return current; }
+        void show(const Sheet &sheet) override { current = sheet; }
+        void keep(const Sheet &) override {}
+    } sheets{&m_ghostSaved};
 
     // Three goblins as one group, an orc, two characters; initiatives typed.
     void fight() {
@@ -135,18 +148,19 @@ private slots:
         enc().setText(2, Col::Iniz, "9");
         enc().setNumeroControlli(count);
         enc().creaRighe();
-        QCOMPARE(enc().model().rowCount(), rows.toInt());
+        QCOMPARE(enc().roster().rows(), rows.toInt());
         for (int r = 1; r < rows.toInt(); ++r) {
             QCOMPARE(text(r, Col::NomePNG), r <= from.toInt() ? QString("R%1").arg(r) : QString());
             QCOMPARE(text(r, Col::Iniz), r == 2 ? "9" : "0");
-            QCOMPARE(enc().model().index(r, Col::Indice).data().toString(), QString::number(r));
+            QCOMPARE(RosterModel(enc()).index(r, Col::Indice).data().toString(),
+                     QString::number(r));
         }
         // Rows that come back later are fresh copies of the template row.
         enc().setNumeroControlli("1");
         enc().creaRighe();
         add("Nuovo", 2);
         QCOMPARE(text(2, Col::NoteNome), QString());
-        QCOMPARE(enc().model().initiatives().rowsWith(9), std::vector<int>{});
+        QCOMPARE(enc().roster().initiatives().rowsWith(9), std::vector<int>{});
     }
 
     void groups_data() { fileTable(); }
@@ -160,7 +174,7 @@ private slots:
         QCOMPARE(text(3, Col::NoteNome), note == "-" ? "" : note);
         QCOMPARE(texts({3}, {Col::Forz, Col::Car, Col::Iniz}), "14 | +2 / 8 | -1 / 0");
         QCOMPARE(enc().tables()[3].pfMassimi, 40000); // beyond 16 bits
-        QCOMPARE(enc().model().index(3, Col::NomePNG).data(Qt::ToolTipRole).toString(), "3");
+        QCOMPARE(RosterModel(enc()).index(3, Col::NomePNG).data(Qt::ToolTipRole).toString(), "3");
         QCOMPARE(enc().numeroControlli(), "6");
     }
 
@@ -178,7 +192,7 @@ private slots:
         add("A", 2);
         enc().setText(2, Col::PF, pf);
         enc().setEntry(2, {false, 2, false, limiter == "on", ceiling.toDouble()});
-        enc().model().setSelectedRow(2);
+        enc().setMarked({2});
         enc().applyAmount(amount, choice == "Aggiungi");
         QCOMPARE(texts({1, 2}, {Col::PF}), "10 / " + result);
     }
@@ -202,7 +216,7 @@ private slots:
         QCOMPARE(text(1, Col::PF), "20");
         QVERIFY(enc().tables()[1].limitatore);
         m_dialogs.clear();
-        enc().model().setSelectedRow(1);
+        enc().setMarked({1});
         enc().toggleLimiter();
         enc().applyAmount("10", true); // no ceiling
         QCOMPARE(texts({1}, {Col::NoteNome, Col::PF}), "(PF Non Limitati) / 30");
@@ -233,7 +247,7 @@ private slots:
         auto lit = [&] {
             QString rows;
             for (int r = 1; r <= 3; ++r)
-                rows += enc().model().isHighlighted(r) ? QString::number(r) : "";
+                rows += enc().roster().isHighlighted(r) ? QString::number(r) : "";
             return rows + (enc().party(0).highlighted ? "P" : "");
         };
         Strings litWhileShown;
@@ -312,7 +326,7 @@ private slots:
                     sevens.push_back(r);
             }
             std::sort(all.begin(), all.end(), std::greater<>());
-            const auto &index = enc().model().initiatives();
+            const auto &index = enc().roster().initiatives();
             for (std::size_t k = 0; k <= all.size() + 1; ++k)
                 QCOMPARE(index.at(k, players), k >= 1 && k <= all.size() ? all[k - 1] : 0.0);
             QCOMPARE(index.rowsWith(7), sevens);
@@ -325,21 +339,21 @@ private slots:
         add("Fantasma");
         for (int r : {1, 5, 6, 7})
             enc().setText(r, Col::Iniz, "10");
-        QString shown = "0";
+        sheets.current.iniziativa = "0";
         for (int pressCount = 0; pressCount < 2; ++pressCount) {
-            enc().addInitiativeBonus(sheets, shown);
+            enc().addInitiativeBonus(sheets);
             QCOMPARE(texts({1, 4, 5, 6, 7}, {Col::Iniz}), "12 / 12 / 9 / 9 / 10");
         }
         QCOMPARE(m_dialogs.informed.size(), 2); // the missing sheet is named at each press
         QVERIFY(m_dialogs.informed[0].contains("Fantasma") &&
                 !m_dialogs.informed[0].contains("Orco"));
-        QCOMPARE(shown, "-1"); // the last sheet read
-        m_ghostSaved = true;   // skipped rows are tried again
-        enc().addInitiativeBonus(sheets, shown);
+        QCOMPARE(sheets.current.iniziativa, "-1"); // the last sheet read
+        m_ghostSaved = true;                       // skipped rows are tried again
+        enc().addInitiativeBonus(sheets);
         QCOMPARE(text(7, Col::Iniz), "9");
         // An empty sheet file reads as nothing: the modifier shown on the sheet is used.
         add("Vuoto");
-        enc().addInitiativeBonus(sheets, shown);
+        enc().addInitiativeBonus(sheets);
         QCOMPARE(text(8, Col::Iniz), "-1");
     }
 
@@ -347,15 +361,15 @@ private slots:
     // before or after adds nothing twice. The dice are fair.
     void rolledInitiative() {
         add("Orco", 2);
-        QString shown = "0";
-        enc().addInitiativeBonus(sheets, shown); // the orcs: 0 - 1
+        sheets.current.iniziativa = "0";
+        enc().addInitiativeBonus(sheets); // the orcs: 0 - 1
         add("Goblin", 4, true);
         add("Fantasma");
         QRandomGenerator dice(99);
         QRandomGenerator same(99);
         enc().setRandom(&dice);
         m_dialogs.clear();
-        enc().rollInitiative(sheets, shown);
+        enc().rollInitiative(sheets);
         const QString goblins = QString::number(same.bounded(1, 21) + 2);
         QCOMPARE(texts({1, 2, 3, 4, 5, 6, 7}, {Col::Iniz}),
                  Strings({"-1", "-1", goblins, goblins, goblins, goblins, "0"}).join(" / "));
@@ -363,15 +377,15 @@ private slots:
         QVERIFY(m_dialogs.informed[0].startsWith("Iniziativa tirata per 1 gruppo. ") &&
                 m_dialogs.informed[0].contains("Fantasma"));
         m_dialogs.clear();
-        enc().addInitiativeBonus(sheets, shown);
-        enc().rollInitiative(sheets, shown);
+        enc().addInitiativeBonus(sheets);
+        enc().rollInitiative(sheets);
         QCOMPARE(texts({3, 6}, {Col::Iniz}), goblins + " / " + goblins);
         QVERIFY(m_dialogs.informed.last().startsWith("Iniziativa tirata per 0 gruppi."));
         init();
         add("G", 400);
         QRandomGenerator fair(3);
         enc().setRandom(&fair);
-        enc().rollInitiative(sheets, shown); // the sheet's -1 once
+        enc().rollInitiative(sheets); // the sheet's -1 once
         QSet<int> faces;
         for (int r = 1; r <= 400; ++r)
             faces << text(r, Col::Iniz).toInt() + 1;
@@ -383,20 +397,21 @@ private slots:
     void severalTargets() {
         for (const char *name : {"A", "B", "C", "D", "E"})
             add(name, 1, false, {}, "5");
-        RosterModel &model = enc().model();
-        model.mark(2, RosterModel::Mark::Only);
-        model.mark(4, RosterModel::Mark::Range);
-        model.mark(3, RosterModel::Mark::Toggle);
-        model.mark(5, RosterModel::Mark::Toggle);
-        QCOMPARE(std::vector<int>(model.marked().begin(), model.marked().end()),
+        RosterModel model(enc());
+        const Roster &roster = enc().roster();
+        model.mark(2, Roster::Mark::Only);
+        model.mark(4, Roster::Mark::Range);
+        model.mark(3, Roster::Mark::Toggle);
+        model.mark(5, Roster::Mark::Toggle);
+        QCOMPARE(std::vector<int>(roster.marked().begin(), roster.marked().end()),
                  (std::vector<int>{2, 4, 5}));
         enc().applyAmount("7", false);
         QCOMPARE(m_dialogs.informed,
                  (Strings{"(2) B  è in coma.", "(4) D  è in coma.", "(5) E  è in coma."}));
         QCOMPARE(text(3, Col::PF), "5");
         QVERIFY(model.setData(model.index(1, Col::Selezione), Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE(model.selectedRow(), 1);
-        QCOMPARE(int(model.marked().size()), 1);
+        QCOMPARE(roster.selectedRow(), 1);
+        QCOMPARE(int(roster.marked().size()), 1);
     }
 
     // "Elimina" moves the last row into the removed one, whole, and announces it again when it is
@@ -408,8 +423,11 @@ private slots:
         enc().setText(5, Col::Iniz, "17");
         enc().setEntry(
             5, {.bonusIniz = true, .gruppo = enc().tables()[5].gruppo, .limitatore = false});
-        enc().model().setSelectedRow(2);
-        enc().model().setHighlighted(5, true);
+        enc().setMarked({2});
+        {
+            Recorder::Operation lit(enc().recorder());
+            enc().recorder().setHighlighted(5, true);
+        }
         m_dialogs.yes();
         enc().remove(2);
         QCOMPARE(m_dialogs.questions.first(),
@@ -418,15 +436,15 @@ private slots:
         QCOMPARE(texts({2}, {Col::NomePNG, Col::NoteNome, Col::Iniz}), "E / nota E / 17");
         QCOMPARE(text(4, Col::NomePNG), "D");
         QVERIFY(!enc().tables()[2].limitatore && enc().tables()[2].bonusIniz);
-        QCOMPARE(enc().tables()[2].gruppo, 10);   // E, the fifth single addition
-        QCOMPARE(enc().model().selectedRow(), 2); // the mark stays with the position...
-        QVERIFY(!enc().model().isHighlighted(2)); // ...and so do the colours
-        add("F");                                 // row 5 again: its entries start clean
+        QCOMPARE(enc().tables()[2].gruppo, 10);    // E, the fifth single addition
+        QCOMPARE(enc().roster().selectedRow(), 2); // the mark stays with the position...
+        QVERIFY(!enc().roster().isHighlighted(2)); // ...and so do the colours
+        add("F");                                  // row 5 again: its entries start clean
         QVERIFY(enc().tables()[5].limitatore && !enc().tables()[5].bonusIniz);
-        enc().model().setSelectedRow(5);
+        enc().setMarked({5});
         m_dialogs.yes();
         enc().remove(5);
-        QCOMPARE(enc().model().selectedRow(), -1);
+        QCOMPARE(enc().roster().selectedRow(), -1);
         QCOMPARE(text(4, Col::NomePNG), "D");
         m_dialogs.no().yes(3); // declined, then down to one
         for (int row : {1, 4, 3, 2})
@@ -463,9 +481,9 @@ private slots:
         party({"12", "3"});
         press();
         enc().end();
-        QCOMPARE(enc().model().rowCount(), 2);
+        QCOMPARE(enc().roster().rows(), 2);
         QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), "21");
-        QVERIFY(!enc().rowShown(1) && !enc().model().isHighlighted(1));
+        QVERIFY(!enc().scroll().rowShown(1) && !enc().roster().isHighlighted(1));
         QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), " / 0");
         QCOMPARE(enc().party(0).iniz + enc().party(1).iniz + enc().party(0).name, "00Aragorn");
         QVERIFY(enc().party(0).shown && !enc().party(0).highlighted);
@@ -473,7 +491,7 @@ private slots:
         enc().startNew();
         QCOMPARE(enc().creatures(), 0);
         add("B");
-        QVERIFY(enc().rowShown(1));
+        QVERIFY(enc().scroll().rowShown(1));
         QCOMPARE(enc().tables()[1].gruppo, 2);
     }
 
@@ -482,13 +500,13 @@ private slots:
         const auto [rows, steps, vai, top, linee] = cells<5>();
         add("G", rows.toInt());
         for (int step : numbers(steps))
-            step > 0 ? enc().scrollDown(step) : enc().scrollUp(-step);
+            step > 0 ? enc().scroll().down(step) : enc().scroll().up(-step);
         if (!vai.isEmpty())
-            enc().goToLine(vai);
+            enc().scroll().goToLine(vai);
         QCOMPARE(enc().indiceAlto(), top);
         QCOMPARE(QString::number(enc().lineeDaScorrere()), linee);
         for (int r = 1; r <= rows.toInt(); ++r)
-            QCOMPARE(enc().rowShown(r), r >= top.toInt());
+            QCOMPARE(enc().scroll().rowShown(r), r >= top.toInt());
         QCOMPARE(m_dialogs.informed,
                  vai == "40" ? Strings{"Non ci sono abbastanza PNG in elenco! Devi inserire un "
                                        "numero compreso tra 1 e 30!"}
@@ -497,18 +515,18 @@ private slots:
 
     void viewAfterAdditionsAndRemovals() {
         add("G", 30);
-        QVERIFY(enc().scrollControlsShown());
-        enc().goToLine("10");
+        QVERIFY(enc().scroll().controlsShown());
+        enc().scroll().goToLine("10");
         m_dialogs.yes(2);
         enc().remove(12); // the view keeps its offset
         QCOMPARE(enc().indiceAlto(), "10");
         add("H"); // an addition brings the home layout back
         QCOMPARE(enc().indiceAlto(), "1");
-        QVERIFY(enc().rowShown(1));
+        QVERIFY(enc().scroll().rowShown(1));
         enc().setNumeroControlli("17");
         enc().creaRighe();
         enc().remove(3); // down to 15 creatures
-        QVERIFY(!enc().scrollControlsShown());
+        QVERIFY(!enc().scroll().controlsShown());
     }
 
     // Undo puts back exactly the state before the step, redo exactly the state after it, and
@@ -518,10 +536,9 @@ private slots:
         fight();
         const auto [marks, operation, steps] = cells<3>();
         const QList<int> marked = numbers(marks);
-        enc().model().setMarked({marked.begin(), marked.end()});
+        enc().setMarked({marked.begin(), marked.end()});
         const EncounterState before = enc().capture();
         const int done = enc().history().done();
-        QString shown;
         using Words = const QStringList &;
         const std::map<QString, std::function<void(Words)>> calls{
             {"add", [&](Words) { add("Zombi", 2, false, {}, "-3"); }},
@@ -531,8 +548,8 @@ private slots:
             {"limiter", [&](Words) { enc().toggleLimiter(); }},
             {"position", [&](Words w) { enc().setIndiceIniz(w[1]); }},
             {"turn", [&](Words) { enc().nextToAct(); }},
-            {"bonus", [&](Words) { enc().addInitiativeBonus(sheets, shown); }},
-            {"roll", [&](Words) { enc().rollInitiative(sheets, shown); }},
+            {"bonus", [&](Words) { enc().addInitiativeBonus(sheets); }},
+            {"roll", [&](Words) { enc().rollInitiative(sheets); }},
             {"yes", [&](Words) { m_dialogs.yes(); }},
             {"remove", [&](Words w) { enc().remove(w[1].toInt()); }},
             {"accept", [&](Words w) { enc().acceptParty(w.mid(1), int(w.size() - 1)); }},
@@ -562,13 +579,14 @@ private slots:
 
     void logOfAShortFight() {
         fight();
-        enc().model().mark(4, RosterModel::Mark::Only);
+        enc().mark(4, Roster::Mark::Only);
         enc().applyAmount("8", false);
         enc().nextToAct();
         enc().applyAmount("10", false);
         Strings log;
-        for (int i = 0; i < enc().history().rowCount(); ++i)
-            log << enc().history().index(i).data().toString();
+        const HistoryModel model(enc().recorder());
+        for (int i = 0; i < model.rowCount(); ++i)
+            log << model.index(i).data().toString();
         QCOMPARE(log.mid(0, 2),
                  (Strings{"Inizio dello scontro", "3 Goblin entrano nello scontro (righe 1–3)"}));
         QCOMPARE(log.mid(log.size() - 3),
@@ -587,8 +605,8 @@ private slots:
         QTemporaryDir dir;
         FightFile file(dir.filePath("fight"));
         QVERIFY(file.start(enc().capture(), {}));
-        file.appendMove(3);
-        file.appendMove(4);
+        file.append(schema::Move{3});
+        file.append(schema::Move{4});
         file.sync();
         QByteArray bytes = bytesOf(file.path());
         const QStringList words = damage.split(u' ');
@@ -623,7 +641,7 @@ private slots:
         }
         QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
         QCOMPARE(m_view->roundText(), "Round 2");
-        enc().model().mark(2, RosterModel::Mark::Only);
+        enc().mark(2, Roster::Mark::Only);
         enc().toggleLimiter(); // the limiter's marker is the game master's business
         enc().applyAmount("30", false);
         QCOMPARE(at(2) + ": " + at(2, PlayersModel::StateRole), "(2) Goblin: gravemente ferito");
@@ -646,7 +664,7 @@ private slots:
     void states_data() { fileTable(); }
     void states() {
         const auto [pf, ceiling, state] = cells<3>();
-        QCOMPARE(PlayersModel::state(pf.toDouble(), ceiling.toDouble()), state);
+        QCOMPARE(rules::playersState(pf.toDouble(), ceiling.toDouble()), state);
     }
 
     // No hit points, armour class, base attack or ability appear, in any role of the model or in
@@ -654,7 +672,7 @@ private slots:
     void thePlayersWindow() {
         players();
         enc().nextToAct();
-        enc().model().mark(1, RosterModel::Mark::Only);
+        enc().mark(1, Roster::Mark::Only);
         enc().applyAmount("7", false); // 30
         QTemporaryDir dir;
         {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "encounter/RowTables.h"
+#include "core/fight/Columns.h"
+#include "core/fight/RowTables.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,7 @@
 
 // The texts of one roster row, NomePNG to Car in column order, and its highlight.
 struct RosterRow {
-    static constexpr int textCount = 12;
+    static constexpr int textCount = roster::textCount;
     std::array<QString, textCount> text;
     bool highlighted = false;
     bool operator==(const RosterRow &) const = default;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encounter/EncounterState.h"
+#include "core/fight/EncounterState.h"
 
 #include <QString>
 #include <QStringList>

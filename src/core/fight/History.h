@@ -1,21 +1,13 @@
 #pragma once
 
-#include "encounter/Step.h"
+#include "core/fight/Step.h"
 
-#include <QAbstractListModel>
 #include <vector>
 
-// The steps of the fight in order and how many of them are done. Undo and redo move that boundary;
-// a new step drops the undone ones. As a list model it is the fight's log: entry 0 is the start,
-// entry i the i-th step, the steps after the boundary greyed.
-class History : public QAbstractListModel {
-    Q_OBJECT
+// The steps of the fight in order and how many of them are done. Undo and redo move that
+// boundary; a new step drops the undone ones.
+class History {
 public:
-    using QAbstractListModel::QAbstractListModel;
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-
     int size() const { return int(m_steps.size()); }
     int done() const { return m_done; }
     const Step &step(int i) const { return m_steps[static_cast<std::size_t>(i)]; }
@@ -29,9 +21,6 @@ public:
     bool merge(const Step &step);
     void setDone(int done);
     void clear();
-
-signals:
-    void doneChanged();
 
 private:
     std::vector<Step> m_steps;

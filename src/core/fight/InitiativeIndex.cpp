@@ -1,4 +1,4 @@
-#include "encounter/InitiativeIndex.h"
+#include "core/fight/InitiativeIndex.h"
 
 #include <algorithm>
 #include <functional>

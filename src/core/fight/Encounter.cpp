@@ -1,0 +1,395 @@
+#include "core/fight/Encounter.h"
+
+#include "common/Dialogs.h"
+#include "core/fight/InitiativeFromSheets.h"
+#include "core/fight/Messages.h"
+#include "core/fight/Rules.h"
+#include "core/fight/SheetSource.h"
+#include "core/fight/TurnOrder.h"
+#include "core/text/NumericText.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+using namespace roster;
+
+namespace {
+
+QString plural(qsizetype n, const char *one, const char *many) {
+    return QString::number(n) + u' ' + QString::fromUtf8(n == 1 ? one : many);
+}
+
+// The rows a hit-point button acts on, as its step names them: the row, or how many.
+QString named(const std::vector<int> &rows, const std::function<QString(int)> &who) {
+    return rows.size() == 1 ? who(rows.front()) : plural(qsizetype(rows.size()), "PNG", "PNG");
+}
+
+} // namespace
+
+Encounter::Encounter(Dialogs &dialogs)
+    : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs) {}
+
+QString Encounter::who(int row) const {
+    return rules::who(row, text(row, NomePNG), text(row, NoteNome));
+}
+
+QString Encounter::label(int row) const {
+    return rules::label(row, text(row, NomePNG), text(row, NoteNome));
+}
+
+// ---- typing ------------------------------------------------------------------------------------
+
+void Encounter::setText(int row, int column, const QString &value) {
+    const QString before = text(row, column);
+    if (before == value)
+        return;
+    const int key = 1 + row * ColumnCount + column;
+    // Consecutive keystrokes in one cell are one step: its log runs from the text before the
+    // first of them.
+    const QString first = m_fight.typedFrom(key, before);
+    Recorder::Operation step(m_fight, key);
+    const QString name = who(row);
+    const QString what = column == PF         ? QStringLiteral("PF")
+                         : column == NoteNome ? QStringLiteral("nota")
+                         : column == Iniz     ? QStringLiteral("iniziativa")
+                                              : roster::caption(column);
+    m_fight.setAction(QStringLiteral("Modifica ") + what + QStringLiteral(" di ") + name);
+    m_fight.say(
+        logLines::typed(column, name, rules::who(row, text(row, NomePNG), {}), first, value));
+    m_reactions.setText(row, column, value);
+}
+
+void Encounter::setEntry(int row, const RowTables::Entry &entry) {
+    Recorder::Operation step(m_fight, QStringLiteral("Dati della riga ") + QString::number(row));
+    m_fight.say(QStringLiteral("Dati della riga ") + QString::number(row));
+    m_fight.setEntry(row, entry);
+}
+
+void Encounter::setNumeroControlli(const QString &value) {
+    Recorder::Operation step(m_fight, QStringLiteral("Numero di righe"));
+    m_fight.say(QStringLiteral("Numero di righe: ") + value);
+    m_fight.setField(change::Field::NumeroControlli, value);
+}
+
+void Encounter::setIndiceIniz(const QString &value) {
+    Recorder::Operation step(m_fight, QStringLiteral("Posizione nel turno"));
+    m_fight.say(QStringLiteral("Posizione nel turno: ") + value);
+    m_fight.setField(change::Field::IndiceIniz, value);
+}
+
+void Encounter::setPartyIniz(int slot, const QString &value) {
+    const PartySlot &current = party(slot);
+    if (current.iniz == value)
+        return;
+    const int key = -1 - slot;
+    const QString first = m_fight.typedFrom(key, current.iniz);
+    Recorder::Operation step(m_fight, key);
+    const QString name =
+        current.name.isEmpty() ? QStringLiteral("PG ") + QString::number(slot + 1) : current.name;
+    m_fight.setAction(QStringLiteral("Iniziativa di ") + name);
+    m_fight.say(name + QStringLiteral(": iniziativa ") + first + QStringLiteral(" → ") + value);
+    PartySlot s = current;
+    s.iniz = value;
+    m_fight.setParty(slot, s);
+}
+
+// ---- rows --------------------------------------------------------------------------------------
+
+void Encounter::resetTables() {
+    Recorder::Reset reset(m_fight);
+    m_fight.resetTables();
+}
+
+void Encounter::creaRighe() {
+    Recorder::Operation step(m_fight, QStringLiteral("Crea"));
+    m_fight.say(QStringLiteral("Righe del ruolino: ") + numeroControlli());
+    layOut();
+}
+
+void Encounter::layOut() {
+    const double requested = numeric::leading(numeroControlli());
+    if (requested < 0)
+        return;
+    const auto count = numeric::toWhole16(requested);
+    if (!count)
+        return;
+    m_fight.resize(std::min<int>(*count, RowTables::size));
+    m_scroll.home(); // every row back in the home layout
+}
+
+void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
+                          const std::optional<QString> &note) {
+    Recorder::Operation step(m_fight);
+    const std::int64_t rowsBefore =
+        numeric::roundHalfEven(numeric::leading(numeroControlli())).value_or(1);
+    const double ceiling = rules::ceiling(numeric::leading(sheet.pf));
+    const int first = creatures() + 1;
+    m_fight.setAction(QStringLiteral("Aggiungi ") + QString::number(n) + u' ' + sheet.name);
+    m_fight.say(logLines::entered(first, n, sheet.name));
+    const auto abilities = rules::abilityTexts(sheet); // made once, shared by every copy
+    for (int k = 1; k <= n; ++k) {
+        m_fight.setField(change::Field::NumeroControlli, QString::number(rowsBefore + k));
+        layOut();
+        const int r = roster().rows() - 1;
+        m_reactions.setText(r, NomePNG, sheet.name);
+        RowTables::Entry entry = tables()[r];
+        entry.pfMassimi = ceiling;
+        m_fight.setEntry(r, entry);
+        m_reactions.setText(r, PF, sheet.pf);
+        m_reactions.setText(r, BA, sheet.ba);
+        m_reactions.setText(r, CA, sheet.ca);
+        for (int a = 0; a < 6; ++a)
+            m_reactions.setText(r, Forz + a, abilities[static_cast<std::size_t>(a)]);
+        if (!asGroup)
+            m_fight.setProssimoGruppo(tables().prossimoGruppo + 1);
+        else if (note)
+            m_reactions.setText(r, NoteNome, *note);
+        entry = tables()[r];
+        entry.gruppo = tables().prossimoGruppo;
+        m_fight.setEntry(r, entry);
+    }
+    m_fight.setProssimoGruppo(tables().prossimoGruppo + 1);
+    m_scroll.home();
+    m_scroll.updateControls();
+}
+
+bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup) {
+    const int room = RowTables::maxCreatures - creatures();
+    if (copies > room) {
+        m_dialogs.inform(messages::noRoom(copies, room));
+        return false;
+    }
+    if (numeric::leading(numeroControlli()) + typedCount > 101 &&
+        !m_dialogs.ask(messages::manyCopiesQuestion(), messages::manyCopiesTitle()))
+        return false;
+    const Sheet sheet = sheets.shown();
+    std::optional<QString> note;
+    if (asGroup && m_dialogs.ask(messages::commonNoteQuestion(), QStringLiteral("Torvane")))
+        note = m_dialogs.input(messages::commonNotePrompt(), QStringLiteral("Torvane"), QString())
+                   .value_or(QString());
+    addCopies(sheet, copies, asGroup, note);
+    sheets.keep(sheet);
+    m_dialogs.inform(messages::added(copies));
+    return true;
+}
+
+// ---- hit points --------------------------------------------------------------------------------
+
+std::vector<int> Encounter::targets() {
+    const std::vector<int> marked(roster().marked().begin(), roster().marked().end());
+    if (marked.empty())
+        m_dialogs.inform(messages::noTarget());
+    return marked;
+}
+
+void Encounter::applyAmount(const QString &amount, bool heal) {
+    const std::vector<int> rows = targets();
+    if (rows.empty())
+        return;
+    Recorder::Operation step(m_fight);
+    const double d = numeric::leading(amount);
+    const QString what = heal ? QStringLiteral("una cura di ") + numeric::write(d)
+                              : numeric::write(d) + QStringLiteral(" danni");
+    m_fight.setAction(QStringLiteral("Applica ") + what + QStringLiteral(" a ") +
+                      named(rows, [this](int r) { return who(r); }));
+    for (int r : rows) {
+        const QString before = text(r, PF);
+        const double p = numeric::leading(before);
+        const QString after = numeric::write(heal ? rules::healed(p, d, tables()[r]) : p - d);
+        m_fight.say(who(r) + QStringLiteral(": ") + before + QStringLiteral(" → ") + after +
+                    QStringLiteral(" PF"));
+        m_reactions.setText(r, PF, after);
+    }
+}
+
+void Encounter::toggleLimiter() {
+    const std::vector<int> rows = targets();
+    if (rows.empty())
+        return;
+    Recorder::Operation step(m_fight, QStringLiteral("Limitatore PF di ") +
+                                          named(rows, [this](int r) { return who(r); }));
+    for (int r : rows) {
+        RowTables::Entry entry = tables()[r];
+        if (entry.limitatore) {
+            entry.limitatore = false;
+            m_fight.setEntry(r, entry);
+            m_fight.say(who(r) + QStringLiteral(": PF non limitati"));
+            m_dialogs.inform(messages::limiterOff(label(r)));
+            m_reactions.setText(r, NoteNome, rules::withLimiterMarker(text(r, NoteNome)));
+            continue;
+        }
+        entry.limitatore = true;
+        const bool number = numeric::hasLeadingNumber(text(r, PF));
+        if (number)
+            entry.pfMassimi = rules::ceiling(numeric::leading(text(r, PF)));
+        m_fight.setEntry(r, entry);
+        m_reactions.setText(r, NoteNome, rules::withoutLimiterMarker(text(r, NoteNome)));
+        const QString ceiling = numeric::write(entry.pfMassimi);
+        m_fight.say(who(r) + QStringLiteral(": limitatore a ") + ceiling + QStringLiteral(" PF"));
+        m_dialogs.inform(messages::limiterOn(label(r), ceiling, !number));
+    }
+}
+
+// ---- turns -------------------------------------------------------------------------------------
+
+int Encounter::partyCount() const {
+    return m_partyCount ? std::clamp(m_partyCount(), 0, partySlots) : 0;
+}
+
+void Encounter::acceptParty(const QStringList &names, int n) {
+    Recorder::Operation step(m_fight);
+    n = std::clamp(n, 0, partySlots);
+    m_fight.setAction(QStringLiteral("ACCETTA"));
+    m_fight.say(n == 0 ? QStringLiteral("Nessun PG nello scontro")
+                       : QStringLiteral("PG nello scontro: ") +
+                             names.mid(0, n).join(QStringLiteral(", ")));
+    for (int i = 0; i < partySlots; ++i) {
+        PartySlot s = party(i);
+        s.shown = i < n;
+        s.name = i < n ? names.value(i) : QString();
+        m_fight.setParty(i, s);
+    }
+}
+
+QString Encounter::turnText() const {
+    return turnOrder::text(turn());
+}
+
+void Encounter::nextToAct(bool oneMessage) {
+    Recorder::Operation step(m_fight, QStringLiteral("Prossimo ad agire"));
+    const turnOrder::Turn next = turnOrder::next(m_fight, partyCount());
+    m_fight.clearHighlights();
+    for (int p = 0; p < partySlots; ++p) {
+        PartySlot s = party(p);
+        s.highlighted = false;
+        m_fight.setParty(p, s);
+    }
+    // Each combatant turns yellow once its box is closed; one box for them all is closed first.
+    QStringList lines;
+    for (const turnOrder::Combatant &c : next.who)
+        lines << messages::acts(c.name, next.value);
+    if (oneMessage && !lines.isEmpty())
+        m_dialogs.inform(lines.join(u'\n'));
+    for (std::size_t i = 0; i < next.who.size(); ++i) {
+        if (!oneMessage)
+            m_dialogs.inform(lines[qsizetype(i)]);
+        if (const turnOrder::Combatant &c = next.who[i]; c.row > 0) {
+            m_fight.setHighlighted(c.row, true);
+        } else {
+            PartySlot s = party(c.slot);
+            s.highlighted = true;
+            m_fight.setParty(c.slot, s);
+        }
+    }
+    m_fight.say(lines.isEmpty() ? QStringLiteral("Turno: nessuno ha ") + next.value
+                                : QStringLiteral("Turno: Deve agire ") +
+                                      next.line.who.join(QStringLiteral(", ")) +
+                                      QStringLiteral(" (") + next.value + u')');
+    m_fight.setTurn(next.line);
+    m_fight.setField(change::Field::IndiceIniz, next.position);
+    if (next.wraps && next.anyone) { // with nobody in the fight there are no rounds to count
+        m_fight.say(QStringLiteral("Fine del round ") + QString::number(round()));
+        m_fight.setRound(round() + 1);
+    }
+}
+
+void Encounter::addInitiativeBonus(SheetSource &sheets) {
+    Recorder::Operation step(m_fight, QStringLiteral("Aggiungi Bonus Iniziat."));
+    m_fight.setHeadline(QStringLiteral("Bonus di iniziativa"));
+    QStringList skipped;
+    const int groups = initiativeFromSheets(
+        m_fight, m_reactions, sheets, [](double current, double b) { return current + b; },
+        skipped);
+    m_fight.setHeadline(QStringLiteral("Bonus di iniziativa per ") +
+                        plural(groups, "gruppo", "gruppi"));
+    if (!skipped.isEmpty())
+        m_dialogs.inform(messages::bonusSkipped(skipped));
+}
+
+void Encounter::rollInitiative(SheetSource &sheets) {
+    Recorder::Operation step(m_fight, QStringLiteral("Tira Iniziativa"));
+    m_fight.setHeadline(QStringLiteral("Iniziativa tirata"));
+    QRandomGenerator *random = m_random ? m_random : QRandomGenerator::global();
+    QStringList skipped;
+    const int groups = initiativeFromSheets(
+        m_fight, m_reactions, sheets,
+        [random](double, double b) { return double(random->bounded(1, 21)) + b; }, skipped);
+    m_fight.setHeadline(QStringLiteral("Iniziativa tirata per ") +
+                        plural(groups, "gruppo", "gruppi"));
+    m_dialogs.inform(messages::rolled(groups, skipped));
+}
+
+// ---- removal and the end -----------------------------------------------------------------------
+
+void Encounter::remove(int i) {
+    if (i < 1 || i > creatures())
+        return;
+    if (!m_dialogs.ask(messages::removeQuestion(label(i)), messages::removeTitle()))
+        return;
+    const int last = creatures();
+    if (last == 1) {
+        m_dialogs.inform(messages::lastCreature());
+        return;
+    }
+    Recorder::Operation step(m_fight, QStringLiteral("Elimina ") + who(i));
+    m_fight.say(who(i) + QStringLiteral(" esce dallo scontro"));
+    if (i != last) {
+        // The last creature moves into the freed row. Every field of it arrives before its hit
+        // points are checked, so that a message about it never shows half a row.
+        m_fight.setEntry(i, tables()[last]);
+        const bool pfMoves = text(i, PF) != text(last, PF);
+        const bool inizMoves = text(i, Iniz) != text(last, Iniz);
+        for (int column = firstText; column <= lastText; ++column)
+            m_fight.setText(i, column, text(last, column));
+        if (pfMoves)
+            m_reactions.checkHitPoints(i);
+        if (inizMoves)
+            m_reactions.copyInitiative(i, roster().rowsOfGroup(tables(), tables()[i].gruppo));
+    }
+    m_fight.resize(last);
+    m_fight.setField(change::Field::NumeroControlli, QString::number(last));
+    m_fight.setEntry(last, RowTables::Entry{});
+    m_scroll.updateControls();
+}
+
+bool Encounter::confirmEnd() {
+    return m_dialogs.ask(messages::endQuestion(), messages::endTitle());
+}
+
+void Encounter::end() {
+    Recorder::Reset reset(m_fight); // the fight is over: nothing of it is a step
+    m_fight.setField(change::Field::NumeroControlli, QStringLiteral("2"));
+    m_fight.setField(change::Field::IndiceIniz, QStringLiteral("1"));
+    layOut();
+    m_scroll.home(true); // rows 0 and 1 stay, hidden
+    if (roster().rows() > 1) {
+        m_reactions.setText(1, NoteNome, QString());
+        m_reactions.setText(1, Iniz, QStringLiteral("0"));
+    }
+    m_fight.clearHighlights();
+    for (int p = 0; p < partyCount(); ++p) {
+        PartySlot s = party(p);
+        s.highlighted = false;
+        s.iniz = QStringLiteral("0");
+        m_fight.setParty(p, s);
+    }
+    m_fight.setRound(1);
+    m_fight.setTurn({});
+}
+
+void Encounter::startNew() {
+    Recorder::Reset reset(m_fight);
+    m_fight.setField(change::Field::IndiceIniz, QStringLiteral("1"));
+    m_fight.setField(change::Field::NumeroControlli, QStringLiteral("1"));
+    m_fight.resetTables();
+    // Rows left from an earlier encounter go now rather than at the next addition, so the new
+    // encounter never shows them.
+    m_fight.resize(1);
+    m_scroll.home();
+    m_fight.setMarked({});
+    m_fight.clearHighlights();
+    m_scroll.updateControls();
+    m_fight.setRound(1);
+    m_fight.setTurn({});
+}

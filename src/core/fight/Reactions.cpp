@@ -1,0 +1,41 @@
+#include "core/fight/Reactions.h"
+
+#include "common/Dialogs.h"
+#include "core/fight/Messages.h"
+#include "core/fight/Recorder.h"
+#include "core/fight/Rules.h"
+#include "core/text/NumericText.h"
+
+using namespace roster;
+
+void Reactions::setText(int row, int column, const QString &value) {
+    if (!m_fight.setText(row, column, value) || row < 1)
+        return;
+    if (column == PF) {
+        checkHitPoints(row);
+    } else if (column == Iniz) {
+        const RowTables &tables = m_fight.tables();
+        copyInitiative(row, m_fight.roster().rowsOfGroup(tables, tables[row].gruppo));
+    }
+}
+
+void Reactions::checkHitPoints(int row) {
+    const Roster &roster = m_fight.roster();
+    const rules::Health health = rules::health(numeric::leading(roster.text(row, PF)));
+    if (health != rules::Health::Standing) {
+        const QString &name = roster.text(row, NomePNG);
+        const QString &note = roster.text(row, NoteNome);
+        const bool dead = health == rules::Health::Dead;
+        m_fight.say(rules::who(row, name, note) +
+                    (dead ? QStringLiteral(" è morto") : QStringLiteral(" è in coma")));
+        const QString label = rules::label(row, name, note);
+        m_dialogs.inform(dead ? messages::dead(label) : messages::inComa(label));
+    }
+    m_fight.setText(row, NoteNome, rules::noteFor(roster.text(row, NoteNome), health));
+}
+
+void Reactions::copyInitiative(int row, const std::vector<int> &group) {
+    const QString value = m_fight.roster().text(row, Iniz);
+    for (int k : group)
+        m_fight.setText(k, Iniz, value);
+}

@@ -1,0 +1,491 @@
+#include "core/fight/Recorder.h"
+
+namespace {
+
+// A step's log keeps its first lines; a press over thousands of rows is summed up after them.
+constexpr int eventsShown = 8;
+
+} // namespace
+
+Recorder::Recorder(QObject *parent) : QObject(parent) {}
+
+Ambient Recorder::ambient() const {
+    const auto &marked = m_roster.marked();
+    return {{marked.begin(), marked.end()}, m_view};
+}
+
+EncounterState Recorder::capture() const {
+    EncounterState state;
+    state.rows = m_roster.capture();
+    state.tables = m_tables;
+    state.numeroControlli = m_numeroControlli;
+    state.indiceIniz = m_indiceIniz;
+    state.party = m_party;
+    state.round = m_round;
+    state.turn = m_turn;
+    state.ambient = ambient();
+    return state;
+}
+
+// ---- operations and resets ---------------------------------------------------------------------
+
+Recorder::Operation::Operation(Recorder &recorder, int typingKey) : m_recorder(recorder) {
+    if (m_recorder.m_depth++ == 0)
+        m_recorder.openStep(typingKey);
+}
+
+Recorder::Operation::Operation(Recorder &recorder, const QString &action, int typingKey)
+    : Operation(recorder, typingKey) {
+    m_recorder.setAction(action);
+}
+
+Recorder::Operation::~Operation() {
+    if (--m_recorder.m_depth == 0)
+        m_recorder.closeStep();
+}
+
+Recorder::Reset::Reset(Recorder &recorder) : m_recorder(recorder) {
+    Q_ASSERT(m_recorder.m_depth == 0);
+    m_recorder.m_resetting = true;
+}
+
+Recorder::Reset::~Reset() {
+    Recorder &r = m_recorder;
+    r.m_history.clear();
+    r.m_resetting = false;
+    r.m_ambientSinceStep = false;
+    emit r.historyChanged(0);
+    emit r.changed();
+}
+
+void Recorder::openStep(int typingKey) {
+    m_step = Step{};
+    m_step.typingKey = typingKey;
+    m_step.before = ambient();
+    m_eventsLeft = eventsShown;
+    m_eventsCut = 0;
+}
+
+void Recorder::closeStep() {
+    if (m_step.changes.empty())
+        return; // nothing happened: no step
+    if (m_eventsCut > 0)
+        m_step.events << QStringLiteral("… e altri ") + QString::number(m_eventsCut);
+    m_step.after = ambient();
+    const int doneBefore = m_history.done();
+    const bool merged = !m_ambientSinceStep && m_history.merge(m_step);
+    m_ambientSinceStep = false;
+    if (merged) {
+        emit historyChanged(m_history.size());
+        emit stepRecorded(m_step, true); // the keystroke alone
+    } else {
+        m_history.push(std::move(m_step));
+        emit historyChanged(doneBefore);
+        emit stepRecorded(m_history.step(m_history.size() - 1), false);
+    }
+    m_step = Step{};
+    emit changed();
+}
+
+void Recorder::setAction(const QString &action) {
+    m_step.action = action;
+}
+
+void Recorder::setHeadline(const QString &headline) {
+    m_step.headline = headline;
+}
+
+void Recorder::say(const QString &line) {
+    if (m_depth == 0)
+        return;
+    if (m_step.headline.isEmpty())
+        m_step.headline = line;
+    else if (m_eventsLeft-- > 0)
+        m_step.events << line;
+    else
+        ++m_eventsCut;
+}
+
+const Step *Recorder::typingJoined(int typingKey) const {
+    // The conditions under which closeStep merges the keystroke into the step before.
+    if (m_depth > 0 || m_ambientSinceStep || !m_history.canUndo() || m_history.canRedo())
+        return nullptr;
+    const Step &last = m_history.step(m_history.size() - 1);
+    return last.typingKey == typingKey && !last.changes.empty() ? &last : nullptr;
+}
+
+QString Recorder::typedFrom(int typingKey, const QString &current) const {
+    const Step *joined = typingJoined(typingKey);
+    if (!joined)
+        return current;
+    if (const auto *cell = std::get_if<change::Cell>(&joined->changes.front()))
+        return cell->before;
+    if (const auto *slot = std::get_if<change::Party>(&joined->changes.front()))
+        return slot->before.iniz;
+    return current;
+}
+
+void Recorder::record(Change &&change) {
+    Q_ASSERT_X(changing(), "Recorder", "a change outside an operation or a reset");
+    if (m_depth > 0 && !m_resetting)
+        m_step.changes.push_back(std::move(change));
+}
+
+// ---- the changes -------------------------------------------------------------------------------
+
+bool Recorder::setText(int row, int column, const QString &text) {
+    const QString &before = m_roster.text(row, column);
+    if (before == text)
+        return false;
+    record(change::Cell{row, column, before, text});
+    putText(row, column, text);
+    return true;
+}
+
+void Recorder::resize(int rows) {
+    rows = std::max(rows, 1);
+    const int before = m_roster.rows();
+    if (rows == before)
+        return;
+    change::Rows change{before, rows, {}};
+    auto cut = putRows(rows);
+    change.removed = std::move(cut);
+    record(std::move(change));
+}
+
+void Recorder::setHighlighted(int row, bool on) {
+    if (m_roster.isHighlighted(row) == on)
+        return;
+    record(change::Highlight{row, on});
+    putHighlight(row, on);
+}
+
+void Recorder::clearHighlights() {
+    for (int row : m_roster.takeHighlighted())
+        if (row < m_roster.rows())
+            setHighlighted(row, false);
+}
+
+void Recorder::setEntry(int row, const RowTables::Entry &entry) {
+    if (m_tables[row] == entry)
+        return;
+    record(change::Entry{row, m_tables[row], entry});
+    putEntry(row, entry);
+}
+
+void Recorder::setProssimoGruppo(std::int32_t value) {
+    if (m_tables.prossimoGruppo == value)
+        return;
+    record(change::Group{m_tables.prossimoGruppo, value});
+    m_tables.prossimoGruppo = value;
+}
+
+void Recorder::setField(change::Field::Which which, const QString &text) {
+    const QString &field =
+        which == change::Field::NumeroControlli ? m_numeroControlli : m_indiceIniz;
+    if (field == text)
+        return;
+    record(change::Field{which, field, text});
+    putField(which, text);
+}
+
+void Recorder::setParty(int slot, const PartySlot &value) {
+    if (party(slot) == value)
+        return;
+    record(change::Party{slot, party(slot), value});
+    putParty(slot, value);
+}
+
+void Recorder::setRound(std::int64_t value) {
+    if (m_round == value)
+        return;
+    record(change::Round{m_round, value});
+    putRound(value);
+}
+
+void Recorder::setTurn(const TurnLine &value) {
+    if (m_turn == value)
+        return;
+    record(change::Turn{m_turn, value});
+    putTurn(value);
+}
+
+void Recorder::resetTables() {
+    Q_ASSERT(m_resetting);
+    m_tables = RowTables{};
+}
+
+void Recorder::putText(int row, int column, const QString &text) {
+    m_roster.store(row, column, text);
+    emit textChanged(row, column);
+}
+
+std::vector<RosterRow> Recorder::putRows(int rows) {
+    const int before = m_roster.rows();
+    const bool marksGone = !m_roster.marked().empty() && *m_roster.marked().rbegin() >= rows;
+    emit rowsAboutToChange(before, rows);
+    auto cut = m_roster.resize(rows);
+    emit rowsChanged(before, rows);
+    if (marksGone)
+        noteAmbient();
+    return cut;
+}
+
+void Recorder::putHighlight(int row, bool on) {
+    m_roster.setHighlighted(row, on);
+    emit highlightChanged(row);
+}
+
+void Recorder::putEntry(int row, const RowTables::Entry &entry) {
+    m_tables.entries[static_cast<std::size_t>(row)] = entry;
+}
+
+void Recorder::putField(change::Field::Which which, const QString &text) {
+    (which == change::Field::NumeroControlli ? m_numeroControlli : m_indiceIniz) = text;
+    emit fieldsChanged();
+}
+
+void Recorder::putParty(int slot, const PartySlot &value) {
+    m_party[static_cast<std::size_t>(slot)] = value;
+    emit partyChanged();
+}
+
+void Recorder::putRound(std::int64_t value) {
+    m_round = value;
+    emit turnChanged();
+}
+
+void Recorder::putTurn(const TurnLine &value) {
+    m_turn = value;
+    emit turnChanged();
+}
+
+// ---- around the steps --------------------------------------------------------------------------
+
+void Recorder::noteAmbient() {
+    if (m_depth > 0 || m_applying || m_resetting)
+        return; // a step takes the marks and the view before and after it
+    m_ambientSinceStep = true;
+    emit ambientChanged();
+}
+
+void Recorder::moveMarks(std::set<int> marks, std::optional<int> anchor) {
+    const std::set<int> old = m_roster.marked();
+    const bool same = marks == old;
+    m_roster.setMarks(std::move(marks), anchor);
+    if (same)
+        return;
+    for (int r : old)
+        if (!m_roster.isMarked(r) && r < m_roster.rows())
+            emit markChanged(r);
+    for (int r : m_roster.marked())
+        if (old.count(r) == 0)
+            emit markChanged(r);
+    noteAmbient();
+}
+
+void Recorder::mark(int row, Roster::Mark how) {
+    if (row < 1 || row >= m_roster.rows())
+        return;
+    const bool anchors = how != Roster::Mark::Range;
+    moveMarks(m_roster.marksAfter(row, how), anchors ? std::optional(row) : std::nullopt);
+}
+
+void Recorder::setMarked(const std::vector<int> &rows) {
+    std::set<int> marks;
+    for (int r : rows)
+        if (r >= 1 && r < m_roster.rows())
+            marks.insert(r);
+    moveMarks(std::move(marks), std::nullopt);
+}
+
+void Recorder::setView(const RosterViewState &view) {
+    putView(view);
+    noteAmbient();
+}
+
+void Recorder::putView(const RosterViewState &view) {
+    const RosterViewState old = m_view;
+    m_view = view;
+    if (old.offset != view.offset || old.blank != view.blank) {
+        emit viewChanged();
+        emit fieldsChanged();
+    }
+    if (old.scrollControlsShown != view.scrollControlsShown)
+        emit scrollControlsChanged(view.scrollControlsShown);
+}
+
+bool Recorder::setAmbient(const Ambient &ambient) {
+    for (int r : ambient.marked)
+        if (r < 1 || r >= m_roster.rows())
+            return false;
+    if (ambient.view.offset < 0 || ambient.view.linee < 0)
+        return false;
+    const bool applying = m_applying;
+    m_applying = true; // put back as it was: not noted again
+    setMarked(ambient.marked);
+    putView(ambient.view);
+    m_applying = applying;
+    return true;
+}
+
+// ---- undo, redo, replay and restore ------------------------------------------------------------
+
+bool Recorder::applyChange(const Change &change, bool forward) {
+    auto rowValid = [this](int row) { return row >= 0 && row < m_roster.rows(); };
+    return std::visit(
+        [&](const auto &c) -> bool {
+            using T = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<T, change::Cell>) {
+                if (!rowValid(c.row) || !roster::isText(c.column) ||
+                    m_roster.text(c.row, c.column) != (forward ? c.before : c.after))
+                    return false;
+                putText(c.row, c.column, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Rows>) {
+                const int from = forward ? c.before : c.after;
+                const int to = forward ? c.after : c.before;
+                if (m_roster.rows() != from || to < 1 || to > RowTables::size ||
+                    (c.before > c.after &&
+                     c.removed.size() != static_cast<std::size_t>(c.before - c.after)))
+                    return false;
+                putRows(to);
+                if (!forward && c.before > c.after) {
+                    for (int k = 0; k < c.before - c.after; ++k) {
+                        const RosterRow &row = c.removed[static_cast<std::size_t>(k)];
+                        for (int column = roster::firstText; column <= roster::lastText; ++column)
+                            putText(c.after + k, column, row.text[roster::textSlot(column)]);
+                        if (row.highlighted)
+                            putHighlight(c.after + k, true);
+                    }
+                }
+            } else if constexpr (std::is_same_v<T, change::Highlight>) {
+                if (!rowValid(c.row))
+                    return false;
+                putHighlight(c.row, forward ? c.on : !c.on);
+            } else if constexpr (std::is_same_v<T, change::Entry>) {
+                if (c.row < 0 || c.row >= RowTables::size ||
+                    m_tables[c.row] != (forward ? c.before : c.after))
+                    return false;
+                putEntry(c.row, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Group>) {
+                m_tables.prossimoGruppo = forward ? c.after : c.before;
+            } else if constexpr (std::is_same_v<T, change::Field>) {
+                if (c.which != change::Field::NumeroControlli &&
+                    c.which != change::Field::IndiceIniz)
+                    return false;
+                putField(c.which, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Party>) {
+                if (c.slot < 0 || c.slot >= partySlots)
+                    return false;
+                putParty(c.slot, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Round>) {
+                putRound(forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Turn>) {
+                putTurn(forward ? c.after : c.before);
+            }
+            return true;
+        },
+        change);
+}
+
+bool Recorder::applyStep(const Step &step, bool forward) {
+    m_applying = true;
+    bool ok = true;
+    if (forward) {
+        for (const Change &change : step.changes)
+            if (!(ok = applyChange(change, true)))
+                break;
+    } else {
+        for (auto c = step.changes.rbegin(); c != step.changes.rend(); ++c)
+            if (!(ok = applyChange(*c, false)))
+                break;
+    }
+    ok = ok && setAmbient(forward ? step.after : step.before);
+    m_applying = false;
+    return ok;
+}
+
+void Recorder::moveHistory(int done) {
+    const int from = std::min(done, m_history.done());
+    m_history.setDone(done);
+    m_ambientSinceStep = true; // a keystroke after an undo starts a step of its own
+    emit historyChanged(from);
+    emit historyMoved(m_history.done());
+    emit changed();
+}
+
+bool Recorder::undo() {
+    if (m_depth > 0 || !m_history.canUndo())
+        return false;
+    const int done = m_history.done() - 1;
+    const bool ok = applyStep(m_history.step(done), false);
+    moveHistory(done);
+    return ok;
+}
+
+bool Recorder::redo() {
+    if (m_depth > 0 || !m_history.canRedo())
+        return false;
+    const int done = m_history.done();
+    const bool ok = applyStep(m_history.step(done), true);
+    moveHistory(done + 1);
+    return ok;
+}
+
+bool Recorder::goTo(int done) {
+    if (m_depth > 0 || done < 0 || done > m_history.size())
+        return false;
+    const int start = m_history.done();
+    int at = start;
+    bool ok = true;
+    while (ok && at > done)
+        ok = applyStep(m_history.step(--at), false);
+    while (ok && at < done)
+        ok = applyStep(m_history.step(at++), true);
+    m_history.setDone(start);
+    moveHistory(at);
+    return ok;
+}
+
+bool Recorder::replay(Step step, bool merged) {
+    if (!applyStep(step, true))
+        return false;
+    if (merged) {
+        if (!m_history.merge(step))
+            return false;
+    } else {
+        m_history.push(std::move(step));
+    }
+    return true;
+}
+
+bool Recorder::restore(const EncounterState &state) {
+    if (state.rows.empty() || state.rows.size() > std::size_t(RowTables::size) || state.round < 1)
+        return false;
+    for (int r : state.ambient.marked)
+        if (r < 1 || r >= int(state.rows.size()))
+            return false;
+    m_applying = true;
+    emit aboutToRestore();
+    m_roster.restore(state.rows);
+    m_tables = state.tables;
+    m_numeroControlli = state.numeroControlli;
+    m_indiceIniz = state.indiceIniz;
+    m_party = state.party;
+    m_round = state.round;
+    m_turn = state.turn;
+    m_view = {};
+    emit restored();
+    setAmbient(state.ambient);
+    m_history.clear();
+    m_applying = false;
+    m_ambientSinceStep = false;
+    emit historyChanged(0);
+    emit fieldsChanged();
+    emit partyChanged();
+    emit turnChanged();
+    emit viewChanged();
+    emit scrollControlsChanged(m_view.scrollControlsShown);
+    emit changed();
+    return true;
+}

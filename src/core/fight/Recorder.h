@@ -1,0 +1,172 @@
+#pragma once
+
+#include "core/fight/EncounterState.h"
+#include "core/fight/History.h"
+#include "core/fight/Roster.h"
+#include "core/fight/Step.h"
+
+#include <QObject>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The one way the encounter changes. Every change of its state passes through here: inside a
+// user operation it is recorded as it is made, so that the operation becomes a step of the
+// history that undo puts back and redo does again, and that the saved fight and every view hear
+// of; while the fight starts or ends afresh (a reset) nothing is kept. The state itself is
+// readable by all and writable by nobody else.
+//
+// Besides the steps there is what the user changes around them, the marked rows and the scrolled
+// view: noted, never a step of its own; a step takes it as it was before and after.
+class Recorder : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int partySlots = EncounterState::partySlots;
+
+    explicit Recorder(QObject *parent = nullptr);
+
+    const Roster &roster() const { return m_roster; }
+    const RowTables &tables() const { return m_tables; }
+    const QString &numeroControlli() const { return m_numeroControlli; }
+    const QString &indiceIniz() const { return m_indiceIniz; }
+    const PartySlot &party(int slot) const { return m_party[static_cast<std::size_t>(slot)]; }
+    std::int64_t round() const { return m_round; }
+    const TurnLine &turn() const { return m_turn; }
+    const RosterViewState &view() const { return m_view; }
+    const History &history() const { return m_history; }
+    Ambient ambient() const;
+    EncounterState capture() const;
+
+    // One user operation: the outermost opens the step and closes it, inner ones join it. A step
+    // that changed nothing is no step. `typingKey` names the field a keystroke typed into
+    // (consecutive keystrokes there are one step); 0 for every other operation.
+    class Operation {
+    public:
+        explicit Operation(Recorder &recorder, int typingKey = 0);
+        // With the words the undo button names it by.
+        Operation(Recorder &recorder, const QString &action, int typingKey = 0);
+        ~Operation();
+        Operation(const Operation &) = delete;
+        Operation &operator=(const Operation &) = delete;
+
+    private:
+        Recorder &m_recorder;
+    };
+    // The fight starts or ends afresh: what is changed meanwhile is not recorded, and the history
+    // starts again empty.
+    class Reset {
+    public:
+        explicit Reset(Recorder &recorder);
+        ~Reset();
+        Reset(const Reset &) = delete;
+        Reset &operator=(const Reset &) = delete;
+
+    private:
+        Recorder &m_recorder;
+    };
+
+    // The words of the step under way: what the undo button names, and its log, a headline and
+    // then events (a long run of events is summed up after the first few).
+    void setAction(const QString &action);
+    void setHeadline(const QString &headline);
+    void say(const QString &line);
+    // The step a keystroke into that field would join, or nullptr.
+    const Step *typingJoined(int typingKey) const;
+    // The text the field held before the typing that a keystroke into it would join: `current`
+    // when it would start a step of its own.
+    QString typedFrom(int typingKey, const QString &current) const;
+
+    // The changes; each is made only inside an operation or a reset.
+    bool setText(int row, int column, const QString &text); // true when the text changed
+    void resize(int rows);
+    void setHighlighted(int row, bool on);
+    void clearHighlights();
+    void setEntry(int row, const RowTables::Entry &entry);
+    void setProssimoGruppo(std::int32_t value);
+    void setField(change::Field::Which which, const QString &text);
+    void setParty(int slot, const PartySlot &value);
+    void setRound(std::int64_t value);
+    void setTurn(const TurnLine &value);
+    void resetTables(); // every entry and the group counter back to the start
+
+    // Around the steps.
+    void mark(int row, Roster::Mark how);
+    void setMarked(const std::vector<int> &rows);
+    void setView(const RosterViewState &view); // noted even when it stays as it was
+
+    // Undo, redo, and going to the point after the history's `done`-th step.
+    bool undo();
+    bool redo();
+    bool goTo(int done);
+    // Puts the whole encounter back, with an empty history; false (and nothing changed) when the
+    // value cannot be an encounter.
+    bool restore(const EncounterState &state);
+    bool setAmbient(const Ambient &ambient);
+    // A step read back from a saved fight: done again and added to the history as when it was
+    // made (`merged`: it was a keystroke added to the step before). False when it does not fit
+    // the encounter as it stands; the encounter may then be half changed and must be restored.
+    bool replay(Step step, bool merged);
+
+signals:
+    void textChanged(int row, int column);
+    void rowsAboutToChange(int from, int to); // the row count goes from `from` to `to`
+    void rowsChanged(int from, int to);
+    void highlightChanged(int row);
+    void markChanged(int row); // the row's mark came or went
+    void fieldsChanged();      // NumeroControlli, IndiceIniz, the top row
+    void partyChanged();
+    void turnChanged(); // the round or who acts
+    void viewChanged();
+    void scrollControlsChanged(bool shown);
+    void aboutToRestore(); // the whole roster is replaced
+    void restored();
+    // History entries from `from` on may differ (entry 0 is the start, entry i the i-th step).
+    void historyChanged(int from);
+    // A step was made (`merged`: it was added to the step before); the history already holds it.
+    void stepRecorded(const Step &step, bool merged);
+    // Undo, redo or a jump moved the history's boundary.
+    void historyMoved(int done);
+    // The marks or the view changed outside a step.
+    void ambientChanged();
+    // Anything of the encounter changed: after every step, undo, redo, restore and reset.
+    void changed();
+
+private:
+    bool changing() const { return m_depth > 0 || m_resetting; }
+    void record(Change &&change);
+    void openStep(int typingKey);
+    void closeStep();
+    void noteAmbient();
+    void moveMarks(std::set<int> marks, std::optional<int> anchor);
+    bool applyStep(const Step &step, bool forward);
+    bool applyChange(const Change &change, bool forward);
+    // The changes themselves, with what they tell the views; neither checked nor recorded.
+    void putText(int row, int column, const QString &text);
+    std::vector<RosterRow> putRows(int rows);
+    void putHighlight(int row, bool on);
+    void putEntry(int row, const RowTables::Entry &entry);
+    void putField(change::Field::Which which, const QString &text);
+    void putParty(int slot, const PartySlot &value);
+    void putRound(std::int64_t value);
+    void putTurn(const TurnLine &value);
+    void putView(const RosterViewState &view);
+    void moveHistory(int done);
+
+    Roster m_roster;
+    RowTables m_tables;
+    QString m_numeroControlli = QStringLiteral("1");
+    QString m_indiceIniz = QStringLiteral("1");
+    std::array<PartySlot, partySlots> m_party;
+    std::int64_t m_round = 1;
+    TurnLine m_turn;
+    RosterViewState m_view;
+
+    History m_history;
+    Step m_step;     // the step under way
+    int m_depth = 0; // operations under way inside one another
+    int m_eventsLeft = 0;
+    int m_eventsCut = 0;
+    bool m_resetting = false;
+    bool m_applying = false; // a step put back or done again
+    bool m_ambientSinceStep = false;
+};

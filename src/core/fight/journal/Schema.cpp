@@ -1,0 +1,407 @@
+#include "core/fight/journal/Schema.h"
+
+#include "core/fight/journal/Frame.h"
+
+#include <algorithm>
+#include <limits>
+
+using frame::In;
+using frame::Out;
+
+namespace schema {
+
+namespace {
+
+// The tag of each kind of change, checked for every alternative of Change: a kind of change
+// without a tag does not build.
+template <typename T> constexpr ChangeTag tagOf();
+template <> constexpr ChangeTag tagOf<change::Cell>() {
+    return ChangeTag::Cell;
+}
+template <> constexpr ChangeTag tagOf<change::Rows>() {
+    return ChangeTag::Rows;
+}
+template <> constexpr ChangeTag tagOf<change::Highlight>() {
+    return ChangeTag::Highlight;
+}
+template <> constexpr ChangeTag tagOf<change::Entry>() {
+    return ChangeTag::Entry;
+}
+template <> constexpr ChangeTag tagOf<change::Group>() {
+    return ChangeTag::Group;
+}
+template <> constexpr ChangeTag tagOf<change::Field>() {
+    return ChangeTag::Field;
+}
+template <> constexpr ChangeTag tagOf<change::Party>() {
+    return ChangeTag::Party;
+}
+template <> constexpr ChangeTag tagOf<change::Round>() {
+    return ChangeTag::Round;
+}
+template <> constexpr ChangeTag tagOf<change::Turn>() {
+    return ChangeTag::Turn;
+}
+
+// The tags are the file's: each keeps its value for ever.
+static_assert(quint8(ChangeTag::Cell) == 0);
+static_assert(quint8(ChangeTag::Rows) == 1);
+static_assert(quint8(ChangeTag::Highlight) == 2);
+static_assert(quint8(ChangeTag::Entry) == 3);
+static_assert(quint8(ChangeTag::Group) == 4);
+static_assert(quint8(ChangeTag::Field) == 5);
+static_assert(quint8(ChangeTag::Party) == 6);
+static_assert(quint8(ChangeTag::Round) == 7);
+static_assert(quint8(ChangeTag::Turn) == 8);
+static_assert(quint8(RecordKind::Start) == 1);
+static_assert(quint8(RecordKind::Step) == 2);
+static_assert(quint8(RecordKind::Move) == 3);
+static_assert(quint8(RecordKind::Ambient) == 4);
+static_assert(quint8(RecordKind::Sidelines) == 5);
+static_assert(int(change::Field::NumeroControlli) == 0 && int(change::Field::IndiceIniz) == 1);
+
+constexpr qint64 rowMax = RowTables::size;
+constexpr qint64 int32Min = std::numeric_limits<std::int32_t>::min();
+constexpr qint64 int32Max = std::numeric_limits<std::int32_t>::max();
+
+void writeRow(Out &out, const RosterRow &row) {
+    for (const QString &text : row.text)
+        out.s(text);
+    out.b(row.highlighted);
+}
+RosterRow readRow(In &in) {
+    RosterRow row;
+    for (QString &text : row.text)
+        text = in.s();
+    row.highlighted = in.b();
+    return row;
+}
+
+void writeEntry(Out &out, const RowTables::Entry &e) {
+    out.b(e.bonusIniz);
+    out.i(e.gruppo);
+    out.b(e.bonusGruppo);
+    out.b(e.limitatore);
+    out.d(e.pfMassimi);
+}
+RowTables::Entry readEntry(In &in) {
+    RowTables::Entry e;
+    e.bonusIniz = in.b();
+    e.gruppo = std::int32_t(in.in(int32Min, int32Max));
+    e.bonusGruppo = in.b();
+    e.limitatore = in.b();
+    e.pfMassimi = in.d();
+    return e;
+}
+
+void writeSlot(Out &out, const PartySlot &s) {
+    out.s(s.name);
+    out.s(s.iniz);
+    out.b(s.shown);
+    out.b(s.highlighted);
+}
+PartySlot readSlot(In &in) {
+    PartySlot s;
+    s.name = in.s();
+    s.iniz = in.s();
+    s.shown = in.b();
+    s.highlighted = in.b();
+    return s;
+}
+
+void writeTurn(Out &out, const TurnLine &t) {
+    out.u(quint64(t.who.size()));
+    for (const QString &who : t.who)
+        out.s(who);
+    out.s(t.value);
+}
+TurnLine readTurn(In &in) {
+    TurnLine t;
+    const std::size_t n = in.count(RowTables::size + EncounterState::partySlots);
+    for (std::size_t k = 0; k < n; ++k)
+        t.who << in.s();
+    t.value = in.s();
+    return t;
+}
+
+void writeAmbient(Out &out, const Ambient &a) {
+    out.u(quint64(a.marked.size()));
+    for (int r : a.marked)
+        out.i(r);
+    out.i(a.view.offset);
+    out.b(a.view.blank);
+    out.i(a.view.linee);
+    out.b(a.view.scrollControlsShown);
+}
+Ambient readAmbient(In &in) {
+    Ambient a;
+    const std::size_t n = in.count(RowTables::size);
+    for (std::size_t k = 0; k < n; ++k)
+        a.marked.push_back(int(in.in(1, RowTables::maxCreatures)));
+    a.view.offset = in.i();
+    a.view.blank = in.b();
+    a.view.linee = in.i();
+    a.view.scrollControlsShown = in.b();
+    return a;
+}
+
+void writeSidelines(Out &out, const Sidelines &w) {
+    out.s(w.amount);
+    out.b(w.heal);
+    out.s(w.groupCount);
+    out.s(w.groupName);
+    for (const QString &name : w.groupNames)
+        out.s(name);
+    out.b(w.groupNamesOpen);
+}
+Sidelines readSidelines(In &in) {
+    Sidelines w;
+    w.amount = in.s();
+    w.heal = in.b();
+    w.groupCount = in.s();
+    w.groupName = in.s();
+    for (QString &name : w.groupNames)
+        name = in.s();
+    w.groupNamesOpen = in.b();
+    return w;
+}
+
+void writeState(Out &out, const EncounterState &s) {
+    out.u(quint64(s.rows.size()));
+    for (const RosterRow &row : s.rows)
+        writeRow(out, row);
+    // Only the entries that differ from the default, each with its row.
+    std::vector<int> set;
+    for (int r = 0; r < RowTables::size; ++r)
+        if (!(s.tables[r] == RowTables::Entry{}))
+            set.push_back(r);
+    out.u(quint64(set.size()));
+    for (int r : set) {
+        out.i(r);
+        writeEntry(out, s.tables[r]);
+    }
+    out.i(s.tables.prossimoGruppo);
+    out.s(s.numeroControlli);
+    out.s(s.indiceIniz);
+    for (const PartySlot &slot : s.party)
+        writeSlot(out, slot);
+    out.i(s.round);
+    writeTurn(out, s.turn);
+    writeAmbient(out, s.ambient);
+}
+EncounterState readState(In &in) {
+    EncounterState s;
+    const std::size_t rows = in.count(RowTables::size);
+    for (std::size_t r = 0; r < rows; ++r)
+        s.rows.push_back(readRow(in));
+    const std::size_t set = in.count(RowTables::size);
+    for (std::size_t k = 0; k < set; ++k) {
+        const auto r = static_cast<std::size_t>(in.in(0, RowTables::size - 1));
+        s.tables.entries[r] = readEntry(in);
+    }
+    s.tables.prossimoGruppo = std::int32_t(in.in(int32Min, int32Max));
+    s.numeroControlli = in.s();
+    s.indiceIniz = in.s();
+    for (PartySlot &slot : s.party)
+        slot = readSlot(in);
+    s.round = in.in(1, std::numeric_limits<qint64>::max());
+    s.turn = readTurn(in);
+    s.ambient = readAmbient(in);
+    return s;
+}
+
+void writeChange(Out &out, const Change &change) {
+    std::visit(
+        [&](const auto &c) {
+            using T = std::decay_t<decltype(c)>;
+            out.u(quint64(tagOf<T>()));
+            if constexpr (std::is_same_v<T, change::Cell>) {
+                out.i(c.row);
+                out.i(c.column);
+                out.s(c.before);
+                out.s(c.after);
+            } else if constexpr (std::is_same_v<T, change::Rows>) {
+                out.i(c.before);
+                out.i(c.after);
+                out.u(quint64(c.removed.size()));
+                for (const RosterRow &row : c.removed)
+                    writeRow(out, row);
+            } else if constexpr (std::is_same_v<T, change::Highlight>) {
+                out.i(c.row);
+                out.b(c.on);
+            } else if constexpr (std::is_same_v<T, change::Entry>) {
+                out.i(c.row);
+                writeEntry(out, c.before);
+                writeEntry(out, c.after);
+            } else if constexpr (std::is_same_v<T, change::Group>) {
+                out.i(c.before);
+                out.i(c.after);
+            } else if constexpr (std::is_same_v<T, change::Field>) {
+                out.i(c.which);
+                out.s(c.before);
+                out.s(c.after);
+            } else if constexpr (std::is_same_v<T, change::Party>) {
+                out.i(c.slot);
+                writeSlot(out, c.before);
+                writeSlot(out, c.after);
+            } else if constexpr (std::is_same_v<T, change::Round>) {
+                out.i(c.before);
+                out.i(c.after);
+            } else if constexpr (std::is_same_v<T, change::Turn>) {
+                writeTurn(out, c.before);
+                writeTurn(out, c.after);
+            }
+        },
+        change);
+}
+
+std::optional<Change> readChange(In &in) {
+    switch (ChangeTag(std::min<quint64>(in.u(), std::numeric_limits<quint8>::max()))) {
+    case ChangeTag::Cell: {
+        change::Cell c{int(in.in(0, rowMax)), int(in.in(0, roster::ColumnCount - 1)), {}, {}};
+        c.before = in.s();
+        c.after = in.s();
+        return c;
+    }
+    case ChangeTag::Rows: {
+        change::Rows c{int(in.in(1, rowMax)), int(in.in(1, rowMax)), {}};
+        const std::size_t n = in.count(RowTables::size);
+        for (std::size_t k = 0; k < n; ++k)
+            c.removed.push_back(readRow(in));
+        return c;
+    }
+    case ChangeTag::Highlight:
+        return change::Highlight{int(in.in(0, rowMax)), in.b()};
+    case ChangeTag::Entry: {
+        change::Entry c{int(in.in(0, rowMax - 1)), {}, {}};
+        c.before = readEntry(in);
+        c.after = readEntry(in);
+        return c;
+    }
+    case ChangeTag::Group:
+        return change::Group{std::int32_t(in.in(int32Min, int32Max)),
+                             std::int32_t(in.in(int32Min, int32Max))};
+    case ChangeTag::Field: {
+        change::Field c{change::Field::Which(in.in(0, 1)), {}, {}};
+        c.before = in.s();
+        c.after = in.s();
+        return c;
+    }
+    case ChangeTag::Party: {
+        change::Party c{int(in.in(0, EncounterState::partySlots - 1)), {}, {}};
+        c.before = readSlot(in);
+        c.after = readSlot(in);
+        return c;
+    }
+    case ChangeTag::Round:
+        return change::Round{in.in(1, std::numeric_limits<qint64>::max()),
+                             in.in(1, std::numeric_limits<qint64>::max())};
+    case ChangeTag::Turn: {
+        change::Turn c;
+        c.before = readTurn(in);
+        c.after = readTurn(in);
+        return c;
+    }
+    }
+    return std::nullopt;
+}
+
+void writeStep(Out &out, const Step &step, bool merged) {
+    out.b(merged);
+    out.i(step.typingKey);
+    out.s(step.action);
+    out.s(step.headline);
+    out.u(quint64(step.events.size()));
+    for (const QString &event : step.events)
+        out.s(event);
+    writeAmbient(out, step.before);
+    writeAmbient(out, step.after);
+    out.u(quint64(step.changes.size()));
+    for (const Change &change : step.changes)
+        writeChange(out, change);
+}
+
+std::optional<StepRecord> readStep(In &in) {
+    StepRecord record{{}, in.b()};
+    Step &step = record.step;
+    step.typingKey = int(in.in(std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    step.action = in.s();
+    step.headline = in.s();
+    const std::size_t events = in.count(1 << 20);
+    for (std::size_t k = 0; k < events; ++k)
+        step.events << in.s();
+    step.before = readAmbient(in);
+    step.after = readAmbient(in);
+    const std::size_t changes = in.count(std::numeric_limits<std::size_t>::max());
+    step.changes.reserve(changes);
+    for (std::size_t k = 0; k < changes && in.ok(); ++k) {
+        auto change = readChange(in);
+        if (!change)
+            return std::nullopt;
+        step.changes.push_back(std::move(*change));
+    }
+    if (!in.ok())
+        return std::nullopt;
+    return record;
+}
+
+} // namespace
+
+QByteArray write(const Record &record) {
+    Out out;
+    std::visit(
+        [&](const auto &r) {
+            using T = std::decay_t<decltype(r)>;
+            if constexpr (std::is_same_v<T, Start>) {
+                out.u(quint64(RecordKind::Start));
+                writeState(out, r.state);
+                writeSidelines(out, r.sidelines);
+            } else if constexpr (std::is_same_v<T, StepRecord>) {
+                out.u(quint64(RecordKind::Step));
+                writeStep(out, r.step, r.merged);
+            } else if constexpr (std::is_same_v<T, Move>) {
+                out.u(quint64(RecordKind::Move));
+                out.i(r.done);
+            } else if constexpr (std::is_same_v<T, Ambient>) {
+                out.u(quint64(RecordKind::Ambient));
+                writeAmbient(out, r);
+            } else {
+                static_assert(std::is_same_v<T, Sidelines>);
+                out.u(quint64(RecordKind::Sidelines));
+                writeSidelines(out, r);
+            }
+        },
+        record);
+    return out.bytes;
+}
+
+std::optional<Record> read(const char *data, qsizetype size) {
+    In in(data, size);
+    std::optional<Record> record;
+    switch (RecordKind(std::min<quint64>(in.u(), std::numeric_limits<quint8>::max()))) {
+    case RecordKind::Start: {
+        Start start{readState(in), {}};
+        start.sidelines = readSidelines(in);
+        record = std::move(start);
+        break;
+    }
+    case RecordKind::Step:
+        if (auto step = readStep(in))
+            record = std::move(*step);
+        break;
+    case RecordKind::Move:
+        record = Move{int(in.in(0, std::numeric_limits<int>::max()))};
+        break;
+    case RecordKind::Ambient:
+        record = readAmbient(in);
+        break;
+    case RecordKind::Sidelines:
+        record = readSidelines(in);
+        break;
+    }
+    if (!in.ok() || !in.atEnd())
+        return std::nullopt;
+    return record;
+}
+
+} // namespace schema
