@@ -2,6 +2,9 @@
 
 #include "core/fight/Encounter.h"
 
+#include <algorithm>
+#include <iterator>
+
 PlayersModel::PlayersModel(Encounter &encounter, QObject *parent)
     : QAbstractListModel(parent), m_encounter(encounter) {
     connect(&encounter.recorder(), &Recorder::changed, this, &PlayersModel::refresh);
@@ -49,23 +52,25 @@ QString PlayersModel::roundText() const {
 
 void PlayersModel::refresh() {
     std::vector<playersView::Entry> fresh = playersView::entries(m_encounter);
-    const int before = rowCount();
-    const int after = int(fresh.size());
+    const std::size_t before = m_entries.size();
+    const std::size_t after = fresh.size();
     // Rows come and go at the end and the rest is told as changed, so that the view keeps its
     // place and repaints only what it shows.
-    if (after > before) {
-        beginInsertRows({}, before, after - 1);
-        m_entries = std::move(fresh);
-        endInsertRows();
-    } else if (after < before) {
-        beginRemoveRows({}, after, before - 1);
-        m_entries = std::move(fresh);
+    if (after < before) {
+        beginRemoveRows({}, int(after), int(before) - 1);
+        m_entries.resize(after);
         endRemoveRows();
-    } else if (fresh != m_entries) {
-        m_entries = std::move(fresh);
-    } else {
-        return;
     }
-    if (std::min(before, after) > 0)
-        emit dataChanged(index(0), index(std::min(before, after) - 1));
+    const std::size_t kept = std::min(before, after);
+    if (!std::equal(fresh.begin(), fresh.begin() + std::ptrdiff_t(kept), m_entries.begin())) {
+        std::copy(fresh.begin(), fresh.begin() + std::ptrdiff_t(kept), m_entries.begin());
+        emit dataChanged(index(0), index(int(kept) - 1));
+    }
+    if (after > before) {
+        beginInsertRows({}, int(before), int(after) - 1);
+        m_entries.insert(m_entries.end(),
+                         std::make_move_iterator(fresh.begin() + std::ptrdiff_t(before)),
+                         std::make_move_iterator(fresh.end()));
+        endInsertRows();
+    }
 }

@@ -11,6 +11,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
 
+#include <QAbstractItemModelTester>
 #include <QtWidgets>
 
 using Col = roster::Column;
@@ -275,7 +276,7 @@ private slots:
 
     void turnAnnouncements_data() { fileTable(); }
     void turnAnnouncements() {
-        const auto [rows, players, position, announced, next] = cells<5>();
+        const auto [rows, players, position, announced, next, round] = cells<6>();
         initiatives(numbers(rows));
         party(players.split(u' ', Qt::SkipEmptyParts));
         enc().setIndiceIniz(position);
@@ -284,6 +285,7 @@ private slots:
             who << message.section(u' ', 2, 2);
         QCOMPARE(who.join(u' '), announced);
         QCOMPARE(enc().indiceIniz(), next);
+        QCOMPARE(QString::number(enc().round()), round);
     }
 
     void initiativeTextIsCopiedAsTyped() {
@@ -421,6 +423,9 @@ private slots:
             add(name);
         enc().setText(5, Col::NoteNome, "nota E");
         enc().setText(5, Col::Iniz, "17");
+        for (int c = Col::BA; c <= Col::Car; ++c) // every text of E is its own
+            enc().setText(5, c, QString::number(c) + "e");
+        const auto moved = enc().roster().row(5).text;
         enc().setEntry(
             5, {.bonusIniz = true, .gruppo = enc().tables()[5].gruppo, .limitatore = false});
         enc().setMarked({2});
@@ -434,6 +439,7 @@ private slots:
                  "Confermi?: Vuoi davvero eliminare (2) B  dallo scontro?");
         QCOMPARE(enc().numeroControlli(), "5");
         QCOMPARE(texts({2}, {Col::NomePNG, Col::NoteNome, Col::Iniz}), "E / nota E / 17");
+        QVERIFY(enc().roster().row(2).text == moved);
         QCOMPARE(text(4, Col::NomePNG), "D");
         QVERIFY(!enc().tables()[2].limitatore && enc().tables()[2].bonusIniz);
         QCOMPARE(enc().tables()[2].gruppo, 10);    // E, the fifth single addition
@@ -577,6 +583,41 @@ private slots:
         QVERIFY(!enc().history().canRedo());
     }
 
+    // The item models over the encounter keep Qt's contract through every kind of change a fight
+    // makes, and show what the encounter holds.
+    void modelsKeepTheirContract() {
+        RosterModel roster(enc());
+        HistoryModel history(enc().recorder());
+        PlayersModel players(enc());
+        const auto mode = QAbstractItemModelTester::FailureReportingMode::QtTest;
+        QAbstractItemModelTester rosterTester(&roster, mode);
+        QAbstractItemModelTester historyTester(&history, mode);
+        QAbstractItemModelTester playersTester(&players, mode);
+        fight();
+        enc().mark(2, Roster::Mark::Only);
+        enc().applyAmount("20", false);
+        enc().nextToAct();
+        enc().nextToAct();
+        m_dialogs.yes();
+        enc().remove(1);
+        QCOMPARE(roster.rowCount(), 4);
+        QVERIFY(enc().undo() && enc().undo() && enc().redo());
+        QVERIFY(enc().goTo(0) && enc().goTo(3));
+        enc().setText(2, Col::CA, "15"); // the steps undone go
+        QCOMPARE(history.rowCount(), enc().history().size() + 1);
+        QCOMPARE(history.index(history.rowCount() - 1).data().toString(),
+                 "(2) Goblin arcieri: CA 0 → 15");
+        QVERIFY(enc().recorder().restore(enc().capture()));
+        QCOMPARE(roster.index(2, Col::CA).data().toString(), "15");
+        enc().end();
+        QCOMPARE(players.rowCount(), 0);
+        enc().startNew();
+        add("Z", 3);
+        QCOMPARE(roster.rowCount(), 4);
+        QCOMPARE(history.rowCount(), 2);
+        QCOMPARE(players.rowCount(), 5); // three creatures and the two characters
+    }
+
     void logOfAShortFight() {
         fight();
         enc().mark(4, Roster::Mark::Only);
@@ -613,6 +654,8 @@ private slots:
         const int at = words.value(1).toInt();
         if (words[0] == "cut") // from the end when negative
             bytes.truncate(at < 0 ? bytes.size() + at : at);
+        else if (words[0] == "blank") // the last bytes zeroed, the length before them whole
+            bytes.replace(bytes.size() - at, at, QByteArray(at, '\0'));
         else if (words[0] == "zeros")
             bytes.append(64, '\0');
         else if (words[0] == "flip")
@@ -686,7 +729,7 @@ private slots:
                 texts << label->text() << label->toolTip();
             texts << window.windowTitle();
             const QString all = texts.join(u' ');
-            for (const char *secret : {"37", "30", "23", "19", "16", "+3"})
+            for (const char *secret : {"37", "30", "23", "19", "16", "+3", "15", "12", "9", "20"})
                 QVERIFY2(!all.contains(QString::fromLatin1(secret)), secret);
             QVERIFY(all.contains("illeso") && all.contains("ferito") && all.contains("Round 1"));
             window.setGeometry(40, 50, 700, 500);
