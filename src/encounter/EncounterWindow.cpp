@@ -1,8 +1,8 @@
 #include "encounter/EncounterWindow.h"
 
+#include "encounter/EncounterPanels.h"
 #include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
-#include "ui/ArrowIcon.h"
 #include "ui/Look.h"
 #include "ui/WrapButton.h"
 
@@ -17,7 +17,6 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QStyle>
-#include <QToolButton>
 
 using Col = roster::Column;
 
@@ -120,7 +119,8 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     const int scrollLeft = m_roster->geometry().right() + 1 + twips(540);
     const int scrollWidth =
         std::max(twips(designScrollWidth), cells.horizontalAdvance(QStringLiteral("5000")) + 16);
-    buildScrollControls(scrollLeft, scrollWidth, strip);
+    m_scrollColumn = std::make_unique<ScrollColumn>(canvas(), m_encounter,
+                                                    QRect(scrollLeft, strip, scrollWidth, 0));
     const int rightLeft = scrollLeft + scrollWidth + twips(105);
     const int rightWidth = std::max(
         twips(designRightWidth),
@@ -157,7 +157,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     connect(fight, &Recorder::fieldsChanged, this, &EncounterWindow::applyHiddenFields);
     connect(fight, &Recorder::scrollControlsChanged, this,
             &EncounterWindow::setScrollControlsVisible);
-    connect(fight, &Recorder::partyChanged, this, &EncounterWindow::applyParty);
+    connect(fight, &Recorder::partyChanged, this, [this] { m_party->apply(); });
     connect(fight, &Recorder::turnChanged, this, &EncounterWindow::applyTurn);
     connect(fight, &Recorder::historyChanged, this, &EncounterWindow::applyHistory);
     connect(m_roster->model(), &QAbstractItemModel::rowsInserted, this,
@@ -174,12 +174,14 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     m_appliedOffsetEnd = m_encounter.roster().rows();
     applyView();
     applyHiddenFields();
-    applyParty();
+    m_party->apply();
     applyTurn();
     applyHistory();
     setScrollControlsVisible(m_encounter.scroll().controlsShown());
     hide();
 }
+
+EncounterWindow::~EncounterWindow() = default;
 
 void EncounterWindow::buildTopStrip(int left, int width) {
     auto *strip = new QWidget(canvas());
@@ -274,7 +276,7 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
                                        "numero superiore, non avrà mai più PF di quanti ne ha "
                                        "segnati nella scheda"));
 
-    buildPartyPanel(left, width, top);
+    m_party = std::make_unique<PartyPanel>(canvas(), m_encounter, left, width, top);
     top += Encounter::partySlots * twips(405);
     auto *end = new QPushButton(QStringLiteral("Scontro Terminato"), canvas());
     end->setGeometry(left, std::max(top, twips(designHeight - 495) + shift), width, twips(420));
@@ -318,7 +320,7 @@ void EncounterWindow::setKeyboardOrder() {
           "Command4", "AnnuncioUnico", "Command5", "TiraIniziativa", "Command1", "Lavagnetta",
           "DanniPF", "Aggiungi", "Sottrai", "Command2", "LimitaPF"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
-    order.insert(order.end(), m_inizPG.begin(), m_inizPG.end());
+    order.insert(order.end(), m_party->initiatives().begin(), m_party->initiatives().end());
     order.push_back(m_end);
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -370,79 +372,6 @@ bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
     return Form::eventFilter(watched, event);
 }
 
-void EncounterWindow::buildScrollControls(int left, int width, int shift) {
-    struct Design {
-        const char *name;
-        int top;
-        bool up;
-        int chevrons;
-        int lines;
-        const char *tip;
-    };
-    static constexpr std::array<Design, 6> arrows{{
-        {"Sux3", 120, true, 3, 10, "Scorre di 10 Linee"},
-        {"Sux2", 480, true, 2, 5, "Scorre di 5 Linee"},
-        {"Su", 840, true, 1, 1, "Scorre di 1 Linea"},
-        {"Giu", 1920, false, 1, 1, "Scorre di 1 Linea"},
-        {"Giux2", 2280, false, 2, 5, "Scorre di 5 Linee"},
-        {"Giux3", 2640, false, 3, 10, "Scorre di 10 Linee"},
-    }};
-    auto slot = [&](int top) { return QRect(left, twips(top) + shift, width, twips(375)); };
-    std::size_t next = 0;
-    for (const Design &design : arrows) {
-        auto *button = new QToolButton(canvas());
-        button->setObjectName(QString::fromLatin1(design.name));
-        button->setGeometry(slot(design.top));
-        button->setIcon(arrowIcon(design.up, design.chevrons));
-        button->setIconSize(QSize(twips(designScrollWidth), twips(375)) - QSize(6, 4));
-        button->setToolTip(QString::fromUtf8(design.tip));
-        const int lines = design.lines;
-        if (design.up)
-            connect(button, &QToolButton::clicked, this,
-                    [this, lines] { m_encounter.scroll().up(lines); });
-        else
-            connect(button, &QToolButton::clicked, this,
-                    [this, lines] { m_encounter.scroll().down(lines); });
-        m_scrollControls[next++] = button;
-    }
-    m_indiceScelto = new QLineEdit(QStringLiteral("1"), canvas());
-    m_indiceScelto->setObjectName(QStringLiteral("IndiceScelto"));
-    m_indiceScelto->setGeometry(slot(1200));
-    m_indiceScelto->setToolTip(
-        QStringLiteral("Scrivi qui il numero della linea a cui vuoi andare"));
-    auto *go = new QPushButton(QStringLiteral("Vai"), canvas());
-    go->setObjectName(QStringLiteral("VaiIndiceScelto"));
-    go->setGeometry(slot(1560));
-    connect(go, &QPushButton::clicked, this,
-            [this] { m_encounter.scroll().goToLine(m_indiceScelto->text()); });
-    connect(m_indiceScelto, &QLineEdit::returnPressed, go, &QPushButton::click);
-    m_scrollControls[next++] = m_indiceScelto;
-    m_scrollControls[next++] = go;
-}
-
-void EncounterWindow::buildPartyPanel(int left, int width, int top) {
-    const QFontMetrics metrics(font());
-    const int label = metrics.horizontalAdvance(QStringLiteral("Iniz.")) + 6;
-    const int iniz = std::max(twips(495), metrics.horizontalAdvance(QStringLiteral("-888")) + 16);
-    const int name = width - label - iniz - 2 * twips(gap);
-    for (int i = 0; i < Encounter::partySlots; ++i) {
-        const auto s = static_cast<std::size_t>(i);
-        const int y = top + i * twips(405);
-        m_nomePG[s] = new QLineEdit(canvas());
-        m_nomePG[s]->setObjectName(item("NomePG", i));
-        m_nomePG[s]->setGeometry(left, y, name, twips(375));
-        m_nomePG[s]->setEnabled(false);
-        m_lblIniz[s] = new QLabel(QStringLiteral("Iniz."), canvas());
-        m_lblIniz[s]->setObjectName(item("LblIniz", i));
-        m_lblIniz[s]->setGeometry(left + name + twips(gap), y, label, twips(375));
-        m_inizPG[s] = new QLineEdit(QStringLiteral("0"), canvas());
-        m_inizPG[s]->setObjectName(item("InizPG", i));
-        m_inizPG[s]->setGeometry(left + width - iniz, y, iniz, twips(375));
-        connect(m_inizPG[s], &QLineEdit::textChanged, this,
-                [this, i](const QString &text) { m_encounter.setPartyIniz(i, text); });
-    }
-}
-
 void EncounterWindow::applyView() {
     // Only rows up to the larger of the old and new scroll offsets can change their state; rows
     // below are shown.
@@ -461,20 +390,6 @@ void EncounterWindow::applyHiddenFields() {
     m_numeroControlli->setText(m_encounter.numeroControlli());
     m_indiceIniz->setText(m_encounter.indiceIniz());
     m_indiceAlto->setText(m_encounter.indiceAlto());
-}
-
-void EncounterWindow::applyParty() {
-    for (int i = 0; i < Encounter::partySlots; ++i) {
-        const auto s = static_cast<std::size_t>(i);
-        const PartySlot &slot = m_encounter.party(i);
-        m_nomePG[s]->setText(slot.name);
-        if (m_inizPG[s]->text() != slot.iniz)
-            m_inizPG[s]->setText(slot.iniz);
-        for (QWidget *w : std::initializer_list<QWidget *>{m_lblIniz[s], m_nomePG[s], m_inizPG[s]})
-            w->setVisible(slot.shown);
-        look::setFieldHighlight(m_nomePG[s], slot.highlighted);
-        look::setFieldHighlight(m_inizPG[s], slot.highlighted);
-    }
 }
 
 void EncounterWindow::applyTurn() {
@@ -499,8 +414,7 @@ void EncounterWindow::applyHistory() {
 }
 
 void EncounterWindow::setScrollControlsVisible(bool shown) {
-    for (QWidget *control : m_scrollControls)
-        control->setVisible(shown);
+    m_scrollColumn->setVisible(shown);
 }
 
 void EncounterWindow::onCellClicked(const QModelIndex &index) {

@@ -4,7 +4,9 @@
 #include "ui/Form.h"
 
 #include <array>
+#include <memory>
 
+class PartyPanel;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -12,6 +14,7 @@ class QPushButton;
 class QRadioButton;
 class RosterModel;
 class RosterView;
+class ScrollColumn;
 
 // The encounter window (Form2): the roster grid, the turn, hit-point and removal buttons, the
 // scroll controls and the player-character panel, all over the Encounter it shows; above them
@@ -20,6 +23,7 @@ class EncounterWindow : public Form {
     Q_OBJECT
 public:
     explicit EncounterWindow(Encounter &encounter, QWidget *parent = nullptr);
+    ~EncounterWindow() override;
 
     Encounter &encounter() { return m_encounter; }
     // "Scontro Terminato": asks, then ends the encounter.
@@ -49,12 +53,9 @@ protected:
 private:
     void buildTopStrip(int top, int height);
     void buildRightColumn(int left, int width, int shift);
-    void buildScrollControls(int left, int width, int shift);
-    void buildPartyPanel(int left, int width, int top);
     void setKeyboardOrder();
     void applyView();
     void applyHiddenFields();
-    void applyParty();
     void applyTurn();
     void applyHistory();
     void setScrollControlsVisible(bool shown);
@@ -73,14 +74,11 @@ private:
     QLineEdit *m_numeroControlli;
     QLineEdit *m_indiceIniz;
     QLineEdit *m_indiceAlto;
-    QLineEdit *m_indiceScelto = nullptr;
     QLabel *m_round = nullptr;
     QLabel *m_turn = nullptr;
     QPushButton *m_undo = nullptr;
     QPushButton *m_redo = nullptr;
-    std::array<QWidget *, 8> m_scrollControls{};
-    std::array<QLabel *, Encounter::partySlots> m_lblIniz{};
-    std::array<QLineEdit *, Encounter::partySlots> m_nomePG{};
-    std::array<QLineEdit *, Encounter::partySlots> m_inizPG{};
+    std::unique_ptr<ScrollColumn> m_scrollColumn;
+    std::unique_ptr<PartyPanel> m_party;
     std::int64_t m_appliedOffsetEnd = 1; // rows below this index were last set shown
 };

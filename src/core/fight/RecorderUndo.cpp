@@ -1,0 +1,163 @@
+// The recorder's way back and forth: a step put back (undo) or done again (redo, a jump through
+// the history, a step replayed from the saved fight), and the whole encounter put back at once.
+// None of them runs what a change brings again: they put back what was there.
+#include "core/fight/Recorder.h"
+
+bool Recorder::applyChange(const Change &change, bool forward) {
+    auto rowValid = [this](int row) { return row >= 0 && row < m_roster.rows(); };
+    return std::visit(
+        [&](const auto &c) -> bool {
+            using T = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<T, change::Cell>) {
+                if (!rowValid(c.row) || !roster::isText(c.column) ||
+                    m_roster.text(c.row, c.column) != (forward ? c.before : c.after))
+                    return false;
+                putText(c.row, c.column, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Rows>) {
+                const int from = forward ? c.before : c.after;
+                const int to = forward ? c.after : c.before;
+                if (m_roster.rows() != from || to < 1 || to > RowTables::size ||
+                    (c.before > c.after &&
+                     c.removed.size() != static_cast<std::size_t>(c.before - c.after)))
+                    return false;
+                putRows(to);
+                if (!forward && c.before > c.after) {
+                    for (int k = 0; k < c.before - c.after; ++k) {
+                        const RosterRow &row = c.removed[static_cast<std::size_t>(k)];
+                        for (int column = roster::firstText; column <= roster::lastText; ++column)
+                            putText(c.after + k, column, row.text[roster::textSlot(column)]);
+                        if (row.highlighted)
+                            putHighlight(c.after + k, true);
+                    }
+                }
+            } else if constexpr (std::is_same_v<T, change::Highlight>) {
+                if (!rowValid(c.row))
+                    return false;
+                putHighlight(c.row, forward ? c.on : !c.on);
+            } else if constexpr (std::is_same_v<T, change::Entry>) {
+                if (c.row < 0 || c.row >= RowTables::size ||
+                    m_tables[c.row] != (forward ? c.before : c.after))
+                    return false;
+                putEntry(c.row, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Group>) {
+                m_tables.prossimoGruppo = forward ? c.after : c.before;
+            } else if constexpr (std::is_same_v<T, change::Field>) {
+                if (c.which != change::Field::NumeroControlli &&
+                    c.which != change::Field::IndiceIniz)
+                    return false;
+                putField(c.which, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Party>) {
+                if (c.slot < 0 || c.slot >= partySlots)
+                    return false;
+                putParty(c.slot, forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Round>) {
+                putRound(forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Turn>) {
+                putTurn(forward ? c.after : c.before);
+            }
+            return true;
+        },
+        change);
+}
+
+bool Recorder::applyStep(const Step &step, bool forward) {
+    m_applying = true;
+    bool ok = true;
+    if (forward) {
+        for (const Change &change : step.changes)
+            if (!(ok = applyChange(change, true)))
+                break;
+    } else {
+        for (auto c = step.changes.rbegin(); c != step.changes.rend(); ++c)
+            if (!(ok = applyChange(*c, false)))
+                break;
+    }
+    ok = ok && setAmbient(forward ? step.after : step.before);
+    m_applying = false;
+    return ok;
+}
+
+void Recorder::moveHistory(int done) {
+    const int from = std::min(done, m_history.done());
+    m_history.setDone(done);
+    m_ambientSinceStep = true; // a keystroke after an undo starts a step of its own
+    emit historyChanged(from);
+    emit historyMoved(m_history.done());
+    emit changed();
+}
+
+bool Recorder::undo() {
+    if (m_depth > 0 || !m_history.canUndo())
+        return false;
+    const int done = m_history.done() - 1;
+    const bool ok = applyStep(m_history.step(done), false);
+    moveHistory(done);
+    return ok;
+}
+
+bool Recorder::redo() {
+    if (m_depth > 0 || !m_history.canRedo())
+        return false;
+    const int done = m_history.done();
+    const bool ok = applyStep(m_history.step(done), true);
+    moveHistory(done + 1);
+    return ok;
+}
+
+bool Recorder::goTo(int done) {
+    if (m_depth > 0 || done < 0 || done > m_history.size())
+        return false;
+    const int start = m_history.done();
+    int at = start;
+    bool ok = true;
+    while (ok && at > done)
+        ok = applyStep(m_history.step(--at), false);
+    while (ok && at < done)
+        ok = applyStep(m_history.step(at++), true);
+    m_history.setDone(start);
+    moveHistory(at);
+    return ok;
+}
+
+bool Recorder::replay(Step step, bool merged) {
+    if (!applyStep(step, true))
+        return false;
+    if (merged) {
+        if (!m_history.merge(step))
+            return false;
+    } else {
+        m_history.push(std::move(step));
+    }
+    return true;
+}
+
+bool Recorder::restore(const EncounterState &state) {
+    if (state.rows.empty() || state.rows.size() > std::size_t(RowTables::size) || state.round < 1)
+        return false;
+    for (int r : state.ambient.marked)
+        if (r < 1 || r >= int(state.rows.size()))
+            return false;
+    m_applying = true;
+    emit aboutToRestore();
+    m_roster.restore(state.rows);
+    m_tables = state.tables;
+    m_numeroControlli = state.numeroControlli;
+    m_indiceIniz = state.indiceIniz;
+    m_party = state.party;
+    m_round = state.round;
+    m_turn = state.turn;
+    m_view = {};
+    emit restored();
+    setAmbient(state.ambient);
+    m_history.clear();
+    m_applying = false;
+    m_ambientSinceStep = false;
+    emit historyChanged(0);
+    emit fieldsChanged();
+    emit partyChanged();
+    emit turnChanged();
+    emit viewChanged();
+    emit scrollControlsChanged(m_view.scrollControlsShown);
+    emit changed();
+    return true;
+}
