@@ -30,7 +30,7 @@ struct PartySlot {
 struct RosterViewState {
     std::int64_t offset = 0; // rows 1 to offset are scrolled out of view
     bool blank = false;      // after the end of an encounter the leftover row is hidden
-    std::int64_t linee = 0;  // LineeDaScorrere
+    std::int64_t linee = 0;  // LineeDaScorrere: the lines the last scroll asked for
     bool scrollControlsShown = false;
     bool operator==(const RosterViewState &) const = default;
 };
