@@ -50,17 +50,22 @@ struct TurnLine {
     bool operator==(const TurnLine &) const = default;
 };
 
-// The whole encounter as one value: everything a fight holds, and nothing of the widgets.
-struct EncounterState {
+// Everything the encounter holds beside its rows and the marks and view around them.
+struct EncounterFields {
     static constexpr int partySlots = 8;
 
-    std::vector<RosterRow> rows; // rows 0 to N, row 0 the template
     RowTables tables;
     QString numeroControlli = QStringLiteral("1");
     QString indiceIniz = QStringLiteral("1");
     std::array<PartySlot, partySlots> party;
     std::int64_t round = 1;
     TurnLine turn;
+    bool operator==(const EncounterFields &) const = default;
+};
+
+// The whole encounter as one value: everything a fight holds, and nothing of the widgets.
+struct EncounterState : EncounterFields {
+    std::vector<RosterRow> rows; // rows 0 to N, row 0 the template
     Ambient ambient;
     bool operator==(const EncounterState &) const = default;
 };

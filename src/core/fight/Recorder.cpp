@@ -15,16 +15,7 @@ Ambient Recorder::ambient() const {
 }
 
 EncounterState Recorder::capture() const {
-    EncounterState state;
-    state.rows = m_roster.capture();
-    state.tables = m_tables;
-    state.numeroControlli = m_numeroControlli;
-    state.indiceIniz = m_indiceIniz;
-    state.party = m_party;
-    state.round = m_round;
-    state.turn = m_turn;
-    state.ambient = ambient();
-    return state;
+    return {m_fields, m_roster.capture(), ambient()};
 }
 
 // ---- operations and resets ---------------------------------------------------------------------
@@ -167,22 +158,22 @@ void Recorder::clearHighlights() {
 }
 
 void Recorder::setEntry(int row, const RowTables::Entry &entry) {
-    if (m_tables[row] == entry)
+    if (m_fields.tables[row] == entry)
         return;
-    record(change::Entry{row, m_tables[row], entry});
+    record(change::Entry{row, m_fields.tables[row], entry});
     putEntry(row, entry);
 }
 
 void Recorder::setProssimoGruppo(std::int32_t value) {
-    if (m_tables.prossimoGruppo == value)
+    if (m_fields.tables.prossimoGruppo == value)
         return;
-    record(change::Group{m_tables.prossimoGruppo, value});
-    m_tables.prossimoGruppo = value;
+    record(change::Group{m_fields.tables.prossimoGruppo, value});
+    m_fields.tables.prossimoGruppo = value;
 }
 
 void Recorder::setField(change::Field::Which which, const QString &text) {
     const QString &field =
-        which == change::Field::NumeroControlli ? m_numeroControlli : m_indiceIniz;
+        which == change::Field::NumeroControlli ? m_fields.numeroControlli : m_fields.indiceIniz;
     if (field == text)
         return;
     record(change::Field{which, field, text});
@@ -197,22 +188,22 @@ void Recorder::setParty(int slot, const PartySlot &value) {
 }
 
 void Recorder::setRound(std::int64_t value) {
-    if (m_round == value)
+    if (m_fields.round == value)
         return;
-    record(change::Round{m_round, value});
+    record(change::Round{m_fields.round, value});
     putRound(value);
 }
 
 void Recorder::setTurn(const TurnLine &value) {
-    if (m_turn == value)
+    if (m_fields.turn == value)
         return;
-    record(change::Turn{m_turn, value});
+    record(change::Turn{m_fields.turn, value});
     putTurn(value);
 }
 
 void Recorder::resetTables() {
     Q_ASSERT(m_resetting);
-    m_tables = RowTables{};
+    m_fields.tables = RowTables{};
 }
 
 void Recorder::putText(int row, int column, const QString &text) {
@@ -237,26 +228,27 @@ void Recorder::putHighlight(int row, bool on) {
 }
 
 void Recorder::putEntry(int row, const RowTables::Entry &entry) {
-    m_tables.entries[static_cast<std::size_t>(row)] = entry;
+    m_fields.tables.entries[static_cast<std::size_t>(row)] = entry;
 }
 
 void Recorder::putField(change::Field::Which which, const QString &text) {
-    (which == change::Field::NumeroControlli ? m_numeroControlli : m_indiceIniz) = text;
+    (which == change::Field::NumeroControlli ? m_fields.numeroControlli : m_fields.indiceIniz) =
+        text;
     emit fieldsChanged();
 }
 
 void Recorder::putParty(int slot, const PartySlot &value) {
-    m_party[static_cast<std::size_t>(slot)] = value;
+    m_fields.party[static_cast<std::size_t>(slot)] = value;
     emit partyChanged();
 }
 
 void Recorder::putRound(std::int64_t value) {
-    m_round = value;
+    m_fields.round = value;
     emit turnChanged();
 }
 
 void Recorder::putTurn(const TurnLine &value) {
-    m_turn = value;
+    m_fields.turn = value;
     emit turnChanged();
 }
 

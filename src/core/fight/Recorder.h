@@ -26,12 +26,14 @@ public:
     explicit Recorder(QObject *parent = nullptr);
 
     const Roster &roster() const { return m_roster; }
-    const RowTables &tables() const { return m_tables; }
-    const QString &numeroControlli() const { return m_numeroControlli; }
-    const QString &indiceIniz() const { return m_indiceIniz; }
-    const PartySlot &party(int slot) const { return m_party[static_cast<std::size_t>(slot)]; }
-    std::int64_t round() const { return m_round; }
-    const TurnLine &turn() const { return m_turn; }
+    const RowTables &tables() const { return m_fields.tables; }
+    const QString &numeroControlli() const { return m_fields.numeroControlli; }
+    const QString &indiceIniz() const { return m_fields.indiceIniz; }
+    const PartySlot &party(int slot) const {
+        return m_fields.party[static_cast<std::size_t>(slot)];
+    }
+    std::int64_t round() const { return m_fields.round; }
+    const TurnLine &turn() const { return m_fields.turn; }
     const RosterViewState &view() const { return m_view; }
     const History &history() const { return m_history; }
     Ambient ambient() const;
@@ -153,12 +155,7 @@ private:
     void moveHistory(int done);
 
     Roster m_roster;
-    RowTables m_tables;
-    QString m_numeroControlli = QStringLiteral("1");
-    QString m_indiceIniz = QStringLiteral("1");
-    std::array<PartySlot, partySlots> m_party;
-    std::int64_t m_round = 1;
-    TurnLine m_turn;
+    EncounterFields m_fields;
     RosterViewState m_view;
 
     History m_history;

@@ -36,11 +36,11 @@ bool Recorder::applyChange(const Change &change, bool forward) {
                 putHighlight(c.row, forward ? c.on : !c.on);
             } else if constexpr (std::is_same_v<T, change::Entry>) {
                 if (c.row < 0 || c.row >= RowTables::size ||
-                    m_tables[c.row] != (forward ? c.before : c.after))
+                    m_fields.tables[c.row] != (forward ? c.before : c.after))
                     return false;
                 putEntry(c.row, forward ? c.after : c.before);
             } else if constexpr (std::is_same_v<T, change::Group>) {
-                m_tables.prossimoGruppo = forward ? c.after : c.before;
+                m_fields.tables.prossimoGruppo = forward ? c.after : c.before;
             } else if constexpr (std::is_same_v<T, change::Field>) {
                 if (c.which != change::Field::NumeroControlli &&
                     c.which != change::Field::IndiceIniz)
@@ -140,12 +140,7 @@ bool Recorder::restore(const EncounterState &state) {
     m_applying = true;
     emit aboutToRestore();
     m_roster.restore(state.rows);
-    m_tables = state.tables;
-    m_numeroControlli = state.numeroControlli;
-    m_indiceIniz = state.indiceIniz;
-    m_party = state.party;
-    m_round = state.round;
-    m_turn = state.turn;
+    m_fields = state;
     m_view = {};
     emit restored();
     setAmbient(state.ambient);
