@@ -59,6 +59,57 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
     }
 }
 
+// What a fight holds, as text: the rows, the table entries that differ from the start, the
+// fields, the party, the turn, the marks and view, the sidelines and the history.
+QString dump(Windows &windows) {
+    const EncounterState s = windows.encounter().capture();
+    const Sidelines w = windows.sidelines();
+    QStringList out{QString("rows %1").arg(s.rows.size())};
+    for (std::size_t r = 0; r < s.rows.size(); ++r)
+        out << QString::number(r) + ": " +
+                   QStringList(s.rows[r].text.begin(), s.rows[r].text.end()).join('|') +
+                   (s.rows[r].highlighted ? " *" : "");
+    for (int r = 0; r < RowTables::size; ++r) {
+        const auto &e = s.tables[r];
+        if (!(e == RowTables::Entry{}))
+            out << QString("entry %1: %2 %3 %4 %5 %6")
+                       .arg(r)
+                       .arg(e.bonusIniz)
+                       .arg(e.gruppo)
+                       .arg(e.bonusGruppo)
+                       .arg(e.limitatore)
+                       .arg(e.pfMassimi);
+    }
+    out << QString("gruppo %1 righe %2 indice %3 round %4")
+               .arg(s.tables.prossimoGruppo)
+               .arg(s.numeroControlli, s.indiceIniz)
+               .arg(s.round);
+    for (const auto &p : s.party)
+        out << QString("party %1|%2|%3|%4").arg(p.name, p.iniz).arg(p.shown).arg(p.highlighted);
+    out << "turn " + s.turn.who.join(", ") + " — " + s.turn.value;
+    QStringList marks;
+    for (int m : s.ambient.marked)
+        marks << QString::number(m);
+    out << QString("marks %1 view %2 %3 %4 %5")
+               .arg(marks.join(' '))
+               .arg(s.ambient.view.offset)
+               .arg(s.ambient.view.blank)
+               .arg(s.ambient.view.linee)
+               .arg(s.ambient.view.scrollControlsShown);
+    out << QString("sidelines %1|%2|%3|%4|%5|%6")
+               .arg(w.amount)
+               .arg(w.heal)
+               .arg(w.groupCount, w.groupName,
+                    QStringList(w.groupNames.begin(), w.groupNames.end()).join(','))
+               .arg(w.groupNamesOpen);
+    const Point point = pointOf(windows);
+    out << QString("history done %1 of %2")
+               .arg(std::get<3>(point))
+               .arg(std::get<2>(point).size() - 1);
+    out << std::get<2>(point);
+    return out.join('\n') + '\n';
+}
+
 int runFighter(const QString &root) {
     YesDialogs dialogs;
     Windows windows(dialogs, root);
@@ -166,6 +217,19 @@ private slots:
             QVERIFY(app->dialogs.informed[0].startsWith("Non è stato possibile riprendere"));
             QVERIFY(app->dialogs.informed[0].contains(aside[0]));
         }
+    }
+
+    // A fight saved by an earlier build of the program (300 actions of every kind) is taken up
+    // exactly as that build held it.
+    void earlierSavedFight() {
+        QFile::remove(savedFight());
+        QVERIFY(QFile::copy(":/earlier-fight.torvane", savedFight()));
+        QFile::setPermissions(savedFight(), QFile::ReadOwner | QFile::WriteOwner);
+        restart();
+        app->dialogs.yes();
+        app->windows->start();
+        QVERIFY(app->visible("Form2"));
+        QCOMPARE(dump(*app->windows), QString::fromUtf8(bytesOf(":/earlier-fight.txt")));
     }
 
     // A fighting program killed at 50 random moments is always taken up at the state after one
