@@ -1,5 +1,7 @@
 #include "core/fight/Recorder.h"
 
+#include <algorithm>
+
 namespace {
 
 // A step's log keeps its first lines; a press over thousands of rows is summed up after them.
@@ -58,22 +60,23 @@ void Recorder::openStep(int typingKey) {
 }
 
 void Recorder::closeStep() {
+    sealLit();
     if (m_step.changes.empty())
         return; // nothing happened: no step
     if (m_eventsCut > 0)
         m_step.events << QStringLiteral("… e altri ") + QString::number(m_eventsCut);
     m_step.after = ambient();
     const int doneBefore = m_history.done();
+    const std::int64_t droppedBefore = m_history.dropped();
     const bool merged = !m_ambientSinceStep && m_history.merge(m_step);
     m_ambientSinceStep = false;
-    if (merged) {
-        emit historyChanged(m_history.size());
-        emit stepRecorded(m_step, true); // the keystroke alone
-    } else {
+    if (!merged)
         m_history.push(std::move(m_step));
-        emit historyChanged(doneBefore);
-        emit stepRecorded(m_history.step(m_history.size() - 1), false);
-    }
+    // Steps let go from the front renumber every entry.
+    const bool dropped = m_history.dropped() != droppedBefore;
+    emit historyChanged(dropped ? 0 : merged ? m_history.size() : doneBefore);
+    // A keystroke added to the step before is recorded alone.
+    emit stepRecorded(merged ? m_step : m_history.step(m_history.size() - 1), merged);
     m_step = Step{};
     emit changed();
 }
@@ -122,6 +125,49 @@ void Recorder::record(Change &&change) {
         m_step.changes.push_back(std::move(change));
 }
 
+// A step's highlights are a set of rows: every row lit or put out since the step's last change of
+// the row count is one change, made where the first of them was. Only a change of the row count
+// depends on the highlights (it keeps those of the rows it cuts off), so nothing else in between
+// can tell the difference.
+void Recorder::noteLit(int row) {
+    if (m_depth == 0 || m_resetting)
+        return;
+    if (m_litAt < 0) {
+        m_litAt = int(m_step.changes.size());
+        m_step.changes.push_back(change::Highlights{});
+    }
+    const auto r = static_cast<std::size_t>(row);
+    if (r >= m_litWas.size())
+        m_litWas.resize(r + 1, -1);
+    if (m_litWas[r] < 0) {
+        m_litWas[r] = m_roster.isHighlighted(row) ? 1 : 0;
+        m_litRows.push_back(row);
+    }
+}
+
+void Recorder::sealLit() {
+    if (m_litAt < 0)
+        return;
+    std::vector<int> lit, unlit;
+    for (int row : m_litRows) {
+        const auto r = static_cast<std::size_t>(row);
+        const bool now = m_roster.isHighlighted(row);
+        if (now != (m_litWas[r] == 1))
+            (now ? lit : unlit).push_back(row);
+        m_litWas[r] = -1;
+    }
+    m_litRows.clear();
+    const auto at = m_step.changes.begin() + m_litAt;
+    m_litAt = -1;
+    if (lit.empty() && unlit.empty()) {
+        m_step.changes.erase(at); // lit again as it was
+        return;
+    }
+    std::sort(lit.begin(), lit.end());
+    std::sort(unlit.begin(), unlit.end());
+    *at = change::Highlights{change::Highlights::runsOf(lit), change::Highlights::runsOf(unlit)};
+}
+
 // ---- the changes -------------------------------------------------------------------------------
 
 bool Recorder::setText(int row, int column, const QString &text) {
@@ -138,6 +184,7 @@ void Recorder::resize(int rows) {
     const int before = m_roster.rows();
     if (rows == before)
         return;
+    sealLit(); // before the rows it names may go
     change::Rows change{before, rows, {}};
     auto cut = putRows(rows);
     change.removed = std::move(cut);
@@ -147,7 +194,8 @@ void Recorder::resize(int rows) {
 void Recorder::setHighlighted(int row, bool on) {
     if (m_roster.isHighlighted(row) == on)
         return;
-    record(change::Highlight{row, on});
+    Q_ASSERT_X(changing(), "Recorder", "a change outside an operation or a reset");
+    noteLit(row);
     putHighlight(row, on);
 }
 

@@ -36,7 +36,14 @@ public:
     const TurnLine &turn() const { return m_fields.turn; }
     const RosterViewState &view() const { return m_view; }
     const History &history() const { return m_history; }
+    // The memory the history may take (History::defaultBudget unless set).
+    void setHistoryBudget(std::size_t bytes) { m_history.setBudget(bytes); }
     Ambient ambient() const;
+    // Where a range of marks starts (a Shift+click marks from it), -1 for nowhere.
+    int anchor() const { return m_roster.anchor(); }
+    // Whether a keystroke would join the last step when it types into that step's field: nothing
+    // happened around the steps since.
+    bool joinable() const { return !m_ambientSinceStep; }
     EncounterState capture() const;
 
     // One user operation: the outermost opens the step and closes it, inner ones join it. A step
@@ -108,6 +115,12 @@ public:
     // made (`merged`: it was a keystroke added to the step before). False when it does not fit
     // the encounter as it stands; the encounter may then be half changed and must be restored.
     bool replay(Step step, bool merged);
+    // Marks and view read back from a saved fight, as when the user changed them (with where a
+    // range of marks starts, when the saved fight knows it).
+    bool replayAmbient(const Ambient &ambient, std::optional<int> anchor = std::nullopt);
+    // After restore(): the history as a saved fight held it, and what was around it.
+    void restoreHistory(std::deque<Step> steps, int done, std::int64_t dropped, bool joinable,
+                        int anchor);
 
 signals:
     void textChanged(int row, int column);
@@ -136,6 +149,8 @@ signals:
 private:
     bool changing() const { return m_depth > 0 || m_resetting; }
     void record(Change &&change);
+    void noteLit(int row);
+    void sealLit();
     void openStep(int typingKey);
     void closeStep();
     void noteAmbient();
@@ -166,4 +181,9 @@ private:
     bool m_resetting = false;
     bool m_applying = false; // a step put back or done again
     bool m_ambientSinceStep = false;
+    // The highlights the step under way changed since its last change of the row count, folded
+    // into one change::Highlights at m_litAt: each touched row and whether it was lit before.
+    int m_litAt = -1;
+    std::vector<int> m_litRows;
+    std::vector<signed char> m_litWas; // by row: -1 untouched, else lit before
 };

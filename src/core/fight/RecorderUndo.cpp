@@ -34,6 +34,25 @@ bool Recorder::applyChange(const Change &change, bool forward) {
                 if (!rowValid(c.row))
                     return false;
                 putHighlight(c.row, forward ? c.on : !c.on);
+            } else if constexpr (std::is_same_v<T, change::Highlights>) {
+                const auto &on = forward ? c.lit : c.unlit;
+                const auto &off = forward ? c.unlit : c.lit;
+                // Each row as the step found it: unlit where it lights, lit where it puts out.
+                auto were = [&](const change::Highlights::Runs &runs, bool lit) {
+                    for (const auto &[first, last] : runs)
+                        for (int r = first; r <= last; ++r)
+                            if (!rowValid(r) || m_roster.isHighlighted(r) != lit)
+                                return false;
+                    return true;
+                };
+                if (!were(on, false) || !were(off, true))
+                    return false;
+                for (const auto &[first, last] : on)
+                    for (int r = first; r <= last; ++r)
+                        putHighlight(r, true);
+                for (const auto &[first, last] : off)
+                    for (int r = first; r <= last; ++r)
+                        putHighlight(r, false);
             } else if constexpr (std::is_same_v<T, change::Entry>) {
                 if (c.row < 0 || c.row >= RowTables::size ||
                     m_fields.tables[c.row] != (forward ? c.before : c.after))
@@ -120,7 +139,7 @@ bool Recorder::goTo(int done) {
 }
 
 bool Recorder::replay(Step step, bool merged) {
-    if (!applyStep(step, true))
+    if (m_depth > 0 || !applyStep(step, true))
         return false;
     if (merged) {
         if (!m_history.merge(step))
@@ -128,7 +147,28 @@ bool Recorder::replay(Step step, bool merged) {
     } else {
         m_history.push(std::move(step));
     }
+    m_ambientSinceStep = false; // as after the step was made: a keystroke may join it
     return true;
+}
+
+bool Recorder::replayAmbient(const Ambient &ambient, std::optional<int> anchor) {
+    if (m_depth > 0 || !setAmbient(ambient))
+        return false;
+    if (anchor)
+        m_roster.setMarks(m_roster.marked(), *anchor >= 1 && *anchor < m_roster.rows()
+                                                 ? *anchor
+                                                 : -1);
+    m_ambientSinceStep = true; // as when the user changed them
+    return true;
+}
+
+void Recorder::restoreHistory(std::deque<Step> steps, int done, std::int64_t dropped,
+                              bool joinable, int anchor) {
+    m_history.restore(std::move(steps), done, dropped);
+    m_ambientSinceStep = !joinable;
+    m_roster.setMarks(m_roster.marked(), anchor >= 1 && anchor < m_roster.rows() ? anchor : -1);
+    emit historyChanged(0);
+    emit changed();
 }
 
 bool Recorder::restore(const EncounterState &state) {

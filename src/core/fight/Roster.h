@@ -33,6 +33,8 @@ public:
     bool isMarked(int row) const { return m_marked.count(row) > 0; }
     // The one marked row, or -1 when none is; with several, the first.
     int selectedRow() const { return m_marked.empty() ? -1 : *m_marked.begin(); }
+    // Where a range of marks starts, -1 for nowhere.
+    int anchor() const { return m_anchor; }
     // The marks after marking `row` the given way.
     std::set<int> marksAfter(int row, Mark how) const;
 

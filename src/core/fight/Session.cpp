@@ -12,8 +12,10 @@ Session::Session(Encounter &encounter, Dialogs &dialogs, const QString &path, Si
     QObject::connect(&fight, &Recorder::stepRecorded, [this](const Step &step, bool merged) {
         m_file->append(schema::StepRecord{step, merged});
     });
-    QObject::connect(&fight, &Recorder::historyMoved,
-                     [this](int done) { m_file->append(schema::Move{done}); });
+    // The steps done counted over the whole fight: the history may have let the oldest go.
+    QObject::connect(&fight, &Recorder::historyMoved, [this](int done) {
+        m_file->append(schema::Move{int(m_encounter.history().dropped()) + done});
+    });
     QObject::connect(&fight, &Recorder::ambientChanged,
                      [this] { m_file->append(m_encounter.recorder().ambient()); });
 }
@@ -60,7 +62,7 @@ bool Session::resume(const FightFile::Contents &contents) {
                 if constexpr (std::is_same_v<T, schema::StepRecord>)
                     return fight.replay(r.step, r.merged);
                 else if constexpr (std::is_same_v<T, schema::Move>)
-                    return fight.goTo(r.done);
+                    return fight.goTo(int(r.done - fight.history().dropped()));
                 else if constexpr (std::is_same_v<T, Ambient>)
                     return fight.setAmbient(r);
                 else if constexpr (std::is_same_v<T, Sidelines>)

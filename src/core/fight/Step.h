@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -19,9 +20,17 @@ struct Rows { // the roster's row count; rows cut off are kept to be put back
     int before, after;
     std::vector<RosterRow> removed; // rows `after` to `before` - 1 when the roster shrank
 };
-struct Highlight {
+struct Highlight { // one row lit or put out (saved fights of earlier builds)
     int row;
     bool on;
+};
+// The rows a step lit and put out, as ascending runs of rows (first and last of each): lighting
+// thousands of tied combatants is a few numbers.
+struct Highlights {
+    using Runs = std::vector<std::pair<int, int>>;
+    Runs lit, unlit;
+    // The runs of ascending rows.
+    static Runs runsOf(const std::vector<int> &rows);
 };
 struct Entry { // a per-row table entry
     int row;
@@ -49,7 +58,7 @@ struct Turn {
 
 using Change =
     std::variant<change::Cell, change::Rows, change::Highlight, change::Entry, change::Group,
-                 change::Field, change::Party, change::Round, change::Turn>;
+                 change::Field, change::Party, change::Round, change::Turn, change::Highlights>;
 
 // One step of the fight: what the user did, in words for the undo buttons and for the history,
 // and every change it made.

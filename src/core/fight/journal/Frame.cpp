@@ -1,6 +1,7 @@
 #include "core/fight/journal/Frame.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace frame {
@@ -76,6 +77,8 @@ void Out::d(double v) {
 void Out::s(const QString &v) {
     // Most texts are plain ASCII: they are their own UTF-8.
     const qsizetype size = v.size();
+    if (size > maxTextBytes) // at least one byte a character
+        m_ok = false;
     bool ascii = true;
     for (QChar c : v)
         ascii = ascii && c.unicode() < 0x80;
@@ -89,6 +92,8 @@ void Out::s(const QString &v) {
         return;
     }
     const QByteArray utf8 = v.toUtf8();
+    if (utf8.size() > maxTextBytes)
+        m_ok = false;
     u(quint64(utf8.size()));
     bytes += utf8;
 }
@@ -146,9 +151,16 @@ double In::d() {
     return v;
 }
 
+double In::finite() {
+    const double v = d();
+    if (!std::isfinite(v))
+        return fail();
+    return v;
+}
+
 QString In::s() {
     const quint64 size = u();
-    if (!m_ok || size > quint64(m_end - m_p)) {
+    if (!m_ok || size > quint64(m_end - m_p) || size > quint64(maxTextBytes)) {
         fail();
         return {};
     }

@@ -11,6 +11,9 @@
 namespace frame {
 
 constexpr int headerSize = 8; // length and checksum
+// The longest text, in bytes of UTF-8: a sheet's field (a file of at most 4 MB of one-byte
+// characters) is at most 12 MiB.
+constexpr qsizetype maxTextBytes = qsizetype(16) << 20;
 
 quint32 crc32(const char *data, qsizetype size);
 void put32(QByteArray &out, quint32 value);
@@ -18,15 +21,19 @@ quint32 get32(const char *p);
 // The record of these contents: length, checksum, contents.
 QByteArray wrap(const QByteArray &contents);
 
-// Writes a record's fields.
+// Writes a record's fields; not ok() once a text is longer than the reader accepts.
 class Out {
 public:
     QByteArray bytes;
+    bool ok() const { return m_ok; }
     void u(quint64 v);
     void i(qint64 v);
     void b(bool v) { bytes += char(v ? 1 : 0); }
     void d(double v);
     void s(const QString &v);
+
+private:
+    bool m_ok = true;
 };
 
 // Reads what Out wrote; any read past the end, or a value out of its range, makes it fail, and
@@ -42,6 +49,9 @@ public:
     qint64 in(qint64 low, qint64 high);
     bool b();
     double d();
+    // A double that is a number (neither infinite nor NaN).
+    double finite();
+    // A text of at most maxTextBytes.
     QString s();
     // A count of items that each take at least one byte, at most `most`.
     std::size_t count(std::size_t most);

@@ -42,6 +42,9 @@ template <> constexpr ChangeTag tagOf<change::Round>() {
 template <> constexpr ChangeTag tagOf<change::Turn>() {
     return ChangeTag::Turn;
 }
+template <> constexpr ChangeTag tagOf<change::Highlights>() {
+    return ChangeTag::Highlights;
+}
 
 // The tags are the file's: each keeps its value for ever.
 static_assert(quint8(ChangeTag::Cell) == 0);
@@ -53,16 +56,18 @@ static_assert(quint8(ChangeTag::Field) == 5);
 static_assert(quint8(ChangeTag::Party) == 6);
 static_assert(quint8(ChangeTag::Round) == 7);
 static_assert(quint8(ChangeTag::Turn) == 8);
+static_assert(quint8(ChangeTag::Highlights) == 9);
 static_assert(quint8(RecordKind::Start) == 1);
 static_assert(quint8(RecordKind::Step) == 2);
 static_assert(quint8(RecordKind::Move) == 3);
 static_assert(quint8(RecordKind::Ambient) == 4);
 static_assert(quint8(RecordKind::Sidelines) == 5);
+static_assert(quint8(RecordKind::Checkpoint) == 6);
+static_assert(quint8(RecordKind::Marks) == 7);
+static_assert(quint8(RecordKind::End) == 8);
 static_assert(int(change::Field::NumeroControlli) == 0 && int(change::Field::IndiceIniz) == 1);
 
 constexpr qint64 rowMax = RowTables::size;
-constexpr qint64 int32Min = std::numeric_limits<std::int32_t>::min();
-constexpr qint64 int32Max = std::numeric_limits<std::int32_t>::max();
 
 void writeRow(Out &out, const RosterRow &row) {
     for (const QString &text : row.text)
@@ -87,10 +92,10 @@ void writeEntry(Out &out, const RowTables::Entry &e) {
 RowTables::Entry readEntry(In &in) {
     RowTables::Entry e;
     e.bonusIniz = in.b();
-    e.gruppo = std::int32_t(in.in(int32Min, int32Max));
+    e.gruppo = std::int32_t(in.in(0, maxGroup));
     e.bonusGruppo = in.b();
     e.limitatore = in.b();
-    e.pfMassimi = in.d();
+    e.pfMassimi = in.finite();
     return e;
 }
 
@@ -138,9 +143,9 @@ Ambient readAmbient(In &in) {
     const std::size_t n = in.count(RowTables::size);
     for (std::size_t k = 0; k < n; ++k)
         a.marked.push_back(int(in.in(1, RowTables::maxCreatures)));
-    a.view.offset = in.i();
+    a.view.offset = in.in(0, maxOffset);
     a.view.blank = in.b();
-    a.view.linee = in.i();
+    a.view.linee = in.in(0, maxOffset);
     a.view.scrollControlsShown = in.b();
     return a;
 }
@@ -199,15 +204,36 @@ EncounterState readState(In &in) {
         const auto r = static_cast<std::size_t>(in.in(0, RowTables::size - 1));
         s.tables.entries[r] = readEntry(in);
     }
-    s.tables.prossimoGruppo = std::int32_t(in.in(int32Min, int32Max));
+    s.tables.prossimoGruppo = std::int32_t(in.in(0, maxGroup));
     s.numeroControlli = in.s();
     s.indiceIniz = in.s();
     for (PartySlot &slot : s.party)
         slot = readSlot(in);
-    s.round = in.in(1, std::numeric_limits<qint64>::max());
+    s.round = in.in(1, maxRound);
     s.turn = readTurn(in);
     s.ambient = readAmbient(in);
     return s;
+}
+
+// Ascending runs of rows: each its first row and how many rows follow it.
+void writeRuns(Out &out, const change::Highlights::Runs &runs) {
+    out.u(quint64(runs.size()));
+    for (const auto &[first, last] : runs) {
+        out.i(first);
+        out.i(last - first);
+    }
+}
+change::Highlights::Runs readRuns(In &in) {
+    change::Highlights::Runs runs;
+    const std::size_t n = in.count(RowTables::size);
+    int next = 0; // runs ascend and never touch
+    for (std::size_t k = 0; k < n && in.ok(); ++k) {
+        const int first = int(in.in(next, rowMax - 1));
+        const int last = first + int(in.in(0, rowMax - 1 - first));
+        runs.emplace_back(first, last);
+        next = last + 2;
+    }
+    return runs;
 }
 
 void writeChange(Out &out, const Change &change) {
@@ -250,6 +276,9 @@ void writeChange(Out &out, const Change &change) {
             } else if constexpr (std::is_same_v<T, change::Turn>) {
                 writeTurn(out, c.before);
                 writeTurn(out, c.after);
+            } else if constexpr (std::is_same_v<T, change::Highlights>) {
+                writeRuns(out, c.lit);
+                writeRuns(out, c.unlit);
             }
         },
         change);
@@ -279,8 +308,7 @@ std::optional<Change> readChange(In &in) {
         return c;
     }
     case ChangeTag::Group:
-        return change::Group{std::int32_t(in.in(int32Min, int32Max)),
-                             std::int32_t(in.in(int32Min, int32Max))};
+        return change::Group{std::int32_t(in.in(0, maxGroup)), std::int32_t(in.in(0, maxGroup))};
     case ChangeTag::Field: {
         change::Field c{change::Field::Which(in.in(0, 1)), {}, {}};
         c.before = in.s();
@@ -294,19 +322,24 @@ std::optional<Change> readChange(In &in) {
         return c;
     }
     case ChangeTag::Round:
-        return change::Round{in.in(1, std::numeric_limits<qint64>::max()),
-                             in.in(1, std::numeric_limits<qint64>::max())};
+        return change::Round{in.in(1, maxRound), in.in(1, maxRound)};
     case ChangeTag::Turn: {
         change::Turn c;
         c.before = readTurn(in);
         c.after = readTurn(in);
         return c;
     }
+    case ChangeTag::Highlights: {
+        change::Highlights c;
+        c.lit = readRuns(in);
+        c.unlit = readRuns(in);
+        return c;
+    }
     }
     return std::nullopt;
 }
 
-void writeStep(Out &out, const Step &step, bool merged) {
+void writeStepFields(Out &out, const Step &step, bool merged) {
     out.b(merged);
     out.i(step.typingKey);
     out.s(step.action);
@@ -327,13 +360,14 @@ std::optional<StepRecord> readStep(In &in) {
     step.typingKey = int(in.in(std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     step.action = in.s();
     step.headline = in.s();
-    const std::size_t events = in.count(1 << 20);
-    for (std::size_t k = 0; k < events; ++k)
+    const std::size_t events = in.count(maxEvents);
+    for (std::size_t k = 0; k < events && in.ok(); ++k)
         step.events << in.s();
     step.before = readAmbient(in);
     step.after = readAmbient(in);
-    const std::size_t changes = in.count(std::numeric_limits<std::size_t>::max());
-    step.changes.reserve(changes);
+    // The count is only a claim: room is made for what the record can hold, and no more.
+    const std::size_t changes = in.count(maxChanges);
+    step.changes.reserve(std::min<std::size_t>(changes, 1024));
     for (std::size_t k = 0; k < changes && in.ok(); ++k) {
         auto change = readChange(in);
         if (!change)
@@ -358,21 +392,43 @@ QByteArray write(const Record &record) {
                 writeSidelines(out, r.sidelines);
             } else if constexpr (std::is_same_v<T, StepRecord>) {
                 out.u(quint64(RecordKind::Step));
-                writeStep(out, r.step, r.merged);
+                writeStepFields(out, r.step, r.merged);
             } else if constexpr (std::is_same_v<T, Move>) {
                 out.u(quint64(RecordKind::Move));
                 out.i(r.done);
             } else if constexpr (std::is_same_v<T, Ambient>) {
                 out.u(quint64(RecordKind::Ambient));
                 writeAmbient(out, r);
-            } else {
-                static_assert(std::is_same_v<T, Sidelines>);
+            } else if constexpr (std::is_same_v<T, Sidelines>) {
                 out.u(quint64(RecordKind::Sidelines));
                 writeSidelines(out, r);
+            } else if constexpr (std::is_same_v<T, Checkpoint>) {
+                out.u(quint64(RecordKind::Checkpoint));
+                writeState(out, r.state);
+                writeSidelines(out, r.sidelines);
+                out.i(r.anchor);
+                out.b(r.joinable);
+                out.i(r.dropped);
+                out.i(r.steps);
+                out.i(r.done);
+            } else if constexpr (std::is_same_v<T, Marks>) {
+                out.u(quint64(RecordKind::Marks));
+                writeAmbient(out, r.ambient);
+                out.i(r.anchor);
+            } else {
+                static_assert(std::is_same_v<T, End>);
+                out.u(quint64(RecordKind::End));
             }
         },
         record);
-    return out.bytes;
+    return out.ok() ? out.bytes : QByteArray();
+}
+
+QByteArray writeStep(const Step &step, bool merged) {
+    Out out;
+    out.u(quint64(RecordKind::Step));
+    writeStepFields(out, step, merged);
+    return out.ok() ? out.bytes : QByteArray();
 }
 
 std::optional<Record> read(const char *data, qsizetype size) {
@@ -397,6 +453,26 @@ std::optional<Record> read(const char *data, qsizetype size) {
         break;
     case RecordKind::Sidelines:
         record = readSidelines(in);
+        break;
+    case RecordKind::Checkpoint: {
+        Checkpoint c{readState(in), {}};
+        c.sidelines = readSidelines(in);
+        c.anchor = int(in.in(-1, rowMax - 1));
+        c.joinable = in.b();
+        c.dropped = in.in(0, std::numeric_limits<int>::max());
+        c.steps = int(in.in(0, maxHistorySteps));
+        c.done = int(in.in(0, c.steps));
+        record = std::move(c);
+        break;
+    }
+    case RecordKind::Marks: {
+        Marks m{readAmbient(in), -1};
+        m.anchor = int(in.in(-1, rowMax - 1));
+        record = std::move(m);
+        break;
+    }
+    case RecordKind::End:
+        record = End{};
         break;
     }
     if (!in.ok() || !in.atEnd())
