@@ -11,6 +11,7 @@
 #include "sheets/SheetWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -144,6 +145,23 @@ private:
     Windows m_windows;
 };
 
+// The saved fight taken up again by a second program, on a copy of the data folder (the first
+// program holds the folder), in milliseconds; -1 when it does not come back whole.
+double resumeTime(Windows &windows, int creatures) {
+    QTemporaryDir copy;
+    folders::ensure(copy.path());
+    const QString saved = windows.session().file().path();
+    QFile::copy(saved, QDir(copy.path()).filePath(QFileInfo(saved).fileName()));
+    QElapsedTimer timer;
+    timer.start();
+    YesDialogs yes;
+    Windows again(yes, copy.path());
+    again.start(); // "Riprendere?" Yes
+    settle();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    return again.encounter().creatures() == creatures ? ms : -1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -153,13 +171,18 @@ int main(int argc, char *argv[]) {
     auto wanted = [&](const char *name) {
         return only.isEmpty() || QString::fromUtf8(name).contains(only);
     };
+    // Rows that take minutes run only when asked for by name.
+    auto asked = [&](const char *name) {
+        return !only.isEmpty() && QString::fromUtf8(name).contains(only);
+    };
     QTemporaryDir root;
     folders::ensure(root.path());
     const std::vector<int> sizes{100, 1000, 5000};
     std::map<QString, std::map<int, Stats>> table;
     std::vector<QString> order;
     std::map<int, long> rss;
-    std::map<int, double> historyMb, fightMb, resumeMs;
+    std::map<int, double> historyMb, fightMb, resumeMs, tiedMb;
+    QStringList longRows;
     QString typed;
     double idle = 0;
     auto record = [&](const QString &name, int size, const std::vector<double> &ms) {
@@ -312,17 +335,55 @@ int main(int argc, char *argv[]) {
             bench.windows().session().file().sync();
             historyMb[size] = double(currentRssKb() - before) / 1024.0;
             fightMb[size] = double(QFileInfo(bench.windows().session().file().path()).size()) / 1e6;
-            QElapsedTimer timer;
-            timer.start();
-            {
-                YesDialogs yes;
-                Windows again(yes, root.path());
-                again.start(); // "Riprendere?" Yes
-                settle();
-                resumeMs[size] = double(timer.nsecsElapsed()) / 1e6;
-                if (again.encounter().creatures() != size)
-                    resumeMs[size] = -1;
+            resumeMs[size] = resumeTime(bench.windows(), size);
+        }
+        if (wanted("tied")) {
+            // 1000 presses of "Prossimo ad agire" with every creature tied: each lights them all.
+            bench.build(size);
+            settle();
+            const long before = currentRssKb();
+            for (int i = 0; i < 1000; ++i)
+                Bench::click(bench.fight(), "Command4");
+            settle();
+            tiedMb[size] = double(currentRssKb() - before) / 1024.0;
+        }
+        if (size == sizes.back() && asked("long")) {
+            // A long evening: 100 000 steps at 5000 creatures, everyone tied, "Applica",
+            // "Prossimo ad agire" and a digit typed into a PF cell in turn.
+            bench.build(size);
+            settle();
+            const long before = currentRssKb();
+            enc.setMarked({3});
+            Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
+            QElapsedTimer took;
+            took.start();
+            for (int i = 0; i < 100000; ++i) {
+                if (i % 3 == 0)
+                    Bench::click(bench.fight(), "Command2");
+                else if (i % 3 == 1)
+                    Bench::click(bench.fight(), "Command4");
+                else
+                    bench.fight().rosterModel().setData(
+                        bench.fight().rosterModel().index(1 + i % size, roster::PF),
+                        QString::number(i % 20), Qt::EditRole);
+                if (i % 500 == 0)
+                    QApplication::processEvents();
+                if (i % 10000 == 9999)
+                    std::fprintf(stderr, "%d steps, %.0f s\n", i + 1, double(took.elapsed()) / 1e3);
             }
+            settle();
+            bench.windows().session().file().sync();
+            const History &history = enc.history();
+            longRows << QString::asprintf("| history memory after 100 000 steps, everyone tied "
+                                          "(MB) | %.1f |",
+                                          double(currentRssKb() - before) / 1024.0)
+                     << QString::asprintf("| steps the history holds / let go | %d / %lld |",
+                                          history.size(), (long long)history.dropped())
+                     << QString::asprintf(
+                            "| the saved fight after them (MB on disk) | %.2f |",
+                            double(QFileInfo(bench.windows().session().file().path()).size()) / 1e6)
+                     << QString::asprintf("| taking it up again at start-up (ms) | %.1f |",
+                                          resumeTime(bench.windows(), size));
         }
 
         if (size == sizes.back() && only.isEmpty()) {
@@ -369,7 +430,13 @@ int main(int argc, char *argv[]) {
     out << " |\n| taking the saved fight up again at start-up (ms) |";
     for (int size : sizes)
         out << QString::asprintf(" %.1f |", resumeMs[size]);
+    out << " |\n| memory added by 1000 \"Prossimo ad agire\" with everyone tied (MB) |";
+    for (int size : sizes)
+        out << QString::asprintf(" %.1f |", tiedMb[size]);
     out << " |\n";
+    if (!longRows.isEmpty())
+        out << "\n| a long evening at 5000 creatures | |\n|---|---|\n"
+            << longRows.join(u'\n') << "\n";
     out << QString::asprintf("\nidle CPU with the encounter window open (5000 creatures, 5 s): "
                              "%.2f %%\n",
                              idle * 100.0);

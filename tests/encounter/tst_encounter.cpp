@@ -2,6 +2,7 @@
 #include "core/fight/Rules.h"
 #include "core/fight/SheetSource.h"
 #include "core/fight/journal/FightFile.h"
+#include "core/fight/journal/Frame.h"
 #include "core/sheets/Sheet.h"
 #include "core/text/NumericText.h"
 #include "encounter/HistoryModel.h"
@@ -642,14 +643,20 @@ private slots:
     void damagedSavedFights_data() { fileTable(); }
     void damagedSavedFights() {
         fight();
-        const auto [damage, records] = cells<2>();
+        const auto [damage, records, ending] = cells<3>();
         QTemporaryDir dir;
         FightFile file(dir.filePath("fight"));
-        QVERIFY(file.start(enc().capture(), {}));
-        file.append(schema::Move{3});
-        file.append(schema::Move{4});
-        file.sync();
+        QVERIFY(file.begin(frame::wrap(schema::write(schema::Start{enc().capture(), {}}))));
+        QVERIFY(file.append(frame::wrap(schema::write(schema::Move{3}))));
+        QVERIFY(file.append(frame::wrap(schema::write(schema::Move{4}))));
+        QVERIFY(file.sync());
         QByteArray bytes = bytesOf(file.path());
+        const qsizetype wholeSize = bytes.size();
+        // Where each record starts.
+        std::vector<qsizetype> starts;
+        for (qsizetype at = FightFile::headerBytes; at < bytes.size();
+             at += frame::headerSize + frame::get32(bytes.constData() + at))
+            starts.push_back(at);
         const QStringList words = damage.split(u' ');
         const int at = words.value(1).toInt();
         if (words[0] == "cut") // from the end when negative
@@ -662,11 +669,24 @@ private slots:
             bytes[at] = char(bytes[at] ^ 0x20);
         else if (words[0] == "set") // "set 16 2": byte 16 becomes 2
             bytes[at] = char(words[2].toInt());
+        else if (words[0] == "length") // "length 1 40": record 1 says it is 40 bytes long
+            bytes.replace(starts[std::size_t(at)], 4, [&] {
+                QByteArray length;
+                frame::put32(length, quint32(words[2].toUInt()));
+                return length;
+            }());
+        else if (words[0] == "after") // "after 300": 300 bytes 'x' after the last record
+            bytes.append(at, 'x');
         else
             bytes = QByteArray(5000, 'x');
         QVERIFY(writeBytes(file.path(), bytes));
         const auto read = FightFile::read(file.path());
-        QCOMPARE(QString::number(read ? int(read->records.size()) : -1), records);
+        QCOMPARE(QString::number(read ? int(read->records.size()) - 1 : -1), records);
+        if (read) {
+            QCOMPARE(QStringList({"whole", "torn", "damaged"})[int(read->ending)], ending);
+            const auto next = std::size_t(records.toInt() + 1);
+            QCOMPARE(read->validBytes, next < starts.size() ? starts[next] : wholeSize);
+        }
     }
 
     // Highest first, ties as announced; the ones marked next are those the press announces. Every

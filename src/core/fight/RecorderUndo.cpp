@@ -155,15 +155,14 @@ bool Recorder::replayAmbient(const Ambient &ambient, std::optional<int> anchor) 
     if (m_depth > 0 || !setAmbient(ambient))
         return false;
     if (anchor)
-        m_roster.setMarks(m_roster.marked(), *anchor >= 1 && *anchor < m_roster.rows()
-                                                 ? *anchor
-                                                 : -1);
+        m_roster.setMarks(m_roster.marked(),
+                          *anchor >= 1 && *anchor < m_roster.rows() ? *anchor : -1);
     m_ambientSinceStep = true; // as when the user changed them
     return true;
 }
 
-void Recorder::restoreHistory(std::deque<Step> steps, int done, std::int64_t dropped,
-                              bool joinable, int anchor) {
+void Recorder::restoreHistory(std::deque<Step> steps, int done, std::int64_t dropped, bool joinable,
+                              int anchor) {
     m_history.restore(std::move(steps), done, dropped);
     m_ambientSinceStep = !joinable;
     m_roster.setMarks(m_roster.marked(), anchor >= 1 && anchor < m_roster.rows() ? anchor : -1);

@@ -77,8 +77,7 @@ struct Marks {
     int anchor = -1;
 };
 struct End {};
-using Record =
-    std::variant<Start, StepRecord, Move, Ambient, Sidelines, Checkpoint, Marks, End>;
+using Record = std::variant<Start, StepRecord, Move, Ambient, Sidelines, Checkpoint, Marks, End>;
 
 // The contents of a record (its frame aside); empty when they hold more than the reader accepts.
 QByteArray write(const Record &record);
