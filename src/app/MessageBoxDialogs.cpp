@@ -1,5 +1,7 @@
 #include "app/MessageBoxDialogs.h"
 
+#include "core/text/Shown.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QInputDialog>
@@ -25,12 +27,14 @@ QWidget *MessageBoxDialogs::owner() {
 }
 
 void MessageBoxDialogs::inform(const QString &text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), text, QMessageBox::Ok, owner());
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Torvane"), shown::lines(text),
+                    QMessageBox::Ok, owner());
     box.exec();
 }
 
 bool MessageBoxDialogs::ask(const QString &text, const QString &title) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, owner());
+    QMessageBox box(QMessageBox::NoIcon, title, shown::lines(text),
+                    QMessageBox::Yes | QMessageBox::No, owner());
     // Enter answers Yes, except where Yes ends the fight or throws something away.
     const bool risky = title == u"Terminare?" || title == u"Attenzione!";
     box.setDefaultButton(risky ? QMessageBox::No : QMessageBox::Yes);

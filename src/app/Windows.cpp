@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLockFile>
 
 #include <algorithm>
 
@@ -20,6 +21,8 @@ namespace {
 // Beside the data folders, never inside them.
 const QString fightFileName = QStringLiteral("ScontroInCorso.torvane");
 const QString settingsFileName = QStringLiteral("Torvane.ini");
+// Held by the program that owns the data folder.
+const QString lockFileName = QStringLiteral("Torvane.lock");
 
 } // namespace
 
@@ -72,7 +75,23 @@ bool Windows::created(const QString &objectName) const {
                        [&](QWidget *w) { return w->objectName() == objectName; });
 }
 
+bool Windows::ownDataFolder() {
+    m_lock = std::make_unique<QLockFile>(QDir(m_dataRoot).filePath(lockFileName));
+    // Held for as long as the program runs, never stale while it does; the lock of a program
+    // that died is taken over.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError)
+        return true; // a folder that cannot be written has nothing to guard
+    m_lock.reset();
+    m_dialogs.inform(QStringLiteral("Torvane è già aperto sui dati della cartella ") +
+                     QDir::toNativeSeparators(m_dataRoot) +
+                     QStringLiteral(": continua a usare quello già aperto."));
+    return false;
+}
+
 void Windows::start() {
+    if (!ownDataFolder())
+        return;
     menu().showFrom(nullptr);
     if (m_session.pending() && m_session.offerResume())
         showResumed();

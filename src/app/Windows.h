@@ -15,6 +15,7 @@ class HistoryWindow;
 class MainMenu;
 class NotepadWindow;
 class PlayersWindow;
+class QLockFile;
 class QWidget;
 class SheetWindow;
 
@@ -32,7 +33,8 @@ public:
     // nullptr for any other name.
     QWidget *form(const QString &objectName);
     // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
-    // take it up again.
+    // take it up again. Only one program at a time owns a data folder: when another one holds it,
+    // the user is told and nothing comes up.
     void start();
 
     MainMenu &menu();                   // Form4
@@ -63,8 +65,11 @@ private:
     void hideBeside(QWidget &window);
     std::vector<QWidget *> existing() const; // the windows created so far
 
+    bool ownDataFolder();
+
     Dialogs &m_dialogs;
     QString m_dataRoot;
+    std::unique_ptr<QLockFile> m_lock; // held as long as the program runs
     Encounter m_encounter;
     Session m_session;
     CreditsWindow::UrlOpener m_urlOpener;

@@ -31,5 +31,7 @@ int main(int argc, char *argv[]) {
 
     Windows windows(dialogs, root);
     windows.start();
+    if (!windows.created(QStringLiteral("Form4")))
+        return 0; // another program owns these data: nothing came up
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "encounter/EncounterWindow.h"
 
+#include "core/text/Shown.h"
 #include "encounter/EncounterPanels.h"
 #include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
@@ -150,7 +151,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         else
             m_encounter.scroll().down(-lines);
     });
-    connect(m_roster, &RosterView::markMoved, this, &EncounterWindow::keepRowInView);
+    connect(m_roster, &RosterView::markMoved, this, &EncounterWindow::moveMarkTo);
 
     const Recorder *fight = &m_encounter.recorder();
     connect(fight, &Recorder::viewChanged, this, &EncounterWindow::applyView);
@@ -396,7 +397,8 @@ void EncounterWindow::applyTurn() {
     m_round->setText(QStringLiteral("Round ") + QString::number(m_encounter.round()));
     const QString turn = m_encounter.turnText();
     m_turn->setToolTip(turn);
-    m_turn->setText(m_turn->fontMetrics().elidedText(turn, Qt::ElideRight, m_turn->width()));
+    m_turn->setText(
+        m_turn->fontMetrics().elidedText(shown::cut(turn), Qt::ElideRight, m_turn->width()));
 }
 
 void EncounterWindow::applyHistory() {
@@ -424,7 +426,9 @@ void EncounterWindow::onCellClicked(const QModelIndex &index) {
         emit sheetRequested(index.row());
 }
 
-void EncounterWindow::keepRowInView(int row) {
+void EncounterWindow::moveMarkTo(int row) {
+    Recorder::Gesture gesture(m_encounter.recorder()); // the mark and the view saved as one
+    m_encounter.mark(row, Roster::Mark::Only);
     const std::int64_t top = m_encounter.scroll().topRow();
     if (row < top)
         m_encounter.scroll().up(top - row);

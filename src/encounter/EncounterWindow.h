@@ -60,7 +60,7 @@ private:
     void applyHistory();
     void setScrollControlsVisible(bool shown);
     void onCellClicked(const QModelIndex &index);
-    void keepRowInView(int row);
+    void moveMarkTo(int row);
 
     Encounter &m_encounter;
     RosterView *m_roster;

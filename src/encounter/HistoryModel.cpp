@@ -1,6 +1,7 @@
 #include "encounter/HistoryModel.h"
 
 #include "core/fight/Recorder.h"
+#include "core/text/Shown.h"
 
 #include <QBrush>
 #include <QColor>
@@ -23,9 +24,9 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return entry == 0 ? QStringLiteral("Inizio dello scontro")
-                          : history.step(entry - 1).logText();
+                          : shown::lines(history.step(entry - 1).logText());
     case Qt::ToolTipRole:
-        return entry == 0 ? QString() : history.step(entry - 1).action;
+        return entry == 0 ? QString() : shown::lines(history.step(entry - 1).action);
     case Qt::ForegroundRole:
         if (entry > history.done()) // undone: it can still be done again
             return QBrush(QColor(105, 105, 105));

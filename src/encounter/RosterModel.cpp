@@ -1,5 +1,7 @@
 #include "encounter/RosterModel.h"
 
+#include "core/text/Shown.h"
+
 #include "core/fight/Encounter.h"
 #include "core/text/NumericText.h"
 #include "ui/Look.h"
@@ -59,8 +61,9 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        if (isText(column))
-            return roster.text(row, column);
+        if (isText(column)) // drawn as far as a cell can show, typed into whole
+            return role == Qt::DisplayRole ? shown::cut(roster.text(row, column))
+                                           : roster.text(row, column);
         switch (column) {
         case Indice:
             return QString::number(row);

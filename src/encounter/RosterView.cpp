@@ -78,10 +78,9 @@ void RosterView::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
         const int to = row + (event->key() == Qt::Key_Up ? -1 : 1);
         if (to >= 1 && to < model()->rowCount()) {
-            roster()->mark(to, Roster::Mark::Only);
             selectionModel()->setCurrentIndex(model()->index(to, roster::Selezione),
                                               QItemSelectionModel::NoUpdate);
-            emit markMoved(to);
+            emit markMoved(to); // the window marks it, and the view follows, as one change
         }
         event->accept();
         return;
@@ -140,8 +139,7 @@ void RosterDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
 void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                            const QModelIndex &index) const {
     const int column = index.column();
-    if (column != roster::Selezione && column != roster::Elimina &&
-        column != roster::Visualizza) {
+    if (column != roster::Selezione && column != roster::Elimina && column != roster::Visualizza) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }

@@ -18,7 +18,7 @@ public:
 signals:
     // Positive: lines towards the top of the roster (scroll up); negative: down.
     void wheelLines(int lines);
-    // The mark moved by keyboard to this row, which should be in view.
+    // A key moved the mark to this row: it is to be marked alone and kept in view, as one change.
     void markMoved(int row);
 
 protected:

@@ -1,5 +1,7 @@
 #include "core/fight/Recorder.h"
 
+#include "core/text/Shown.h"
+
 #include <algorithm>
 
 namespace {
@@ -81,17 +83,20 @@ void Recorder::closeStep() {
     emit changed();
 }
 
+// A step's words are shown (the undo buttons, the history): a name of megabytes is not repeated
+// in them whole.
 void Recorder::setAction(const QString &action) {
-    m_step.action = action;
+    m_step.action = shown::lines(action);
 }
 
 void Recorder::setHeadline(const QString &headline) {
-    m_step.headline = headline;
+    m_step.headline = shown::lines(headline);
 }
 
-void Recorder::say(const QString &line) {
+void Recorder::say(const QString &text) {
     if (m_depth == 0)
         return;
+    const QString line = shown::lines(text);
     if (m_step.headline.isEmpty())
         m_step.headline = line;
     else if (m_eventsLeft-- > 0)
@@ -306,7 +311,21 @@ void Recorder::noteAmbient() {
     if (m_depth > 0 || m_applying || m_resetting)
         return; // a step takes the marks and the view before and after it
     m_ambientSinceStep = true;
-    emit ambientChanged();
+    if (m_gestures > 0)
+        m_ambientHeld = true;
+    else
+        emit ambientChanged();
+}
+
+Recorder::Gesture::Gesture(Recorder &recorder) : m_recorder(recorder) {
+    ++m_recorder.m_gestures;
+}
+
+Recorder::Gesture::~Gesture() {
+    if (--m_recorder.m_gestures == 0 && m_recorder.m_ambientHeld) {
+        m_recorder.m_ambientHeld = false;
+        emit m_recorder.ambientChanged();
+    }
 }
 
 void Recorder::moveMarks(std::set<int> marks, std::optional<int> anchor) {

@@ -74,6 +74,20 @@ public:
         Recorder &m_recorder;
     };
 
+    // One gesture of the user that changes the marks and the view together (a key moving the mark
+    // and the view following it): noted once, as it ends, so that the saved fight never holds
+    // half of it.
+    class Gesture {
+    public:
+        explicit Gesture(Recorder &recorder);
+        ~Gesture();
+        Gesture(const Gesture &) = delete;
+        Gesture &operator=(const Gesture &) = delete;
+
+    private:
+        Recorder &m_recorder;
+    };
+
     // The words of the step under way: what the undo button names, and its log, a headline and
     // then events (a long run of events is summed up after the first few).
     void setAction(const QString &action);
@@ -181,6 +195,8 @@ private:
     bool m_resetting = false;
     bool m_applying = false; // a step put back or done again
     bool m_ambientSinceStep = false;
+    int m_gestures = 0;         // gestures under way
+    bool m_ambientHeld = false; // noted during a gesture, told when it ends
     // The highlights the step under way changed since its last change of the row count, folded
     // into one change::Highlights at m_litAt: each touched row and whether it was lit before.
     int m_litAt = -1;
