@@ -23,8 +23,13 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const {
     const int entry = index.row();
     switch (role) {
     case Qt::DisplayRole:
-        return entry == 0 ? QStringLiteral("Inizio dello scontro")
-                          : shown::lines(history.step(entry - 1).logText());
+        if (entry == 0) // the start, or where the history begins after letting its oldest go
+            return history.dropped() == 0
+                       ? QStringLiteral("Inizio dello scontro")
+                       : QStringLiteral("Inizio della cronologia: i %1 passi precedenti non si "
+                                        "possono più annullare")
+                             .arg(history.dropped());
+        return shown::lines(history.step(entry - 1).logText());
     case Qt::ToolTipRole:
         return entry == 0 ? QString() : shown::lines(history.step(entry - 1).action);
     case Qt::ForegroundRole:

@@ -1,9 +1,16 @@
 #include "AppFixture.h"
 #include "app/MainMenu.h"
+#include "core/fight/journal/Frame.h"
 #include "encounter/HistoryModel.h"
 #include "groups/GroupWindow.h"
 
+#include <csignal>
 #include <cstdio>
+#include <linux/capability.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 
 namespace {
 
@@ -110,9 +117,19 @@ QString dump(Windows &windows) {
     return out.join('\n') + '\n';
 }
 
-int runFighter(const QString &root) {
+// How the fight is saved: as it is, or ("afresh") with its file started afresh every 2 KiB of
+// records and a history of at most 64 KiB that lets its oldest steps go.
+void configure(Windows &windows, const QString &mode) {
+    if (mode == "afresh") {
+        windows.session().setRestartAfter(2048);
+        windows.encounter().recorder().setHistoryBudget(64 << 10);
+    }
+}
+
+int runFighter(const QString &root, const QString &mode) {
     YesDialogs dialogs;
     Windows windows(dialogs, root);
+    configure(windows, mode);
     windows.start();
     scriptedFight(windows, 400, [](int action) {
         std::printf("%d\n", action);
@@ -120,6 +137,103 @@ int runFighter(const QString &root) {
         QThread::usleep(300);
     });
     return 0;
+}
+
+// A program that holds the data folder with a fight under way, until it is killed.
+int runHolder(const QString &root) {
+    YesDialogs dialogs;
+    Windows windows(dialogs, root);
+    windows.start();
+    windows.menu().findChild<QPushButton *>("Command2")->click();
+    windows.encounter().addCopies(Sheet{.name = "Orco", .pf = "30"}, 2, false, {});
+    std::puts("ready");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+// Where each record of a saved fight starts.
+std::vector<qsizetype> recordStarts(const QByteArray &bytes) {
+    std::vector<qsizetype> starts;
+    for (qsizetype at = FightFile::headerBytes; at + frame::headerSize <= bytes.size();
+         at += frame::headerSize + qsizetype(frame::get32(bytes.constData() + at)))
+        starts.push_back(at);
+    return starts;
+}
+
+// A scripted fight saved in `root`: the file's bytes, where its records start, and where the
+// fight stood whenever the file had a length.
+struct Saved {
+    QByteArray bytes;
+    std::vector<qsizetype> starts;
+    std::map<qint64, Point> at;
+};
+Saved saveFight(const QString &root, int actions) {
+    Saved saved;
+    YesDialogs dialogs;
+    Windows windows(dialogs, root);
+    windows.start();
+    const QString path = windows.session().file().path();
+    scriptedFight(windows, actions,
+                  [&](int) { saved.at[QFileInfo(path).size()] = pointOf(windows); });
+    windows.session().file().sync();
+    saved.bytes = bytesOf(path);
+    saved.starts = recordStarts(saved.bytes);
+    return saved;
+}
+
+// The encounter of a program just started.
+EncounterState blankEncounter() {
+    EncounterState blank;
+    blank.rows.push_back(Roster::templateRow());
+    return blank;
+}
+
+// Mounts a tmpfs of `size` on `dir` in a mount namespace of this process's own, so that nothing
+// is seen outside it and nothing stays mounted after it; the reason when it cannot (it needs
+// root).
+QString mountSmallDisk(const QString &dir, const char *size) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+        return QStringLiteral("no mount namespace of its own: ") + qt_error_string(errno);
+    if (mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0,
+              QByteArray("size=").append(size).constData()) != 0)
+        return QStringLiteral("cannot mount a tmpfs: ") + qt_error_string(errno);
+    return {};
+}
+
+// Files written by this process stop growing at `bytes` (write fails with EFBIG) until
+// lifted with RLIM_INFINITY.
+void limitFileSize(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = std::min(bytes, limit.rlim_max);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// As root, file modes do not stop writing; until the guard goes, with these capabilities off,
+// they do again.
+auto fileModesApply() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    std::array<__user_cap_data_struct, 2> saved{};
+    bool changed = false;
+    if (syscall(SYS_capget, &header, saved.data()) == 0) {
+        auto reduced = saved;
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        changed = syscall(SYS_capset, &header, reduced.data()) == 0;
+    }
+    return qScopeGuard([=]() mutable {
+        if (changed)
+            syscall(SYS_capset, &header, saved.data());
+    });
+}
+
+// The messages about saving the fight among those shown.
+QStringList aboutSaving(const QStringList &informed) {
+    QStringList about;
+    for (const QString &text : informed)
+        if (text.startsWith("Lo scontro non viene") || text.startsWith("Ora lo scontro"))
+            about << text;
+    return about;
 }
 
 } // namespace
@@ -233,14 +347,22 @@ private slots:
     }
 
     // A fighting program killed at 50 random moments is always taken up at the state after one
-    // of its last two finished actions.
+    // of its last two finished actions, also when its file is started afresh again and again
+    // and its history lets its oldest steps go.
+    void killedMidFight_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("appended") << QString();
+        QTest::newRow("started afresh") << QStringLiteral("afresh");
+    }
     void killedMidFight() {
+        QFETCH(QString, mode);
         std::vector<Point> reference;
         {
             YesDialogs dialogs;
             QTemporaryDir root;
             folders::ensure(root.path());
             Windows windows(dialogs, root.path());
+            configure(windows, mode);
             windows.start();
             scriptedFight(windows, 400, [&](int) { reference.push_back(pointOf(windows)); });
         }
@@ -250,7 +372,8 @@ private slots:
             QTemporaryDir root;
             folders::ensure(root.path());
             QProcess fighter;
-            fighter.start(QCoreApplication::applicationFilePath(), {"--fighter", root.path()});
+            fighter.start(QCoreApplication::applicationFilePath(),
+                          {"--fighter", root.path(), mode});
             QVERIFY(fighter.waitForReadyRead(20000));
             QThread::usleep(random.bounded(150000));
             fighter.kill();
@@ -259,6 +382,7 @@ private slots:
             const int last = said.isEmpty() ? -1 : said.mid(said.lastIndexOf('\n') + 1).toInt();
             YesDialogs dialogs;
             Windows windows(dialogs, root.path());
+            configure(windows, mode);
             windows.start();
             const Point now = pointOf(windows);
             const bool atLast = last >= 0 && now == reference[std::size_t(last)];
@@ -269,12 +393,381 @@ private slots:
         }
         QVERIFY(resumedMidway > 10); // the kills did land in the middle of the fight
     }
+
+    // A damaged saved fight is taken up to its last whole record before the damage, exactly as
+    // the fight stood then; the file is kept aside as it was, the game master is told how far
+    // the fight came back, and the fight goes on in a file that reads whole. One that cannot be
+    // taken up at all leaves nothing behind. A record torn at the very end is dropped unsaid.
+    void damagedSavedFights_data() { fileTable(); }
+    void damagedSavedFights() {
+        const auto [damage, where, resumed] = cells<3>();
+        QTemporaryDir root;
+        folders::ensure(root.path());
+        const Saved saved = saveFight(root.path(), 150);
+        const auto &starts = saved.starts;
+        QVERIFY(saved.bytes.size() > 3 * 4096);
+        const QString path = QDir(root.path()).filePath("ScontroInCorso.torvane");
+        std::size_t hit = where == "start" ? 0 : starts.size() / 2; // the first record damaged
+        QByteArray bytes = saved.bytes;
+        if (damage == "flipped bit") {
+            bytes[starts[hit] + 11] = char(bytes[starts[hit] + 11] ^ 0x08);
+        } else if (damage == "zeroed block") {
+            bytes.replace(4096, 4096, QByteArray(4096, '\0'));
+            hit = std::size_t(std::upper_bound(starts.begin(), starts.end(), 4096) -
+                              starts.begin() - 1);
+        } else if (damage == "damaged length") { // longer than all that follows
+            QByteArray length;
+            frame::put32(length, quint32(bytes.size() - starts[hit]));
+            bytes.replace(starts[hit], 4, length);
+        } else if (damage == "garbage after the end") {
+            QRandomGenerator random(7);
+            for (int i = 0; i < 300; ++i)
+                bytes += char(random.bounded(256));
+            hit = starts.size();
+        } else if (damage == "huge count") { // a whole record: a step of 200 000 000 changes
+            frame::Out out;
+            out.u(quint64(schema::RecordKind::Step));
+            out.b(false); // not merged
+            out.i(0);     // no typing
+            out.s({});
+            out.s({});
+            out.u(0); // no events
+            for (int ambient = 0; ambient < 2; ++ambient) {
+                out.u(0);
+                out.i(0);
+                out.b(false);
+                out.i(0);
+                out.b(false);
+            }
+            out.u(200000000);
+            out.bytes += QByteArray(64, '\x02');
+            bytes.replace(starts[hit], starts[hit + 1] - starts[hit], frame::wrap(out.bytes));
+        } else if (damage == "misfit") { // whole, but its second change finds another text
+            for (hit = starts.size() / 2; hit + 1 < starts.size(); ++hit) {
+                const qsizetype size = starts[hit + 1] - starts[hit] - frame::headerSize;
+                auto record =
+                    schema::read(bytes.constData() + starts[hit] + frame::headerSize, size);
+                auto *step = std::get_if<schema::StepRecord>(&*record);
+                auto *cell = step && step->step.changes.size() > 1
+                                 ? std::get_if<change::Cell>(&step->step.changes[1])
+                                 : nullptr;
+                if (!cell)
+                    continue;
+                cell->before += "?";
+                bytes.replace(starts[hit], size + frame::headerSize,
+                              frame::wrap(schema::write(*record)));
+                break;
+            }
+            QVERIFY(hit + 1 < starts.size());
+        } else if (damage == "torn end") {
+            bytes.chop(5);
+            hit = starts.size() - 1;
+        }
+        if (damage == "link") {
+            const QString elsewhere = QDir(root.path()).filePath("altrove.torvane");
+            QVERIFY(QFile::rename(path, elsewhere) && QFile::link(elsewhere, path));
+        } else {
+            QVERIFY(writeBytes(path, bytes));
+        }
+
+        auto windows = std::make_unique<Windows>(app->dialogs, root.path());
+        app->dialogs.clear();
+        app->dialogs.yes();
+        windows->start();
+        const QStringList aside =
+            QDir(root.path()).entryList({"*.illeggibile*"}, QDir::AllEntries | QDir::System);
+        if (resumed == "nothing") {
+            QCOMPARE(app->dialogs.informed.size(), 1);
+            QVERIFY(app->dialogs.informed[0].startsWith("Non è stato possibile riprendere lo "
+                                                        "scontro precedente: il file è "
+                                                        "danneggiato"));
+            QCOMPARE(aside.size(), 1);
+            QVERIFY(app->dialogs.informed[0].contains(aside[0]));
+            const QString kept = QDir(root.path()).filePath(aside[0]);
+            QVERIFY(damage == "link" ? QFileInfo(kept).isSymLink() : bytesOf(kept) == bytes);
+            if (damage == "link") // what it points to is never touched
+                QCOMPARE(bytesOf(QDir(root.path()).filePath("altrove.torvane")), saved.bytes);
+            QVERIFY(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink());
+            QVERIFY(windows->encounter().capture() == blankEncounter());
+            QCOMPARE(windows->encounter().history().size(), 0);
+            // The next fight starts clean: no party of the damaged one.
+            windows->menu().findChild<QPushButton *>("Command2")->click();
+            for (int slot = 0; slot < Encounter::partySlots; ++slot)
+                QVERIFY(windows->encounter().party(slot) == PartySlot{});
+            QCOMPARE(windows->encounter().creatures(), 0);
+            return;
+        }
+        // The fight as it stood after the last record before the damage.
+        const Point expected = saved.at.at(hit < starts.size() ? starts[hit] : saved.bytes.size());
+        QVERIFY(pointOf(*windows) == expected);
+        QVERIFY(windows->created("Form2") && windows->form("Form2")->isVisible());
+        if (resumed == "torn") {
+            QCOMPARE(app->dialogs.informed, QStringList());
+            QCOMPARE(aside, QStringList());
+        } else {
+            const int done = std::get<3>(expected);
+            QCOMPARE(app->dialogs.informed.size(), 1);
+            QVERIFY2(app->dialogs.informed[0].startsWith(
+                         "Lo scontro precedente è stato ripreso " +
+                         (done == 0 ? QString("fino al suo inizio")
+                                    : QString("fino al passo %1 (").arg(done))),
+                     qPrintable(app->dialogs.informed[0]));
+            QCOMPARE(aside.size(), 1);
+            QVERIFY(app->dialogs.informed[0].contains(aside[0]));
+            QCOMPARE(bytesOf(QDir(root.path()).filePath(aside[0])), bytes);
+        }
+        // The fight goes on in a file that reads whole.
+        windows.reset();
+        app->dialogs.clear();
+        app->dialogs.yes();
+        windows = std::make_unique<Windows>(app->dialogs, root.path());
+        windows->start();
+        QVERIFY(pointOf(*windows) == expected);
+        QCOMPARE(app->dialogs.informed, QStringList());
+    }
+
+    // A second program on the data folder of one that runs says so and brings nothing up: the
+    // fight under way in the first stays as it is. Once the first is gone (killed), its lock is
+    // taken over.
+    void twoProgramsOnOneFolder() {
+        QTemporaryDir root;
+        folders::ensure(root.path());
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(), {"--holder", root.path()});
+        QVERIFY(holder.waitForReadyRead(20000));
+        const QString saved = QDir(root.path()).filePath("ScontroInCorso.torvane");
+        const QByteArray before = bytesOf(saved);
+        for (int attempt = 0; attempt < 2; ++attempt) { // a double click too many
+            ScriptedDialogs dialogs;
+            Windows second(dialogs, root.path());
+            second.start();
+            QCOMPARE(dialogs.informed, QStringList{"Torvane è già aperto sui dati della cartella " +
+                                                   QDir::toNativeSeparators(root.path()) +
+                                                   ": continua a usare quello già aperto."});
+            QCOMPARE(dialogs.questions, QStringList());
+            for (const char *form : {"Form1", "Form2", "Form4", "Form6", "Form7"})
+                QVERIFY(!second.created(form));
+        }
+        QCOMPARE(bytesOf(saved), before);
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
+        ScriptedDialogs dialogs;
+        dialogs.yes();
+        Windows next(dialogs, root.path());
+        next.start();
+        QCOMPARE(dialogs.questions.size(), 1); // "Riprendere?"
+        QCOMPARE(next.encounter().creatures(), 2);
+        // Within one program too, a second hub on the same folder is refused.
+        ScriptedDialogs more;
+        Windows another(more, root.path());
+        another.start();
+        QCOMPARE(more.informed.size(), 1);
+        QVERIFY(!another.created("Form4"));
+    }
+
+    // The disk fills during a fight and frees again: the game master is told once when the fight
+    // stops being saved, and once when it is saved again, whole; the fight then comes back at its
+    // last step. On a small real file system where one can be mounted, otherwise with the
+    // disk's refusal injected as a file size limit.
+    void fullDisk() {
+        QTemporaryDir scratch;
+        const QString disk = scratch.filePath("disco");
+        QVERIFY(QDir().mkpath(disk));
+        const auto unmount = qScopeGuard([&] { umount2(QFile::encodeName(disk), MNT_DETACH); });
+        const QString why = mountSmallDisk(disk, "256k");
+        const bool small = why.isEmpty();
+        if (!small)
+            qInfo("%s: the disk's refusals are a file size limit", qPrintable(why));
+        const QString root = disk + "/dati";
+        QVERIFY(folders::ensure(root));
+        Point last;
+        {
+            YesDialogs dialogs;
+            Windows windows(dialogs, root);
+            windows.start();
+            Encounter &enc = windows.encounter();
+            windows.menu().findChild<QPushButton *>("Command2")->click();
+            enc.addCopies(Sheet{.name = "Goblin", .pf = "5000"}, 8, false, "nota");
+            enc.mark(2, Roster::Mark::Only);
+            QVERIFY(windows.session().saving());
+            QFile filler(disk + "/riempi");
+            if (small) {
+                QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+                while (filler.write(QByteArray(4096, 'x')) == 4096) {
+                }
+                filler.close();
+            } else {
+                limitFileSize(rlim_t(QFileInfo(windows.session().file().path()).size() + 500));
+            }
+            for (int step = 0; step < 3000 && aboutSaving(dialogs.informed).isEmpty(); ++step)
+                enc.applyAmount("1", false);
+            const QString stopped = QStringLiteral("Lo scontro non viene più salvato: ") +
+                                    (small ? "il disco è pieno"
+                                           : "il file è diventato troppo "
+                                             "grande");
+            QCOMPARE(aboutSaving(dialogs.informed).size(), 1);
+            QVERIFY2(dialogs.informed.last().startsWith(stopped),
+                     qPrintable(dialogs.informed.last()));
+            QVERIFY(!windows.session().saving());
+            for (int step = 0; step < 20; ++step) { // told once
+                enc.applyAmount("1", false);
+                enc.setText(3, Col::NoteNome, QString(step, u'n'));
+            }
+            QCOMPARE(aboutSaving(dialogs.informed).size(), 1);
+            if (small)
+                QVERIFY(filler.remove());
+            else
+                limitFileSize(RLIM_INFINITY);
+            QTRY_COMPARE_WITH_TIMEOUT(aboutSaving(dialogs.informed).size(), 2, 10000);
+            QCOMPARE(dialogs.informed.last(), "Ora lo scontro viene salvato di nuovo, per intero: "
+                                              "se il programma si chiude, potrà essere ripreso.");
+            QVERIFY(windows.session().saving());
+            enc.applyAmount("2", false);
+            enc.mark(4, Roster::Mark::Toggle);
+            last = pointOf(windows);
+        } // the program goes, the fight not ended
+        ScriptedDialogs dialogs;
+        dialogs.yes();
+        Windows windows(dialogs, root);
+        windows.start();
+        QVERIFY(pointOf(windows) == last);
+        QCOMPARE(dialogs.informed, QStringList());
+    }
+
+    // "Scontro Terminato" where the saved fight cannot be removed: the game master is told, and
+    // the file says the fight was ended, so that it is not offered again (and goes when it can);
+    // a file that cannot be written either is left for the user to delete.
+    void endedWhereTheFileCannotGo_data() { fileTable(); }
+    void endedWhereTheFileCannotGo() {
+        const auto [readOnly, told] = cells<2>();
+        app->click("Form4", "Command2");
+        app->enc().addCopies(Sheet{.name = "Orco", .pf = "9"}, 2, false, {});
+        app->click("Form1", "Command3");
+        const QString path = savedFight();
+        const QString folder = app->root.path();
+        const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        {
+            const auto modes = fileModesApply();
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+            if (readOnly == "file too")
+                QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            app->dialogs.yes();
+            app->click("Form2", "Command3"); // "Scontro Terminato"
+            QFile::setPermissions(folder, owner);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        }
+        QCOMPARE(app->dialogs.informed, QStringList{"Non è stato possibile cancellare il file " +
+                                                    QDir::toNativeSeparators(path) + told});
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(FightFile::endedAt(path), readOnly == "folder");
+        restart();
+        if (readOnly == "folder") {
+            app->windows->start();
+            QCOMPARE(app->dialogs.questions, QStringList()); // never offered again
+            QVERIFY(!QFile::exists(path));                   // and gone now that it can go
+        } else {
+            app->dialogs.no();
+            app->windows->start();
+            QVERIFY(!QFile::exists(path));
+        }
+    }
+
+    // After a resume, a keystroke in the field typed last joins the typing before it, and a
+    // Shift+click marks from the row marked before: whether the file was appended to or started
+    // afresh.
+    void typingGoesOnAfterAResume_data() {
+        QTest::addColumn<qint64>("restartAfter");
+        QTest::newRow("appended") << (qint64(8) << 20);
+        QTest::newRow("started afresh") << qint64(0);
+    }
+    void typingGoesOnAfterAResume() {
+        QFETCH(qint64, restartAfter);
+        app->windows->session().setRestartAfter(restartAfter);
+        app->click("Form4", "Command2");
+        app->enc().addCopies(Sheet{.name = "Goblin", .pf = "12"}, 6, false, {});
+        app->enc().mark(2, Roster::Mark::Only);
+        app->enc().setText(3, Col::PF, "1");
+        app->enc().setText(3, Col::PF, "15");
+        const int steps = app->enc().history().size();
+        const auto contents = FightFile::read(savedFight());
+        QCOMPARE(std::holds_alternative<schema::Checkpoint>(contents->records.front()),
+                 restartAfter == 0);
+        restart();
+        app->dialogs.yes();
+        app->windows->start();
+        app->enc().setText(3, Col::PF, "155");
+        QCOMPARE(app->enc().history().size(), steps);
+        QVERIFY(app->enc().undo());
+        QCOMPARE(app->enc().text(3, Col::PF), "12"); // the whole typing, one step
+        app->enc().mark(5, Roster::Mark::Range);
+        QCOMPARE(app->enc().roster().marked(), (std::set<int>{2, 3, 4, 5}));
+    }
+
+    // A key that moves the mark out of view moves the view with it, and both reach the saved
+    // fight as one record: a kill never finds the mark out of view.
+    void aKeyboardMoveIsOneRecord() {
+        app->click("Form4", "Command2");
+        app->enc().addCopies(Sheet{.name = "Goblin", .pf = "7"}, 20, false, {});
+        app->click("Form1", "Command3");
+        RosterView *view = app->roster();
+        app->enc().mark(15, Roster::Mark::Only);
+        view->selectionModel()->setCurrentIndex(app->model().index(15, Col::Selezione),
+                                                QItemSelectionModel::NoUpdate);
+        const auto before = FightFile::read(savedFight());
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(app->enc().roster().selectedRow(), 16);
+        QCOMPARE(app->enc().recorder().view().offset, 1);
+        const auto after = FightFile::read(savedFight());
+        QCOMPARE(after->records.size(), before->records.size() + 1);
+        const auto *marks = std::get_if<schema::Marks>(&after->records.back());
+        QVERIFY(marks && marks->ambient.marked == std::vector<int>{16} &&
+                marks->ambient.view.offset == 1);
+    }
+
+    // A long fight: its file is started afresh whenever it grows, so it stays short; its history
+    // lets its oldest steps go, and the log says so; it comes back as it stood, and its history
+    // can be undone to where it begins and done again.
+    void startedAfreshAsItGrows() {
+        QTemporaryDir root;
+        folders::ensure(root.path());
+        Point last;
+        qint64 longest = 0;
+        {
+            YesDialogs dialogs;
+            Windows windows(dialogs, root.path());
+            configure(windows, "afresh");
+            windows.start();
+            const QString path = windows.session().file().path();
+            scriptedFight(windows, 600,
+                          [&](int) { longest = std::max(longest, QFileInfo(path).size()); });
+            last = pointOf(windows);
+            QVERIFY(windows.encounter().history().dropped() > 0);
+            const auto contents = FightFile::read(path);
+            QVERIFY(std::holds_alternative<schema::Checkpoint>(contents->records.front()));
+        }
+        QVERIFY2(longest < 192 * 1024, qPrintable(QString::number(longest)));
+        ScriptedDialogs dialogs;
+        dialogs.yes();
+        Windows windows(dialogs, root.path());
+        configure(windows, "afresh");
+        windows.start();
+        QVERIFY(pointOf(windows) == last);
+        QVERIFY(std::get<2>(last)[0].startsWith("Inizio della cronologia: i "));
+        Encounter &enc = windows.encounter();
+        while (enc.history().canUndo())
+            QVERIFY(enc.undo());
+        while (enc.history().canRedo())
+            QVERIFY(enc.redo());
+        QVERIFY(enc.capture().rows == std::get<0>(last).rows);
+    }
 };
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    if (argc == 3 && QByteArray(argv[1]) == "--fighter")
-        return runFighter(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "--fighter")
+        return runFighter(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 3 && QByteArray(argv[1]) == "--holder")
+        return runHolder(QString::fromLocal8Bit(argv[2]));
     TestResume test;
     return QTest::qExec(&test, argc, argv);
 }

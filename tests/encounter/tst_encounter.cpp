@@ -640,6 +640,71 @@ private slots:
 
     // What cannot be a saved fight is refused whole; a record cut off at the end is only that
     // record lost.
+    // A press that lights a crowd of tied combatants records the rows it lit and put out as
+    // runs of rows, once each; lighting the crowd already lit is no change of highlight at all.
+    // Undo and redo put every highlight back.
+    void highlightsAreRunsOfRows() {
+        using Runs = change::Highlights::Runs;
+        add("Goblin", 40); // all at 0
+        enc().setText(7, Col::Iniz, "5");
+        enc().setText(20, Col::Iniz, "5");
+        auto lastHighlights = [&] {
+            std::vector<change::Highlights> found;
+            for (const Change &c : enc().history().step(enc().history().size() - 1).changes)
+                if (const auto *h = std::get_if<change::Highlights>(&c))
+                    found.push_back(*h);
+            return found;
+        };
+        auto lit = [&] {
+            std::vector<int> rows;
+            for (int r = 1; r <= enc().creatures(); ++r)
+                if (enc().roster().isHighlighted(r))
+                    rows.push_back(r);
+            return change::Highlights::runsOf(rows);
+        };
+        press(); // 7 and 20
+        QCOMPARE(lastHighlights().size(), std::size_t(1));
+        QVERIFY(lastHighlights()[0].lit == (Runs{{7, 7}, {20, 20}}));
+        QVERIFY(lastHighlights()[0].unlit.empty());
+        press(); // the 38 others
+        QCOMPARE(lastHighlights().size(), std::size_t(1));
+        QVERIFY(lastHighlights()[0].lit == (Runs{{1, 6}, {8, 19}, {21, 40}}));
+        QVERIFY(lastHighlights()[0].unlit == (Runs{{7, 7}, {20, 20}}));
+        enc().setText(7, Col::Iniz, "0");
+        enc().setText(20, Col::Iniz, "0");
+        press(); // all 40, the 38 lit already
+        QVERIFY(lastHighlights()[0].lit == (Runs{{7, 7}, {20, 20}}));
+        press(); // all 40 again
+        QVERIFY(lastHighlights().empty());
+        const Runs all{{1, 40}};
+        QVERIFY(enc().undo() && enc().undo());
+        QVERIFY(lit() == (Runs{{1, 6}, {8, 19}, {21, 40}}));
+        QVERIFY(enc().redo() && enc().redo());
+        QVERIFY(lit() == all);
+        m_dialogs.clear();
+    }
+
+    // A text of megabytes (a sheet may hold one) is drawn cut to its first characters, in the
+    // roster and in the history, and typed into whole.
+    void longTextsAreShownCut() {
+        const QString huge(1 << 20, u'g');
+        add(huge);
+        RosterModel model(enc());
+        QCOMPARE(model.index(1, Col::NomePNG).data().toString(), QString(499, u'g') + u'…');
+        QCOMPARE(model.index(1, Col::NomePNG).data(Qt::EditRole).toString(), huge);
+        QCOMPARE(text(1, Col::NomePNG), huge);
+        enc().mark(1, Roster::Mark::Only);
+        enc().applyAmount("30", false); // "(1) ggg…: 10 → -20 PF", "(1) ggg… è in coma"
+        const HistoryModel history(enc().recorder());
+        const QStringList lines = history.index(2).data().toString().split(u'\n');
+        QCOMPARE(lines.size(), 2);
+        for (const QString &line : lines)
+            QVERIFY(line.size() <= 500 && line.endsWith(u'…'));
+        const Step &step = enc().history().step(1);
+        QVERIFY(step.action.size() <= 500 && step.headline.size() <= 500);
+        m_dialogs.clear();
+    }
+
     void damagedSavedFights_data() { fileTable(); }
     void damagedSavedFights() {
         fight();
