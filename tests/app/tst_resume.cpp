@@ -686,6 +686,8 @@ private slots:
         app->click("Form4", "Command2");
         app->enc().addCopies(Sheet{.name = "Goblin", .pf = "12"}, 6, false, {});
         app->enc().mark(2, Roster::Mark::Only);
+        app->enc().applyAmount("1", false);
+        QVERIFY(app->enc().undo()); // the typing that follows starts a step of its own
         app->enc().setText(3, Col::PF, "1");
         app->enc().setText(3, Col::PF, "15");
         const int steps = app->enc().history().size();

@@ -702,6 +702,10 @@ private slots:
             QVERIFY(line.size() <= 500 && line.endsWith(u'…'));
         const Step &step = enc().history().step(1);
         QVERIFY(step.action.size() <= 500 && step.headline.size() <= 500);
+        add(QString(500, u'x')); // as much as is drawn
+        add(QString(501, u'y'));
+        QCOMPARE(model.index(2, Col::NomePNG).data().toString(), QString(500, u'x'));
+        QCOMPARE(model.index(3, Col::NomePNG).data().toString(), QString(499, u'y') + u'…');
         m_dialogs.clear();
     }
 
