@@ -755,6 +755,13 @@ private slots:
         windows.start();
         QVERIFY(pointOf(windows) == last);
         QVERIFY(std::get<2>(last)[0].startsWith("Inizio della cronologia: i "));
+        // Appended to after its checkpoint and history: the file goes on counting from there.
+        const QString path = windows.session().file().path();
+        const auto starts = recordStarts(bytesOf(path));
+        const auto contents = FightFile::read(path);
+        const auto steps = std::size_t(std::get<schema::Checkpoint>(contents->records[0]).steps);
+        QCOMPARE(windows.session().file().startBytes(),
+                 steps + 1 < starts.size() ? starts[steps + 1] : QFileInfo(path).size());
         Encounter &enc = windows.encounter();
         while (enc.history().canUndo())
             QVERIFY(enc.undo());

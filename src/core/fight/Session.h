@@ -62,6 +62,7 @@ private:
         bool fits = true; // false: the next record does not fit the fight as it stands
         FightFile::Ending ending = FightFile::Ending::Whole;
         qint64 validBytes = 0;
+        qint64 baseBytes = 0; // where the start, or the checkpoint and its history, end
         Sidelines sidelines;
     };
     Replayed replay(const QByteArray &bytes, int most);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -263,7 +264,7 @@ bool FightFile::begin(const QByteArray &records) {
     return true;
 }
 
-bool FightFile::reopen(qint64 validBytes) {
+bool FightFile::reopen(qint64 validBytes, qint64 startBytes) {
     close();
     const int fd = openNoLink(m_path, O_WRONLY);
     if (fd < 0)
@@ -283,7 +284,8 @@ bool FightFile::reopen(qint64 validBytes) {
         return fail(error);
     }
     m_fd = fd;
-    m_size = m_startBytes = validBytes;
+    m_size = validBytes;
+    m_startBytes = std::min(startBytes, validBytes);
     m_failure = Failure::None;
     m_sinceSync.start();
     return true;

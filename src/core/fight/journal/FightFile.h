@@ -101,8 +101,9 @@ public:
     // Starts the file afresh with these framed records after the header: written whole beside
     // its place, synced, renamed there. On failure the file in place is as it was.
     bool begin(const QByteArray &records);
-    // Goes on writing a file read back, after its last whole record (a torn one is cut off).
-    bool reopen(qint64 validBytes);
+    // Goes on writing a file read back, after its last whole record (a torn one is cut off);
+    // what it was started with ends at `startBytes`.
+    bool reopen(qint64 validBytes, qint64 startBytes);
     // Appends a framed record; on failure nothing more is appended.
     bool append(const QByteArray &record);
     // Makes sure everything written so far has reached the disk; false when it could not.
