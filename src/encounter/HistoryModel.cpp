@@ -26,8 +26,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const {
         if (entry == 0) // the start, or where the history begins after letting its oldest go
             return history.dropped() == 0
                        ? QStringLiteral("Inizio dello scontro")
-                       : QStringLiteral("Inizio della cronologia: i %1 passi precedenti non si "
-                                        "possono più annullare")
+                       : QStringLiteral("%1 passi precedenti, non più annullabili")
                              .arg(history.dropped());
         return shown::lines(history.step(entry - 1).logText());
     case Qt::ToolTipRole:

@@ -245,7 +245,7 @@ bool Session::offerResume() {
     if (replayed.ending != FightFile::Ending::Damaged) {
         // Read to its end: back in place, and on after its last whole record.
         const bool back = aside.isEmpty() || m_file->putBack(aside);
-        if (back && m_file->reopen(replayed.validBytes)) {
+        if (back && m_file->reopen(replayed.validBytes, replayed.baseBytes)) {
             m_saving = Saving::On;
         } else if (writeAfresh() == FightFile::Failure::None) {
             m_saving = Saving::On;
@@ -264,7 +264,10 @@ bool Session::offerResume() {
     m_dialogs.inform(QStringLiteral("Lo scontro precedente è stato ripreso ") + reachedText() +
                      QStringLiteral(": il resto del file è danneggiato e non è stato possibile "
                                     "riprenderlo.") +
-                     keptText(aside));
+                     (aside.isEmpty()
+                          ? QString()
+                          : QStringLiteral(" Il file com'era è stato conservato come ") +
+                                QDir::toNativeSeparators(aside) + u'.'));
     if (aside.isEmpty()) {
         m_dialogs.inform(notContinuedText()); // the damaged file is never overwritten
         return true;
@@ -315,6 +318,7 @@ Session::Replayed Session::replay(const QByteArray &bytes, int most) {
         if (!record)
             break;
         const bool first = result.records == 0;
+        const bool collecting = bool(checkpoint); // a checkpoint's history, step by step
         const bool fits = std::visit(
             [&](auto &r) -> bool {
                 using T = std::decay_t<decltype(r)>;
@@ -363,6 +367,8 @@ Session::Replayed Session::replay(const QByteArray &bytes, int most) {
         }
         ++result.records;
         result.validBytes = reader.validBytes();
+        if (first ? !checkpoint : collecting && !checkpoint)
+            result.baseBytes = result.validBytes; // what the file was started with ends here
     }
     result.ending = reader.ending();
     if (checkpoint) { // its history cut short
