@@ -26,6 +26,8 @@ class Out {
 public:
     QByteArray bytes;
     bool ok() const { return m_ok; }
+    // What is written holds more than the reader accepts.
+    void refuse() { m_ok = false; }
     void u(quint64 v);
     void i(qint64 v);
     void b(bool v) { bytes += char(v ? 1 : 0); }

@@ -340,6 +340,8 @@ std::optional<Change> readChange(In &in) {
 }
 
 void writeStepFields(Out &out, const Step &step, bool merged) {
+    if (step.changes.size() > maxChanges || std::size_t(step.events.size()) > maxEvents)
+        out.refuse(); // more than the reader takes back
     out.b(merged);
     out.i(step.typingKey);
     out.s(step.action);
