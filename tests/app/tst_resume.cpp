@@ -634,6 +634,30 @@ private slots:
         QCOMPARE(dialogs.informed, QStringList());
     }
 
+    // A text longer than the reader takes back is never written: the fight stops being saved,
+    // the game master is told, and once the text is gone from the fight and its history, the
+    // whole fight is written again and comes back as it stood.
+    void tooLargeToSave() {
+        app->click("Form4", "Command2");
+        app->enc().addCopies(Sheet{.name = "Goblin", .pf = "9"}, 2, false, {});
+        app->enc().setText(1, Col::NoteNome, QString(frame::maxTextBytes + 1, u'n'));
+        QCOMPARE(aboutSaving(app->dialogs.informed),
+                 QStringList{"Lo scontro non viene più salvato: il file è diventato troppo "
+                             "grande. Se il programma si chiude, quello che succede da ora in poi "
+                             "andrà perso. Torvane continua a provare e avviserà quando potrà "
+                             "salvarlo di nuovo."});
+        QVERIFY(app->enc().undo());
+        app->enc().mark(2, Roster::Mark::Only);
+        app->enc().applyAmount("3", false); // the undone step with the text goes
+        QTRY_COMPARE_WITH_TIMEOUT(aboutSaving(app->dialogs.informed).size(), 2, 10000);
+        const Point last = pointOf(*app->windows);
+        restart();
+        app->dialogs.yes();
+        app->windows->start();
+        QVERIFY(pointOf(*app->windows) == last);
+        QCOMPARE(app->dialogs.informed, QStringList());
+    }
+
     // "Scontro Terminato" where the saved fight cannot be removed: the game master is told, and
     // the file says the fight was ended, so that it is not offered again (and goes when it can);
     // a file that cannot be written either is left for the user to delete.
