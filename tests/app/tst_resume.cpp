@@ -424,7 +424,9 @@ private slots:
             for (int i = 0; i < 300; ++i)
                 bytes += char(random.bounded(256));
             hit = starts.size();
-        } else if (damage == "huge count") { // a whole record: a step of 200 000 000 changes
+        } else if (damage == "huge count" || damage == "tiny changes") {
+            // A whole record: a step claiming 200 000 000 changes, or holding 200 000 changes of
+            // three bytes (a legacy highlight each), each a large object in memory.
             frame::Out out;
             out.u(quint64(schema::RecordKind::Step));
             out.b(false); // not merged
@@ -439,8 +441,12 @@ private slots:
                 out.i(0);
                 out.b(false);
             }
-            out.u(200000000);
-            out.bytes += QByteArray(64, '\x02');
+            out.u(damage == "huge count" ? 200000000 : 200000);
+            for (int change = 0; change < (damage == "huge count" ? 16 : 200000); ++change) {
+                out.u(quint64(schema::ChangeTag::Highlight));
+                out.i(1);
+                out.b(true);
+            }
             bytes.replace(starts[hit], starts[hit + 1] - starts[hit], frame::wrap(out.bytes));
         } else if (damage == "misfit") { // whole, but its second change finds another text
             for (hit = starts.size() / 2; hit + 1 < starts.size(); ++hit) {

@@ -1,5 +1,6 @@
 #include "core/fight/journal/Frame.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -98,6 +99,19 @@ void Out::s(const QString &v) {
     bytes += utf8;
 }
 
+In::In(const char *data, qsizetype size)
+    : m_p(data), m_end(data + size),
+      m_memory(std::min(std::size_t(size) * 32 + (std::size_t(4) << 20), std::size_t(256) << 20)) {}
+
+bool In::spend(std::size_t bytes) {
+    if (bytes > m_memory) {
+        fail();
+        return false;
+    }
+    m_memory -= bytes;
+    return true;
+}
+
 int In::fail() {
     m_ok = false;
     m_p = m_end;
@@ -160,7 +174,8 @@ double In::finite() {
 
 QString In::s() {
     const quint64 size = u();
-    if (!m_ok || size > quint64(m_end - m_p) || size > quint64(maxTextBytes)) {
+    if (!m_ok || size > quint64(m_end - m_p) || size > quint64(maxTextBytes) ||
+        (size > 0 && !spend(32 + 2 * std::size_t(size)))) { // at most a UTF-16 unit a byte
         fail();
         return {};
     }
@@ -169,9 +184,9 @@ QString In::s() {
     return v;
 }
 
-std::size_t In::count(std::size_t most) {
+std::size_t In::count(std::size_t most, std::size_t itemBytes) {
     const quint64 n = u();
-    if (n > most || n > quint64(m_end - m_p))
+    if (n > most || n > quint64(m_end - m_p) || !spend(std::size_t(n) * itemBytes))
         return fail();
     return std::size_t(n);
 }

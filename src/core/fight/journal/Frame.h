@@ -40,9 +40,14 @@ private:
 
 // Reads what Out wrote; any read past the end, or a value out of its range, makes it fail, and
 // every read after a failure gives nothing.
+//
+// What is read is held in memory larger than it is written (a text of one byte is a string, a
+// change of three bytes a whole change): what the reader may make of a record is bounded, at 32
+// times its size and 4 MiB (a step of a fight takes at most about 25 times its size: thousands of
+// one-character texts), and never more than 256 MiB; reading more than that fails.
 class In {
 public:
-    In(const char *data, qsizetype size) : m_p(data), m_end(data + size) {}
+    In(const char *data, qsizetype size);
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_p == m_end; }
     quint64 u();
@@ -55,13 +60,16 @@ public:
     double finite();
     // A text of at most maxTextBytes.
     QString s();
-    // A count of items that each take at least one byte, at most `most`.
-    std::size_t count(std::size_t most);
+    // A count of items that each take at least one byte, at most `most`, each held in
+    // `itemBytes` of memory.
+    std::size_t count(std::size_t most, std::size_t itemBytes);
 
 private:
     int fail();
+    bool spend(std::size_t bytes);
     const char *m_p;
     const char *m_end;
+    std::size_t m_memory; // what may still be made of the record
     bool m_ok = true;
 };
 

@@ -122,7 +122,7 @@ void writeTurn(Out &out, const TurnLine &t) {
 }
 TurnLine readTurn(In &in) {
     TurnLine t;
-    const std::size_t n = in.count(RowTables::size + EncounterState::partySlots);
+    const std::size_t n = in.count(RowTables::size + EncounterState::partySlots, sizeof(QString));
     for (std::size_t k = 0; k < n; ++k)
         t.who << in.s();
     t.value = in.s();
@@ -140,7 +140,7 @@ void writeAmbient(Out &out, const Ambient &a) {
 }
 Ambient readAmbient(In &in) {
     Ambient a;
-    const std::size_t n = in.count(RowTables::size);
+    const std::size_t n = in.count(RowTables::size, sizeof(int));
     for (std::size_t k = 0; k < n; ++k)
         a.marked.push_back(int(in.in(1, RowTables::maxCreatures)));
     a.view.offset = in.in(0, maxOffset);
@@ -196,10 +196,10 @@ void writeState(Out &out, const EncounterState &s) {
 }
 EncounterState readState(In &in) {
     EncounterState s;
-    const std::size_t rows = in.count(RowTables::size);
+    const std::size_t rows = in.count(RowTables::size, sizeof(RosterRow));
     for (std::size_t r = 0; r < rows; ++r)
         s.rows.push_back(readRow(in));
-    const std::size_t set = in.count(RowTables::size);
+    const std::size_t set = in.count(RowTables::size, 0); // the table is there already
     for (std::size_t k = 0; k < set; ++k) {
         const auto r = static_cast<std::size_t>(in.in(0, RowTables::size - 1));
         s.tables.entries[r] = readEntry(in);
@@ -225,7 +225,7 @@ void writeRuns(Out &out, const change::Highlights::Runs &runs) {
 }
 change::Highlights::Runs readRuns(In &in) {
     change::Highlights::Runs runs;
-    const std::size_t n = in.count(RowTables::size);
+    const std::size_t n = in.count(RowTables::size, sizeof(std::pair<int, int>));
     int next = 0; // runs ascend and never touch
     for (std::size_t k = 0; k < n && in.ok(); ++k) {
         const int first = int(in.in(next, rowMax - 1));
@@ -294,7 +294,7 @@ std::optional<Change> readChange(In &in) {
     }
     case ChangeTag::Rows: {
         change::Rows c{int(in.in(1, rowMax)), int(in.in(1, rowMax)), {}};
-        const std::size_t n = in.count(RowTables::size);
+        const std::size_t n = in.count(RowTables::size, sizeof(RosterRow));
         for (std::size_t k = 0; k < n; ++k)
             c.removed.push_back(readRow(in));
         return c;
@@ -362,13 +362,13 @@ std::optional<StepRecord> readStep(In &in) {
     step.typingKey = int(in.in(std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     step.action = in.s();
     step.headline = in.s();
-    const std::size_t events = in.count(maxEvents);
+    const std::size_t events = in.count(maxEvents, sizeof(QString));
     for (std::size_t k = 0; k < events && in.ok(); ++k)
         step.events << in.s();
     step.before = readAmbient(in);
     step.after = readAmbient(in);
     // The count is only a claim: room is made for what the record can hold, and no more.
-    const std::size_t changes = in.count(maxChanges);
+    const std::size_t changes = in.count(maxChanges, sizeof(Change));
     step.changes.reserve(std::min<std::size_t>(changes, 1024));
     for (std::size_t k = 0; k < changes && in.ok(); ++k) {
         auto change = readChange(in);
