@@ -799,6 +799,32 @@ private slots:
             QVERIFY(enc.redo());
         QVERIFY(enc.capture().rows == std::get<0>(last).rows);
     }
+
+    // A checkpoint whose history holds far more than the history keeps is not read into memory
+    // whole: the fight comes back as the checkpoint stood, its history let go, and the game
+    // master is told how far it came back.
+    void aHistoryTooLargeToHold() {
+        QTemporaryDir root;
+        folders::ensure(root.path());
+        EncounterState stood;
+        {
+            YesDialogs dialogs;
+            Windows windows(dialogs, root.path());
+            windows.session().setRestartAfter(0); // every record a fresh start
+            windows.start();
+            scriptedFight(windows, 100, [](int) {});
+            stood = windows.encounter().capture();
+        }
+        ScriptedDialogs dialogs;
+        dialogs.yes();
+        Windows windows(dialogs, root.path());
+        windows.encounter().recorder().setHistoryBudget(1024);
+        windows.start();
+        QVERIFY(windows.encounter().capture() == stood);
+        QCOMPARE(windows.encounter().history().size(), 0);
+        QCOMPARE(dialogs.informed.size(), 1);
+        QVERIFY(dialogs.informed[0].startsWith("Lo scontro precedente è stato ripreso fino al "));
+    }
 };
 
 int main(int argc, char *argv[]) {

@@ -30,6 +30,7 @@ public:
     std::int64_t dropped() const { return m_dropped; }
     // The memory the steps held take, as estimated.
     std::size_t bytes() const { return m_bytes; }
+    std::size_t budget() const { return m_budget; }
     void setBudget(std::size_t bytes);
 
     // Adds a step after the ones done, dropping those undone.

@@ -304,6 +304,7 @@ Session::Replayed Session::replay(const QByteArray &bytes, int most) {
     // A checkpoint's history, as its steps come.
     std::optional<schema::Checkpoint> checkpoint;
     std::deque<Step> held;
+    std::size_t heldBytes = 0; // never more than twice what the history keeps
     auto holdHistory = [&](bool whole) {
         const schema::Checkpoint &c = *checkpoint;
         if (whole)
@@ -311,6 +312,7 @@ Session::Replayed Session::replay(const QByteArray &bytes, int most) {
         else // the history cut short is no history: the fight stands where the checkpoint was
             fight.restoreHistory({}, 0, c.dropped + c.done, false, c.anchor);
         held.clear();
+        heldBytes = 0;
         checkpoint.reset();
     };
     while (result.records < most) {
@@ -339,6 +341,9 @@ Session::Replayed Session::replay(const QByteArray &bytes, int most) {
                 } else if constexpr (std::is_same_v<T, schema::StepRecord>) {
                     if (!checkpoint)
                         return fight.replay(std::move(r.step), r.merged);
+                    heldBytes += History::bytesOf(r.step);
+                    if (heldBytes > 2 * fight.history().budget())
+                        return false;
                     held.push_back(std::move(r.step));
                     if (int(held.size()) == checkpoint->steps)
                         holdHistory(true);
