@@ -715,7 +715,17 @@ private slots:
         const auto [damage, records, ending] = cells<3>();
         QTemporaryDir dir;
         FightFile file(dir.filePath("fight"));
-        QVERIFY(file.begin(frame::wrap(schema::write(schema::Start{enc().capture(), {}}))));
+        const QStringList words = damage.split(u' ');
+        // Values the fight keeps at the edge of what it can count: beyond, arithmetic on them
+        // later would overflow.
+        EncounterState state = enc().capture();
+        if (words[0] == "round")
+            state.round = words[1].toLongLong();
+        else if (words[0] == "offset")
+            state.ambient.view.offset = words[1].toLongLong();
+        else if (words[0] == "group")
+            state.tables.prossimoGruppo = words[1].toInt();
+        QVERIFY(file.begin(frame::wrap(schema::write(schema::Start{state, {}}))));
         QVERIFY(file.append(frame::wrap(schema::write(schema::Move{3}))));
         QVERIFY(file.append(frame::wrap(schema::write(schema::Move{4}))));
         QVERIFY(file.sync());
@@ -726,7 +736,6 @@ private slots:
         for (qsizetype at = FightFile::headerBytes; at < bytes.size();
              at += frame::headerSize + frame::get32(bytes.constData() + at))
             starts.push_back(at);
-        const QStringList words = damage.split(u' ');
         const int at = words.value(1).toInt();
         if (words[0] == "cut") // from the end when negative
             bytes.truncate(at < 0 ? bytes.size() + at : at);
@@ -746,7 +755,7 @@ private slots:
             }());
         else if (words[0] == "after") // "after 300": 300 bytes 'x' after the last record
             bytes.append(at, 'x');
-        else
+        else if (words[0] == "garbage")
             bytes = QByteArray(5000, 'x');
         QVERIFY(writeBytes(file.path(), bytes));
         const auto read = FightFile::read(file.path());
