@@ -268,24 +268,48 @@ private slots:
         QCOMPARE(told.mid(3), told.mid(0, 5));
         QCOMPARE(boxes.join(u' '), oneBox ? "1 1 1 1 1 1 1 1" : "1 2 1 1 2 1 1 2");
         QCOMPARE(shown.join(u' '), "1 23 P 1 23 P 1 23");
-        QCOMPARE(positions.join(u' '), "2/1 4/1 1/2 2/2 4/2 1/3 2/3 4/3");
+        QCOMPARE(positions.join(u' '), "2/1 4/1 1/1 2/2 4/2 1/2 2/3 4/3");
         QCOMPARE(enc().turnText(), "Deve agire: (2) C2, (3) C3 — 12");
         enc().end();
         QCOMPARE(QString::number(enc().round()) + enc().turnText(), "1");
     }
 
-    void turnAnnouncements_data() { fileTable(); }
-    void turnAnnouncements() {
-        const auto [rows, players, position, announced, next, round] = cells<6>();
-        initiatives(numbers(rows));
+    // The turn follows the combatants: a removal never skips anyone, a newcomer whose value has
+    // passed acts next round, one who has acted does not act again, the dead and those in coma
+    // are passed over; the round goes up on the press that begins it.
+    void turnOrder_data() { fileTable(); }
+    void turnOrder() {
+        const auto [rows, players, script, announced] = cells<4>();
+        int added = 0;
+        auto creature = [&](const QString &iniz) {
+            add(QString("C%1").arg(++added));
+            enc().setText(enc().creatures(), Col::Iniz, iniz);
+        };
+        for (const QString &iniz : rows.split(u' ', Qt::SkipEmptyParts))
+            creature(iniz);
         party(players.split(u' ', Qt::SkipEmptyParts));
-        enc().setIndiceIniz(position);
-        Strings who;
-        for (const QString &message : press())
-            who << message.section(u' ', 2, 2);
-        QCOMPARE(who.join(u' '), announced);
-        QCOMPARE(enc().indiceIniz(), next);
-        QCOMPARE(QString::number(enc().round()), round);
+        QString said;
+        for (const QString &call : script.split(u';')) {
+            const QStringList w = call.trimmed().split(u' ');
+            if (w[0] == "next") {
+                const qint64 round = enc().round();
+                QStringList who;
+                for (const QString &name : (press(), enc().turn().who))
+                    who << name.section(u' ', -1); // "(2) C3" → "C3"
+                said += (enc().round() > round ? " // " : " / ") +
+                        (who.isEmpty() ? QString("-") : who.join(u'+'));
+            } else if (w[0] == "remove") {
+                m_dialogs.yes();
+                enc().remove(w[1].toInt());
+            } else if (w[0] == "add") {
+                creature(w[1]);
+            } else if (w[0] == "hero") {
+                enc().setPartyIniz(w[1].toInt(), w[2]);
+            } else {
+                enc().setText(w[1].toInt(), w[0] == "iniz" ? Col::Iniz : Col::PF, w[2]);
+            }
+        }
+        QCOMPARE(said.trimmed(), announced);
     }
 
     void initiativeTextIsCopiedAsTyped() {

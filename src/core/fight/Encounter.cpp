@@ -248,6 +248,8 @@ void Encounter::acceptParty(const QStringList &names, int n) {
         PartySlot s = party(i);
         s.shown = i < n;
         s.name = i < n ? names.value(i) : QString();
+        if (s.name != party(i).name) // someone new in the slot has not acted this round
+            m_fight.setAnnounced({}, {i}, false);
         m_fight.setParty(i, s);
     }
 }
@@ -258,7 +260,8 @@ QString Encounter::turnText() const {
 
 void Encounter::nextToAct(bool oneMessage) {
     Recorder::Operation step(m_fight, QStringLiteral("Prossimo ad agire"));
-    const turnOrder::Turn next = turnOrder::next(m_fight, partyCount());
+    const int n = partyCount();
+    const turnOrder::Turn next = turnOrder::next(m_fight, n);
     m_fight.clearHighlights();
     for (int p = 0; p < partySlots; ++p) {
         PartySlot s = party(p);
@@ -270,28 +273,42 @@ void Encounter::nextToAct(bool oneMessage) {
     for (const turnOrder::Combatant &c : next.who)
         lines << messages::acts(c.name, next.value);
     if (oneMessage && !lines.isEmpty())
-        m_dialogs.inform(lines.join(u'\n'));
+        m_dialogs.inform(messages::joined(lines));
+    std::vector<int> rows;
+    std::vector<int> characters;
     for (std::size_t i = 0; i < next.who.size(); ++i) {
         if (!oneMessage)
             m_dialogs.inform(lines[qsizetype(i)]);
         if (const turnOrder::Combatant &c = next.who[i]; c.row > 0) {
             m_fight.setHighlighted(c.row, true);
+            rows.push_back(c.row);
         } else {
             PartySlot s = party(c.slot);
             s.highlighted = true;
             m_fight.setParty(c.slot, s);
+            characters.push_back(c.slot);
         }
     }
-    m_fight.say(lines.isEmpty() ? QStringLiteral("Turno: nessuno ha ") + next.value
-                                : QStringLiteral("Turno: Deve agire ") +
-                                      next.line.who.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" (") + next.value + u')');
-    m_fight.setTurn(next.line);
-    m_fight.setField(change::Field::IndiceIniz, next.position);
-    if (next.wraps && next.anyone) { // with nobody in the fight there are no rounds to count
-        m_fight.say(QStringLiteral("Fine del round ") + QString::number(round()));
-        m_fight.setRound(round() + 1);
+    if (lines.isEmpty()) {
+        m_fight.say(QStringLiteral("Turno: nessuno può agire"));
+    } else {
+        m_fight.say(QStringLiteral("Turno: Deve agire ") +
+                    next.line.who.join(QStringLiteral(", ")) + QStringLiteral(" (") + next.value +
+                    u')');
+        if (next.newRound) { // everyone may act again
+            const TurnProgress &progress = m_fight.progress();
+            m_fight.setAnnounced({progress.rows.begin(), progress.rows.end()},
+                                 {progress.party.begin(), progress.party.end()}, false);
+            m_fight.say(QStringLiteral("Fine del round ") + QString::number(round()) +
+                        QStringLiteral(", inizia il round ") + QString::number(round() + 1));
+            m_fight.setRound(round() + 1);
+        }
+        m_fight.setAnnounced(rows, characters, true);
+        m_fight.setLastAnnounced(next.number);
     }
+    m_fight.setTurn(lines.isEmpty() ? TurnLine{} : next.line);
+    m_fight.setField(change::Field::IndiceIniz,
+                     turnOrder::position(m_fight, n, turnOrder::next(m_fight, n)));
 }
 
 void Encounter::addInitiativeBonus(SheetSource &sheets) {
@@ -338,6 +355,7 @@ void Encounter::remove(int i) {
         // The last creature moves into the freed row. Every field of it arrives before its hit
         // points are checked, so that a message about it never shows half a row.
         m_fight.setEntry(i, tables()[last]);
+        m_fight.setAnnounced({i}, {}, m_fight.progress().rows.count(last) > 0);
         const bool pfMoves = text(i, PF) != text(last, PF);
         const bool inizMoves = text(i, Iniz) != text(last, Iniz);
         for (int column = firstText; column <= lastText; ++column)
@@ -376,6 +394,14 @@ void Encounter::end() {
     }
     m_fight.setRound(1);
     m_fight.setTurn({});
+    forgetTurns();
+}
+
+void Encounter::forgetTurns() {
+    const TurnProgress &progress = m_fight.progress();
+    m_fight.setAnnounced({progress.rows.begin(), progress.rows.end()},
+                         {progress.party.begin(), progress.party.end()}, false);
+    m_fight.setLastAnnounced(std::nullopt);
 }
 
 void Encounter::startNew() {
@@ -392,4 +418,5 @@ void Encounter::startNew() {
     m_scroll.updateControls();
     m_fight.setRound(1);
     m_fight.setTurn({});
+    forgetTurns();
 }

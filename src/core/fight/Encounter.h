@@ -110,6 +110,7 @@ private:
     QString who(int row) const;   // "(3) Goblin arciere"
     QString label(int row) const; // the same as the messages join it
     void layOut();                // the rows NumeroControlli asks for, in the home layout
+    void forgetTurns();           // nobody announced, no value announced: the fight starts over
     std::vector<int> targets();   // the marked rows; with none the user is told
 
     Dialogs &m_dialogs;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <vector>
 
 // The texts of one roster row, NomePNG to Car in column order, and its highlight.
@@ -50,6 +52,16 @@ struct TurnLine {
     bool operator==(const TurnLine &) const = default;
 };
 
+// How far the round has gone: the value the last press of "Prossimo ad agire" announced, and who
+// has been announced since the round began. The next press announces those not yet announced
+// whose initiative is the highest at or below that value.
+struct TurnProgress {
+    std::optional<double> last; // none before the first press of the encounter
+    std::set<int> rows;         // creature rows announced this round
+    std::set<int> party;        // character slots announced this round
+    bool operator==(const TurnProgress &) const = default;
+};
+
 // Everything the encounter holds beside its rows and the marks and view around them.
 struct EncounterFields {
     static constexpr int partySlots = 8;
@@ -60,6 +72,7 @@ struct EncounterFields {
     std::array<PartySlot, partySlots> party;
     std::int64_t round = 1;
     TurnLine turn;
+    TurnProgress progress;
     bool operator==(const EncounterFields &) const = default;
 };
 

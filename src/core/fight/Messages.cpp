@@ -10,6 +10,14 @@ QString acts(const QString &who, const QString &value) {
            QStringLiteral(" nel tiro di iniziativa.");
 }
 
+QString joined(const QStringList &lines) {
+    constexpr qsizetype shown = 30;
+    if (lines.size() <= shown + 1)
+        return lines.join(u'\n');
+    return lines.mid(0, shown).join(u'\n') + QStringLiteral("\n… e altri ") +
+           QString::number(lines.size() - shown);
+}
+
 QString inComa(const QString &label) {
     return label + QStringLiteral(" è in coma.");
 }

@@ -8,6 +8,9 @@ namespace messages {
 
 // "Prossimo ad agire": one combatant and its initiative.
 QString acts(const QString &who, const QString &value);
+// Several messages in one box, a line each; a long run is cut so that the box fits the screen:
+// the first lines, then "… e altri N".
+QString joined(const QStringList &lines);
 // `label` as rules::label gives it.
 QString inComa(const QString &label);
 QString dead(const QString &label);

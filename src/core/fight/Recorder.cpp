@@ -138,6 +138,9 @@ void Recorder::resize(int rows) {
     const int before = m_roster.rows();
     if (rows == before)
         return;
+    // Rows cut off take with them their place among those announced this round.
+    const std::set<int> &announced = m_fields.progress.rows;
+    setAnnounced({announced.lower_bound(rows), announced.end()}, {}, false);
     change::Rows change{before, rows, {}};
     auto cut = putRows(rows);
     change.removed = std::move(cut);
@@ -201,9 +204,39 @@ void Recorder::setTurn(const TurnLine &value) {
     putTurn(value);
 }
 
+void Recorder::setAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on) {
+    const TurnProgress &progress = m_fields.progress;
+    change::Announced change{{}, {}, on};
+    for (int r : rows)
+        if ((progress.rows.count(r) > 0) != on)
+            change.rows.push_back(r);
+    for (int p : party)
+        if ((progress.party.count(p) > 0) != on)
+            change.party.push_back(p);
+    if (change.rows.empty() && change.party.empty())
+        return;
+    putAnnounced(change.rows, change.party, on);
+    record(std::move(change));
+}
+
+void Recorder::setLastAnnounced(std::optional<double> value) {
+    if (m_fields.progress.last == value)
+        return;
+    record(change::LastAnnounced{m_fields.progress.last, value});
+    m_fields.progress.last = value;
+}
+
 void Recorder::resetTables() {
     Q_ASSERT(m_resetting);
     m_fields.tables = RowTables{};
+}
+
+void Recorder::putAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on) {
+    TurnProgress &progress = m_fields.progress;
+    for (int r : rows)
+        on ? void(progress.rows.insert(r)) : void(progress.rows.erase(r));
+    for (int p : party)
+        on ? void(progress.party.insert(p)) : void(progress.party.erase(p));
 }
 
 void Recorder::putText(int row, int column, const QString &text) {

@@ -34,6 +34,7 @@ public:
     }
     std::int64_t round() const { return m_fields.round; }
     const TurnLine &turn() const { return m_fields.turn; }
+    const TurnProgress &progress() const { return m_fields.progress; }
     const RosterViewState &view() const { return m_view; }
     const History &history() const { return m_history; }
     Ambient ambient() const;
@@ -89,6 +90,10 @@ public:
     void setParty(int slot, const PartySlot &value);
     void setRound(std::int64_t value);
     void setTurn(const TurnLine &value);
+    // Creatures and characters announced this round (`on`), or no longer; those already so are
+    // left alone.
+    void setAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on);
+    void setLastAnnounced(std::optional<double> value);
     void resetTables(); // every entry and the group counter back to the start
 
     // Around the steps.
@@ -151,6 +156,7 @@ private:
     void putParty(int slot, const PartySlot &value);
     void putRound(std::int64_t value);
     void putTurn(const TurnLine &value);
+    void putAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on);
     void putView(const RosterViewState &view);
     void moveHistory(int done);
 

@@ -45,11 +45,19 @@ struct Round {
 struct Turn {
     TurnLine before, after;
 };
+struct Announced { // creatures and characters announced this round (on), or no longer (off)
+    std::vector<int> rows;
+    std::vector<int> party;
+    bool on;
+};
+struct LastAnnounced { // the value the last press announced
+    std::optional<double> before, after;
+};
 } // namespace change
 
-using Change =
-    std::variant<change::Cell, change::Rows, change::Highlight, change::Entry, change::Group,
-                 change::Field, change::Party, change::Round, change::Turn>;
+using Change = std::variant<change::Cell, change::Rows, change::Highlight, change::Entry,
+                            change::Group, change::Field, change::Party, change::Round,
+                            change::Turn, change::Announced, change::LastAnnounced>;
 
 // One step of the fight: what the user did, in words for the undo buttons and for the history,
 // and every change it made.

@@ -43,6 +43,8 @@ public:
     bool b();
     double d();
     QString s();
+    // `size` bytes as they stand.
+    QByteArray bytes(std::size_t size);
     // A count of items that each take at least one byte, at most `most`.
     std::size_t count(std::size_t most);
 

@@ -3,6 +3,7 @@
 #include "core/fight/journal/Frame.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 using frame::In;
@@ -42,6 +43,12 @@ template <> constexpr ChangeTag tagOf<change::Round>() {
 template <> constexpr ChangeTag tagOf<change::Turn>() {
     return ChangeTag::Turn;
 }
+template <> constexpr ChangeTag tagOf<change::Announced>() {
+    return ChangeTag::Announced;
+}
+template <> constexpr ChangeTag tagOf<change::LastAnnounced>() {
+    return ChangeTag::LastAnnounced;
+}
 
 // The tags are the file's: each keeps its value for ever.
 static_assert(quint8(ChangeTag::Cell) == 0);
@@ -53,11 +60,17 @@ static_assert(quint8(ChangeTag::Field) == 5);
 static_assert(quint8(ChangeTag::Party) == 6);
 static_assert(quint8(ChangeTag::Round) == 7);
 static_assert(quint8(ChangeTag::Turn) == 8);
+static_assert(quint8(ChangeTag::Announced) == 12);
+static_assert(quint8(ChangeTag::LastAnnounced) == 13);
 static_assert(quint8(RecordKind::Start) == 1);
 static_assert(quint8(RecordKind::Step) == 2);
 static_assert(quint8(RecordKind::Move) == 3);
 static_assert(quint8(RecordKind::Ambient) == 4);
 static_assert(quint8(RecordKind::Sidelines) == 5);
+static_assert(quint8(RecordKind::Begin) == 9);
+static_assert(quint8(RecordKind::SidelinesMore) == 10);
+static_assert(quint8(Section::TurnProgress) == 1);
+static_assert(quint8(Section::SidelinesMore) == 2);
 static_assert(int(change::Field::NumeroControlli) == 0 && int(change::Field::IndiceIniz) == 1);
 
 constexpr qint64 rowMax = RowTables::size;
@@ -166,6 +179,82 @@ Sidelines readSidelines(In &in) {
     return w;
 }
 
+// Row or slot numbers, each in [low, high].
+void writeNumbers(Out &out, const auto &numbers) {
+    out.u(quint64(numbers.size()));
+    for (int n : numbers)
+        out.i(n);
+}
+std::vector<int> readNumbers(In &in, qint64 low, qint64 high) {
+    std::vector<int> numbers(in.count(std::size_t(high - low + 1)));
+    for (int &n : numbers)
+        n = int(in.in(low, high));
+    return numbers;
+}
+
+void writeOptional(Out &out, const std::optional<double> &value) {
+    out.b(value.has_value());
+    if (value)
+        out.d(*value);
+}
+std::optional<double> readOptional(In &in) {
+    if (!in.b())
+        return std::nullopt;
+    return in.d();
+}
+
+void writeProgress(Out &out, const TurnProgress &p) {
+    writeOptional(out, p.last);
+    writeNumbers(out, p.rows);
+    writeNumbers(out, p.party);
+}
+TurnProgress readProgress(In &in) {
+    TurnProgress p;
+    p.last = readOptional(in);
+    for (int r : readNumbers(in, 1, RowTables::maxCreatures))
+        p.rows.insert(r);
+    for (int slot : readNumbers(in, 0, EncounterState::partySlots - 1))
+        p.party.insert(slot);
+    return p;
+}
+
+// The sections of a Begin record: each its tag, its length and its fields.
+void writeSection(Out &out, Section tag, const std::function<void(Out &)> &fields) {
+    Out section;
+    fields(section);
+    out.u(quint64(tag));
+    out.u(quint64(section.bytes.size()));
+    out.bytes += section.bytes;
+}
+void writeSections(Out &out, const Start &start) {
+    out.u(2);
+    writeSection(out, Section::TurnProgress,
+                 [&](Out &o) { writeProgress(o, start.state.progress); });
+    writeSection(out, Section::SidelinesMore, [&](Out &o) { o.b(start.sidelines.oneMessage); });
+}
+bool readSections(In &in, Start &start) {
+    const std::size_t sections = in.count(8);
+    for (std::size_t k = 0; k < sections && in.ok(); ++k) {
+        const quint64 tag = in.u();
+        const std::size_t size = in.count(std::size_t(std::numeric_limits<int>::max()));
+        const QByteArray bytes = in.bytes(size);
+        In section(bytes.constData(), bytes.size());
+        switch (Section(std::min<quint64>(tag, std::numeric_limits<quint8>::max()))) {
+        case Section::TurnProgress:
+            start.state.progress = readProgress(section);
+            break;
+        case Section::SidelinesMore:
+            start.sidelines.oneMessage = section.b();
+            break;
+        default:
+            return false; // written by a later version
+        }
+        if (!section.ok() || !section.atEnd())
+            return false;
+    }
+    return in.ok();
+}
+
 void writeState(Out &out, const EncounterState &s) {
     out.u(quint64(s.rows.size()));
     for (const RosterRow &row : s.rows)
@@ -250,6 +339,13 @@ void writeChange(Out &out, const Change &change) {
             } else if constexpr (std::is_same_v<T, change::Turn>) {
                 writeTurn(out, c.before);
                 writeTurn(out, c.after);
+            } else if constexpr (std::is_same_v<T, change::Announced>) {
+                writeNumbers(out, c.rows);
+                writeNumbers(out, c.party);
+                out.b(c.on);
+            } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
+                writeOptional(out, c.before);
+                writeOptional(out, c.after);
             }
         },
         change);
@@ -300,6 +396,19 @@ std::optional<Change> readChange(In &in) {
         change::Turn c;
         c.before = readTurn(in);
         c.after = readTurn(in);
+        return c;
+    }
+    case ChangeTag::Announced: {
+        change::Announced c;
+        c.rows = readNumbers(in, 0, rowMax - 1);
+        c.party = readNumbers(in, 0, EncounterState::partySlots - 1);
+        c.on = in.b();
+        return c;
+    }
+    case ChangeTag::LastAnnounced: {
+        change::LastAnnounced c;
+        c.before = readOptional(in);
+        c.after = readOptional(in);
         return c;
     }
     }
@@ -353,9 +462,10 @@ QByteArray write(const Record &record) {
         [&](const auto &r) {
             using T = std::decay_t<decltype(r)>;
             if constexpr (std::is_same_v<T, Start>) {
-                out.u(quint64(RecordKind::Start));
+                out.u(quint64(RecordKind::Begin));
                 writeState(out, r.state);
                 writeSidelines(out, r.sidelines);
+                writeSections(out, r);
             } else if constexpr (std::is_same_v<T, StepRecord>) {
                 out.u(quint64(RecordKind::Step));
                 writeStep(out, r.step, r.merged);
@@ -367,8 +477,9 @@ QByteArray write(const Record &record) {
                 writeAmbient(out, r);
             } else {
                 static_assert(std::is_same_v<T, Sidelines>);
-                out.u(quint64(RecordKind::Sidelines));
+                out.u(quint64(RecordKind::SidelinesMore));
                 writeSidelines(out, r);
+                out.b(r.oneMessage);
             }
         },
         record);
@@ -378,10 +489,14 @@ QByteArray write(const Record &record) {
 std::optional<Record> read(const char *data, qsizetype size) {
     In in(data, size);
     std::optional<Record> record;
-    switch (RecordKind(std::min<quint64>(in.u(), std::numeric_limits<quint8>::max()))) {
-    case RecordKind::Start: {
+    const auto kind = RecordKind(std::min<quint64>(in.u(), std::numeric_limits<quint8>::max()));
+    switch (kind) {
+    case RecordKind::Start:
+    case RecordKind::Begin: {
         Start start{readState(in), {}};
         start.sidelines = readSidelines(in);
+        if (kind == RecordKind::Begin && !readSections(in, start))
+            return std::nullopt;
         record = std::move(start);
         break;
     }
@@ -398,6 +513,12 @@ std::optional<Record> read(const char *data, qsizetype size) {
     case RecordKind::Sidelines:
         record = readSidelines(in);
         break;
+    case RecordKind::SidelinesMore: {
+        Sidelines sidelines = readSidelines(in);
+        sidelines.oneMessage = in.b();
+        record = sidelines;
+        break;
+    }
     }
     if (!in.ok() || !in.atEnd())
         return std::nullopt;

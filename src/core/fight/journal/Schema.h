@@ -14,11 +14,19 @@
 namespace schema {
 
 enum class RecordKind : quint8 {
-    Start = 1,     // the encounter as the fight started, and the sidelines
-    Step = 2,      // a step with all its changes
-    Move = 3,      // undo, redo or a jump through the history
-    Ambient = 4,   // the marks and the view
-    Sidelines = 5, // the amount, the choice, the group being prepared
+    Start = 1,          // the encounter as the fight started, and the sidelines (read only)
+    Step = 2,           // a step with all its changes
+    Move = 3,           // undo, redo or a jump through the history
+    Ambient = 4,        // the marks and the view
+    Sidelines = 5,      // the amount, the choice, the group being prepared (read only)
+    Begin = 9,          // the start, with the sections that came after the first version
+    SidelinesMore = 10, // the sidelines with the one box a turn
+};
+
+// The sections a Begin record adds to the encounter, each tagged.
+enum class Section : quint8 {
+    TurnProgress = 1,  // who has been announced this round, and the value last announced
+    SidelinesMore = 2, // the sidelines beyond the first version's
 };
 
 enum class ChangeTag : quint8 {
@@ -31,6 +39,8 @@ enum class ChangeTag : quint8 {
     Party = 6,
     Round = 7,
     Turn = 8,
+    Announced = 12,
+    LastAnnounced = 13,
 };
 
 struct Start {
