@@ -32,7 +32,8 @@ void MessageBoxDialogs::inform(const QString &text) {
 bool MessageBoxDialogs::ask(const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, owner());
     // Enter answers Yes, except where Yes ends the fight or throws something away.
-    const bool risky = title == u"Terminare?" || title == u"Attenzione!";
+    const bool risky = title == u"Terminare?" || title == u"Attenzione!" ||
+                       text.startsWith(u"Vuoi davvero eliminare ");
     box.setDefaultButton(risky ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

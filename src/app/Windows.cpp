@@ -90,6 +90,7 @@ Sidelines Windows::sidelines() {
     if (m_encounterWindow) {
         sidelines.amount = m_encounterWindow->amount();
         sidelines.heal = m_encounterWindow->heal();
+        sidelines.oneMessage = m_encounterWindow->oneMessage();
     }
     if (m_groups) {
         const Group group = m_groups->group();
@@ -103,6 +104,7 @@ Sidelines Windows::sidelines() {
 
 void Windows::setSidelines(const Sidelines &sidelines) {
     encounterWindow().setAmountAndChoice(sidelines.amount, sidelines.heal);
+    encounterWindow().setOneMessage(sidelines.oneMessage);
     Group group;
     group.name = sidelines.groupName;
     group.count = sidelines.groupCount;
@@ -129,6 +131,7 @@ MainMenu &Windows::menu() {
                      [this] { credits().showFrom(&menu()); });
     QObject::connect(m_menu.get(), &MainMenu::exitClicked, [this] { exit(); });
     QObject::connect(m_menu.get(), &Form::closeRequested, [this] { exit(); });
+    leaveWith(*m_menu);
     return *m_menu;
 }
 
@@ -137,6 +140,7 @@ SheetWindow &Windows::sheet() {
         return *m_sheet;
     m_sheet = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_dataRoot));
     SheetWindow *w = m_sheet.get();
+    leaveWith(*w);
     QObject::connect(w, &SheetWindow::encounterClicked, [this] { fromSheetToEncounter(); });
     QObject::connect(w, &SheetWindow::menuClicked, [this] { fromSheetToMenu(); });
     QObject::connect(w, &SheetWindow::addClicked, [this] {
@@ -195,9 +199,11 @@ EncounterWindow &Windows::encounterWindow() {
         menu().showFrom(&encounterWindow());
         m_session.end();
     });
-    QObject::connect(w, &EncounterWindow::amountChanged, [this] { m_session.noteSidelines(); });
+    QObject::connect(w, &EncounterWindow::sidelinesChanged, [this] { m_session.noteSidelines(); });
+    QObject::connect(w, &EncounterWindow::exitRequested, [this] { exit(); });
     // Closing the encounter window is "Scontro Terminato", with its question.
     QObject::connect(w, &Form::closeRequested, w, &EncounterWindow::requestEnd);
+    leaveWith(*w);
     return *m_encounterWindow;
 }
 
@@ -205,6 +211,7 @@ CreditsWindow &Windows::credits() {
     if (!m_credits) {
         m_credits = std::make_unique<CreditsWindow>(m_urlOpener);
         QObject::connect(m_credits.get(), &Form::closeRequested, [this] { hideBeside(credits()); });
+        leaveWith(*m_credits);
     }
     return *m_credits;
 }
@@ -218,6 +225,7 @@ GroupWindow &Windows::groups() {
         QObject::connect(m_groups.get(), &GroupWindow::changed,
                          [this] { m_session.noteSidelines(); });
         QObject::connect(m_groups.get(), &Form::closeRequested, [this] { hideBeside(groups()); });
+        leaveWith(*m_groups);
     }
     return *m_groups;
 }
@@ -226,6 +234,7 @@ NotepadWindow &Windows::notepad() {
     if (!m_notepad) {
         m_notepad = std::make_unique<NotepadWindow>(m_dialogs, folders::notepad(m_dataRoot));
         QObject::connect(m_notepad.get(), &Form::closeRequested, [this] { hideBeside(notepad()); });
+        leaveWith(*m_notepad);
     }
     return *m_notepad;
 }
@@ -234,6 +243,7 @@ HistoryWindow &Windows::history() {
     if (!m_history) {
         m_history = std::make_unique<HistoryWindow>(m_encounter);
         QObject::connect(m_history.get(), &Form::closeRequested, [this] { hideBeside(history()); });
+        leaveWith(*m_history);
     }
     return *m_history;
 }
@@ -246,6 +256,7 @@ PlayersWindow &Windows::players() {
             m_players->rememberPlace();
             hideBeside(players());
         });
+        leaveWith(*m_players);
     }
     return *m_players;
 }
@@ -277,6 +288,10 @@ void Windows::exit() {
     for (QWidget *w : existing())
         w->hide();
     QCoreApplication::exit(0); // every window is hidden: nothing is left to ask
+}
+
+void Windows::leaveWith(Form &window) {
+    QObject::connect(&window, &Form::leaveRequested, [this] { exit(); });
 }
 
 void Windows::hideBeside(QWidget &window) {

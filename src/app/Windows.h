@@ -10,6 +10,7 @@
 
 class Dialogs;
 class EncounterWindow;
+class Form;
 class GroupWindow;
 class HistoryWindow;
 class MainMenu;
@@ -61,6 +62,7 @@ private:
     void fromSheetToMenu();
     void exit();
     void hideBeside(QWidget &window);
+    void leaveWith(Form &window);            // Ctrl+Q there is "Esci"
     std::vector<QWidget *> existing() const; // the windows created so far
 
     Dialogs &m_dialogs;

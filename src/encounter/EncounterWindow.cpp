@@ -18,6 +18,8 @@
 #include <QShortcut>
 #include <QStyle>
 
+#include <utility>
+
 using Col = roster::Column;
 
 namespace {
@@ -35,8 +37,8 @@ constexpr std::array<int, roster::ColumnCount> columnTwips{
 
 // Texts each column must show whole, at whatever font the system gives.
 const std::array<const char *, roster::ColumnCount> columnSamples{
-    "5000",    "",        "(PF Non Limitati)", "-8888",   "-8888",   "+88", "88", "18 | +4",
-    "18 | +4", "18 | +4", "18 | +4",           "18 | +4", "18 | +4", "",    "X",  ">>"};
+    "5000",     "",         "(PF Non Limitati)", "-8888",    "-8888",    "+88", "88", "45 | +17",
+    "45 | +17", "45 | +17", "45 | +17",          "45 | +17", "45 | +17", "",    "X",  ">>"};
 
 const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
 
@@ -86,7 +88,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     m_roster->verticalHeader()->setDefaultSectionSize(twips(rowPitch));
     m_roster->verticalHeader()->setMinimumSectionSize(twips(rowPitch));
     QHeaderView *header = m_roster->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionResizeMode(QHeaderView::Interactive); // the user may widen a column
     header->setFixedHeight(twips(650) - 2);
     header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
     QFont headerFont = header->font();
@@ -218,6 +220,10 @@ void EncounterWindow::buildTopStrip(int left, int width) {
     history->setToolTip(QStringLiteral("Mostra tutti i passi dello scontro; un clic su un passo "
                                        "riporta lo scontro a quel punto"));
     auto *players = button("VistaGiocatori", "Vista per i giocatori");
+    auto *leave = button("EsciDaTorvane", "Esci");
+    leave->setToolTip(QStringLiteral("Chiude Torvane: lo scontro resta salvato e alla prossima "
+                                     "apertura si potrà riprendere (Ctrl+Q)"));
+    connect(leave, &QPushButton::clicked, this, &EncounterWindow::exitRequested);
     players->setToolTip(QStringLiteral("Apre una finestra per lo schermo dei giocatori: ordine "
                                        "di iniziativa e stato delle creature, senza numeri (F11 "
                                        "nella finestra: schermo intero)"));
@@ -298,12 +304,19 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(roll, &QPushButton::clicked, this, &EncounterWindow::rollRequested);
     connect(addMore, &QPushButton::clicked, this, &EncounterWindow::addMoreRequested);
     connect(notes, &QPushButton::clicked, this, &EncounterWindow::notepadRequested);
-    connect(m_apply, &QPushButton::clicked, this,
-            [this] { m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked()); });
+    connect(m_apply, &QPushButton::clicked, this, [this] {
+        m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked(), m_oneMessage->isChecked());
+        // A sign typed before the amount chose for that amount only.
+        if (const auto before = std::exchange(m_healBeforeSign, std::nullopt))
+            (*before ? m_heal : m_damage)->setChecked(true);
+    });
+    for (QRadioButton *choice : {m_heal, m_damage}) // chosen by hand: kept
+        connect(choice, &QRadioButton::clicked, this, [this] { m_healBeforeSign.reset(); });
     connect(limiter, &QPushButton::clicked, this, [this] { m_encounter.toggleLimiter(); });
     connect(end, &QPushButton::clicked, this, &EncounterWindow::requestEnd);
-    connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::amountChanged);
-    connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::amountChanged);
+    connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::sidelinesChanged);
+    connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::sidelinesChanged);
+    connect(m_oneMessage, &QCheckBox::toggled, this, &EncounterWindow::sidelinesChanged);
 
     m_end = end;
 }
@@ -312,7 +325,8 @@ void EncounterWindow::setKeyboardOrder() {
     // The keyboard follows the eye: the strip above, the roster and its scroll controls, then
     // the right column top to bottom.
     std::vector<QWidget *> order;
-    for (const char *name : {"Annulla", "Ripeti", "ApriCronologia", "VistaGiocatori"})
+    for (const char *name :
+         {"Annulla", "Ripeti", "ApriCronologia", "VistaGiocatori", "EsciDaTorvane"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.push_back(m_roster);
     for (const char *name :
@@ -345,6 +359,14 @@ bool EncounterWindow::heal() const {
     return m_heal->isChecked();
 }
 
+bool EncounterWindow::oneMessage() const {
+    return m_oneMessage->isChecked();
+}
+
+void EncounterWindow::setOneMessage(bool on) {
+    m_oneMessage->setChecked(on);
+}
+
 void EncounterWindow::setAmountAndChoice(const QString &amount, bool heal) {
     m_danniPF->setText(amount);
     (heal ? m_heal : m_damage)->setChecked(true);
@@ -365,6 +387,8 @@ bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
         const bool first =
             m_danniPF->cursorPosition() == 0 || m_danniPF->selectedText() == m_danniPF->text();
         if (first && (key->text() == u"+" || key->text() == u"-")) {
+            if (!m_healBeforeSign)
+                m_healBeforeSign = m_heal->isChecked();
             (key->text() == u"+" ? m_heal : m_damage)->setChecked(true);
             return true;
         }

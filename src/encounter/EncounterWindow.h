@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class PartyPanel;
 class QCheckBox;
@@ -35,6 +36,9 @@ public:
     QString amount() const;
     bool heal() const;
     void setAmountAndChoice(const QString &amount, bool heal);
+    // "Un solo messaggio per turno".
+    bool oneMessage() const;
+    void setOneMessage(bool on);
 
 signals:
     void addMoreRequested();      // "Aggiungi nuovi PNG"
@@ -45,7 +49,8 @@ signals:
     void playersViewRequested();  // "Vista per i giocatori"
     void sheetRequested(int row); // ">>" of a row
     void endConfirmed();          // "Scontro Terminato" answered Yes, before the roster is reset
-    void amountChanged();         // the amount or the choice changed
+    void sidelinesChanged();      // the amount, the choice or the one box a turn changed
+    void exitRequested();         // "Esci": Torvane closes, the fight stays saved
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,6 +76,7 @@ private:
     QPushButton *m_end = nullptr;
     QPushButton *m_next = nullptr;
     QCheckBox *m_oneMessage = nullptr;
+    std::optional<bool> m_healBeforeSign; // the choice before a sign typed with the amount
     QLineEdit *m_numeroControlli;
     QLineEdit *m_indiceIniz;
     QLineEdit *m_indiceAlto;

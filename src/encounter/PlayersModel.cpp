@@ -46,6 +46,10 @@ QString PlayersModel::nowText() const {
     return playersView::now(m_encounter);
 }
 
+QStringList PlayersModel::nowNames() const {
+    return playersView::nowNames(m_encounter);
+}
+
 QString PlayersModel::roundText() const {
     return playersView::round(m_encounter);
 }

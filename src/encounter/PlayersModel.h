@@ -29,6 +29,7 @@ public:
     int current() const;
     // Who acts now, as the last press announced them, and the round.
     QString nowText() const;
+    QStringList nowNames() const; // the same, one name (or run of rows) each
     QString roundText() const;
 
 public slots:

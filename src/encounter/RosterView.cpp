@@ -21,7 +21,7 @@ bool marksRow(int column) {
 
 RosterView::RosterView(QWidget *parent) : QTableView(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded); // a column widened by the user
     setAutoScroll(false);
     setSelectionMode(NoSelection);
     setEditTriggers(AllEditTriggers);
@@ -140,8 +140,7 @@ void RosterDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
 void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                            const QModelIndex &index) const {
     const int column = index.column();
-    if (column != roster::Selezione && column != roster::Elimina &&
-        column != roster::Visualizza) {
+    if (column != roster::Selezione && column != roster::Elimina && column != roster::Visualizza) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -152,6 +151,8 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     button.state = QStyle::State_Enabled;
     button.palette = option.palette;
     if (column == roster::Selezione) {
+        if (const QVariant ground = index.data(Qt::BackgroundRole); ground.isValid())
+            painter->fillRect(option.rect, ground.value<QBrush>());
         const bool on = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         button.state |= on ? QStyle::State_On : QStyle::State_Off;
         button.rect.adjust(4, 0, 0, 0);

@@ -706,7 +706,7 @@ private slots:
             QCOMPARE(next, enc().turn().who);
             QCOMPARE(names(PlayersModel::NowRole), enc().turn().who);
         }
-        QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
+        QCOMPARE(m_view->nowText(), "Tocca a: (2)–(3) Goblin, Aragorn");
         QCOMPARE(m_view->roundText(), "Round 2");
         enc().mark(2, Roster::Mark::Only);
         enc().toggleLimiter(); // the limiter's marker is the game master's business

@@ -183,7 +183,7 @@ std::vector<int> Encounter::targets() {
     return marked;
 }
 
-void Encounter::applyAmount(const QString &amount, bool heal) {
+void Encounter::applyAmount(const QString &amount, bool heal, bool oneMessage) {
     const std::vector<int> rows = targets();
     if (rows.empty())
         return;
@@ -199,8 +199,12 @@ void Encounter::applyAmount(const QString &amount, bool heal) {
         const QString after = numeric::write(heal ? rules::healed(p, d, tables()[r]) : p - d);
         m_fight.say(who(r) + QStringLiteral(": ") + before + QStringLiteral(" → ") + after +
                     QStringLiteral(" PF"));
+        if (oneMessage)
+            m_reactions.gather();
         m_reactions.setText(r, PF, after);
     }
+    if (const QStringList told = m_reactions.takeGathered(); !told.isEmpty())
+        m_dialogs.inform(messages::joined(told));
 }
 
 void Encounter::toggleLimiter() {

@@ -64,9 +64,10 @@ public:
     // yet. False when nothing was added.
     bool addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup);
 
-    // Hit points, on every marked row in row order.
-    void applyAmount(const QString &amount, bool heal); // "Applica"
-    void toggleLimiter();                               // "Abilita/Disabilita limitatore PF"
+    // Hit points, on every marked row in row order. With `oneMessage` the coma and death
+    // messages of the press come in one box, a line each.
+    void applyAmount(const QString &amount, bool heal, bool oneMessage = false); // "Applica"
+    void toggleLimiter(); // "Abilita/Disabilita limitatore PF"
 
     // Turns. With `oneMessage` the combatants of the press are announced in one box, a line each.
     void nextToAct(bool oneMessage = false); // "Prossimo ad agire"

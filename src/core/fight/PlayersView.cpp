@@ -5,6 +5,8 @@
 #include "core/fight/TurnOrder.h"
 #include "core/text/NumericText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <numeric>
 #include <optional>
@@ -56,14 +58,47 @@ std::vector<Entry> entries(const Encounter &encounter) {
     return entries;
 }
 
+QStringList nowNames(const Encounter &encounter) {
+    static const QRegularExpression numbered(QStringLiteral("^\\((\\d+)\\) (.*)$"));
+    QStringList names;
+    int first = 0;
+    int last = 0;
+    QString runName;
+    auto closeRun = [&] {
+        if (first > 0)
+            names << (first == last ? QStringLiteral("(%1) %2").arg(first)
+                                    : QStringLiteral("(%1)–(%2) %3").arg(first).arg(last))
+                         .arg(runName);
+        first = 0;
+    };
+    for (const QString &who : encounter.turn().who) {
+        const QString name = rules::withoutMarkers(who);
+        const auto match = numbered.match(name);
+        const int row = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (row > 0 && first > 0 && row == last + 1 && match.captured(2) == runName) {
+            last = row;
+            continue;
+        }
+        closeRun();
+        if (row > 0) {
+            first = last = row;
+            runName = match.captured(2);
+        } else {
+            names << name;
+        }
+    }
+    closeRun();
+    return names;
+}
+
 QString now(const Encounter &encounter) {
-    QStringList who;
-    for (const QString &name : encounter.turn().who)
-        who << rules::withoutMarkers(name);
+    const QStringList who = nowNames(encounter);
     return who.isEmpty() ? QString() : QStringLiteral("Tocca a: ") + who.join(QStringLiteral(", "));
 }
 
 QString round(const Encounter &encounter) {
+    if (encounter.ended())
+        return QString();
     return QStringLiteral("Round ") + QString::number(encounter.round());
 }
 

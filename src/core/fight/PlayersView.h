@@ -23,8 +23,11 @@ struct Entry {
 
 // Empty after "Scontro Terminato".
 std::vector<Entry> entries(const Encounter &encounter);
+// Who acts now, as the players see them: creatures of one name and note on rows that follow
+// each other as one, "(1)–(12) Goblin".
+QStringList nowNames(const Encounter &encounter);
 // "Tocca a: (2) Goblin, Aragorn", or empty before the first turn.
 QString now(const Encounter &encounter);
-QString round(const Encounter &encounter); // "Round 2"
+QString round(const Encounter &encounter); // "Round 2"; empty after "Scontro Terminato"
 
 } // namespace playersView

@@ -6,6 +6,8 @@
 #include "core/fight/Rules.h"
 #include "core/text/NumericText.h"
 
+#include <utility>
+
 using namespace roster;
 
 void Reactions::setText(int row, int column, const QString &value) {
@@ -29,7 +31,11 @@ void Reactions::checkHitPoints(int row) {
         m_fight.say(rules::who(row, name, note) +
                     (dead ? QStringLiteral(" è morto") : QStringLiteral(" è in coma")));
         const QString label = rules::label(row, name, note);
-        m_dialogs.inform(dead ? messages::dead(label) : messages::inComa(label));
+        const QString message = dead ? messages::dead(label) : messages::inComa(label);
+        if (m_gathering)
+            m_gathered << message;
+        else
+            m_dialogs.inform(message);
     }
     m_fight.setText(row, NoteNome, rules::noteFor(roster.text(row, NoteNome), health));
 }
@@ -38,4 +44,9 @@ void Reactions::copyInitiative(int row, const std::vector<int> &group) {
     const QString value = m_fight.roster().text(row, Iniz);
     for (int k : group)
         m_fight.setText(k, Iniz, value);
+}
+
+QStringList Reactions::takeGathered() {
+    m_gathering = false;
+    return std::exchange(m_gathered, {});
 }

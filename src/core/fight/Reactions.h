@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class Dialogs;
@@ -21,7 +22,13 @@ public:
     // A row's initiative text copied to every row of `group`, character for character.
     void copyInitiative(int row, const std::vector<int> &group);
 
+    // From here the coma and death messages are gathered instead of shown, until taken.
+    void gather() { m_gathering = true; }
+    QStringList takeGathered();
+
 private:
     Recorder &m_fight;
     Dialogs &m_dialogs;
+    bool m_gathering = false;
+    QStringList m_gathered;
 };
