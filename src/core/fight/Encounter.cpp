@@ -1,6 +1,7 @@
 #include "core/fight/Encounter.h"
 
 #include "common/Dialogs.h"
+#include "core/fight/Conditions.h"
 #include "core/fight/InitiativeFromSheets.h"
 #include "core/fight/Messages.h"
 #include "core/fight/Rules.h"
@@ -28,7 +29,8 @@ QString named(const std::vector<int> &rows, const std::function<QString(int)> &w
 } // namespace
 
 Encounter::Encounter(Dialogs &dialogs)
-    : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs) {}
+    : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs),
+      m_conditions(*this, m_fight, dialogs) {}
 
 QString Encounter::who(int row) const {
     return rules::who(row, text(row, NomePNG), text(row, NoteNome));
@@ -252,14 +254,24 @@ void Encounter::acceptParty(const QStringList &names, int n) {
         PartySlot s = party(i);
         s.shown = i < n;
         s.name = i < n ? names.value(i) : QString();
-        if (s.name != party(i).name) // someone new in the slot has not acted this round
+        if (s.name != party(i).name) { // someone new in the slot: no turn taken, no condition
             m_fight.setAnnounced({}, {i}, false);
+            m_fight.setConditions(conditions::ofSlot(i), {});
+        }
         m_fight.setParty(i, s);
     }
 }
 
 QString Encounter::turnText() const {
-    return turnOrder::text(turn());
+    QString text = turnOrder::text(turn());
+    QStringList held;
+    for (const auto &[target, list] : m_fight.conditions())
+        if (target > 0 ? roster().isHighlighted(target) : party(-1 - target).highlighted)
+            held << m_conditions.combatant(target) + QStringLiteral(": ") +
+                        conditions::list(list, false);
+    if (!text.isEmpty() && !held.isEmpty())
+        text += QStringLiteral(" · ") + held.join(QStringLiteral("; "));
+    return text;
 }
 
 void Encounter::nextToAct(bool oneMessage) {
@@ -278,41 +290,26 @@ void Encounter::nextToAct(bool oneMessage) {
         lines << messages::acts(c.name, next.value);
     if (oneMessage && !lines.isEmpty())
         m_dialogs.inform(messages::joined(lines));
-    std::vector<int> rows;
-    std::vector<int> characters;
     for (std::size_t i = 0; i < next.who.size(); ++i) {
         if (!oneMessage)
             m_dialogs.inform(lines[qsizetype(i)]);
         if (const turnOrder::Combatant &c = next.who[i]; c.row > 0) {
             m_fight.setHighlighted(c.row, true);
-            rows.push_back(c.row);
         } else {
             PartySlot s = party(c.slot);
             s.highlighted = true;
             m_fight.setParty(c.slot, s);
-            characters.push_back(c.slot);
         }
     }
-    if (lines.isEmpty()) {
-        m_fight.say(QStringLiteral("Turno: nessuno può agire"));
-    } else {
-        m_fight.say(QStringLiteral("Turno: Deve agire ") +
-                    next.line.who.join(QStringLiteral(", ")) + QStringLiteral(" (") + next.value +
-                    u')');
-        if (next.newRound) { // everyone may act again
-            const TurnProgress &progress = m_fight.progress();
-            m_fight.setAnnounced({progress.rows.begin(), progress.rows.end()},
-                                 {progress.party.begin(), progress.party.end()}, false);
-            m_fight.say(QStringLiteral("Fine del round ") + QString::number(round()) +
-                        QStringLiteral(", inizia il round ") + QString::number(round() + 1));
-            m_fight.setRound(round() + 1);
-        }
-        m_fight.setAnnounced(rows, characters, true);
-        m_fight.setLastAnnounced(next.number);
+    turnOrder::take(m_fight, n, next);
+    // What runs out on this turn is told once, after the announcements.
+    if (const QStringList ended =
+            next.who.empty() ? QStringList() : m_conditions.press(round(), next.number);
+        !ended.isEmpty()) {
+        for (const QString &line : ended)
+            m_fight.say(QStringLiteral("Condizione terminata: ") + line);
+        m_dialogs.inform(messages::conditionsEnded(ended));
     }
-    m_fight.setTurn(lines.isEmpty() ? TurnLine{} : next.line);
-    m_fight.setField(change::Field::IndiceIniz,
-                     turnOrder::position(m_fight, n, turnOrder::next(m_fight, n)));
 }
 
 void Encounter::addInitiativeBonus(SheetSource &sheets) {
@@ -360,6 +357,7 @@ void Encounter::remove(int i) {
         // points are checked, so that a message about it never shows half a row.
         m_fight.setEntry(i, tables()[last]);
         m_fight.setAnnounced({i}, {}, m_fight.progress().rows.count(last) > 0);
+        m_fight.setConditions(conditions::ofRow(i), m_fight.conditionsOf(conditions::ofRow(last)));
         const bool pfMoves = text(i, PF) != text(last, PF);
         const bool inizMoves = text(i, Iniz) != text(last, Iniz);
         for (int column = firstText; column <= lastText; ++column)
@@ -398,14 +396,8 @@ void Encounter::end() {
     }
     m_fight.setRound(1);
     m_fight.setTurn({});
-    forgetTurns();
-}
-
-void Encounter::forgetTurns() {
-    const TurnProgress &progress = m_fight.progress();
-    m_fight.setAnnounced({progress.rows.begin(), progress.rows.end()},
-                         {progress.party.begin(), progress.party.end()}, false);
-    m_fight.setLastAnnounced(std::nullopt);
+    turnOrder::forget(m_fight);
+    m_conditions.clear();
 }
 
 void Encounter::startNew() {
@@ -422,5 +414,6 @@ void Encounter::startNew() {
     m_scroll.updateControls();
     m_fight.setRound(1);
     m_fight.setTurn({});
-    forgetTurns();
+    turnOrder::forget(m_fight);
+    m_conditions.clear();
 }

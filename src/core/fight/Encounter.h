@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fight/ConditionTracker.h"
 #include "core/fight/Reactions.h"
 #include "core/fight/Recorder.h"
 #include "core/fight/Scroll.h"
@@ -34,6 +35,8 @@ public:
     const History &history() const { return m_fight.history(); }
     Scroll &scroll() { return m_scroll; }
     const Scroll &scroll() const { return m_scroll; }
+    ConditionTracker &conditions() { return m_conditions; }
+    const ConditionTracker &conditions() const { return m_conditions; }
 
     // Number of creature rows N (rows 1 to N).
     int creatures() const { return roster().creatures(); }
@@ -73,7 +76,9 @@ public:
     void nextToAct(bool oneMessage = false); // "Prossimo ad agire"
     std::int64_t round() const { return m_fight.round(); }
     const TurnLine &turn() const { return m_fight.turn(); }
-    QString turnText() const; // "Deve agire: (3) Goblin arciere, Aragorn — 14"
+    // "Deve agire: (3) Goblin arciere, Aragorn — 14", then the conditions of who acts, hidden
+    // ones marked: " · (3) Goblin arciere: Stordito (1)".
+    QString turnText() const;
     // "Aggiungi Bonus Iniziat.": each group's initiative modifier from its sheet, once.
     void addInitiativeBonus(SheetSource &sheets);
     // "Tira Iniziativa": one d20 per group whose modifier is still to be added, plus that
@@ -111,13 +116,13 @@ private:
     QString who(int row) const;   // "(3) Goblin arciere"
     QString label(int row) const; // the same as the messages join it
     void layOut();                // the rows NumeroControlli asks for, in the home layout
-    void forgetTurns();           // nobody announced, no value announced: the fight starts over
     std::vector<int> targets();   // the marked rows; with none the user is told
 
     Dialogs &m_dialogs;
     Recorder m_fight;
     Reactions m_reactions;
     Scroll m_scroll;
+    ConditionTracker m_conditions;
     std::function<int()> m_partyCount;
     QRandomGenerator *m_random = nullptr;
 };

@@ -87,6 +87,22 @@ QString notEnoughLines(int creatures) {
            QString::number(creatures) + QStringLiteral("!");
 }
 
+QString noConditionTarget() {
+    return QStringLiteral("Scegli almeno un combattente a cui applicare la condizione.");
+}
+
+QString noConditionName() {
+    return QStringLiteral("Scrivi il nome della condizione.");
+}
+
+QString longConditionName() {
+    return QStringLiteral("Il nome della condizione può avere al massimo 60 caratteri.");
+}
+
+QString conditionsEnded(const QStringList &lines) {
+    return QStringLiteral("Condizioni terminate:\n") + joined(lines);
+}
+
 QString noRoom(int copies, int room) {
     return QStringLiteral("Non è possibile aggiungere ") + QString::number(copies) +
            QStringLiteral(" PNG: uno scontro può contenere al massimo 5000 PNG. Ne puoi "

@@ -28,6 +28,12 @@ QString bonusSkipped(const QStringList &names);
 QString rolled(int groups, const QStringList &skipped);
 QString notEnoughLines(int creatures);
 
+// Conditions.
+QString noConditionTarget();
+QString noConditionName();
+QString longConditionName();
+QString conditionsEnded(const QStringList &lines); // "Condizioni terminate:" and a line each
+
 // Adding copies of a sheet.
 QString noRoom(int copies, int room);
 QString manyCopiesQuestion();

@@ -1,5 +1,6 @@
 #include "core/fight/PlayersView.h"
 
+#include "core/fight/Conditions.h"
 #include "core/fight/Encounter.h"
 #include "core/fight/Rules.h"
 #include "core/fight/TurnOrder.h"
@@ -21,6 +22,7 @@ std::vector<Entry> entries(const Encounter &encounter) {
     if (encounter.ended())
         return entries;
     const Roster &roster = encounter.roster();
+    const Recorder &fight = encounter.recorder();
     const int n = encounter.partyCount();
     const std::vector<double> party = turnOrder::partyValues(encounter.recorder(), n);
     std::set<int> nextRows;
@@ -42,7 +44,12 @@ std::vector<Entry> entries(const Encounter &encounter) {
             if (value && party[static_cast<std::size_t>(p)] <= *value)
                 return;
             const PartySlot &slot = encounter.party(p);
-            entries.push_back({slot.name, {}, slot.highlighted, nextSlots.count(p) > 0, false});
+            entries.push_back({slot.name,
+                               {},
+                               slot.highlighted,
+                               nextSlots.count(p) > 0,
+                               false,
+                               conditions::list(fight.conditionsOf(conditions::ofSlot(p)), true)});
         }
     };
     roster.initiatives().forEachDescending([&](double value, int row) {
@@ -52,7 +59,8 @@ std::vector<Entry> entries(const Encounter &encounter) {
                                         rules::withoutMarkers(roster.text(row, NoteNome)));
         entries.push_back({name, rules::playersState(pf, encounter.tables()[row].pfMassimi),
                            roster.isHighlighted(row), nextRows.count(row) > 0,
-                           rules::health(pf) == rules::Health::Dead});
+                           rules::health(pf) == rules::Health::Dead,
+                           conditions::list(fight.conditionsOf(conditions::ofRow(row)), true)});
     });
     charactersAbove(std::nullopt);
     return entries;

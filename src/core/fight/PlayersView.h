@@ -18,6 +18,7 @@ struct Entry {
     bool now = false;  // announced by the last press
     bool next = false; // to be announced by the next press
     bool dead = false;
+    QString conditions; // those not hidden, "Stordito (2), Prono"
     bool operator==(const Entry &) const = default;
 };
 

@@ -138,9 +138,12 @@ void Recorder::resize(int rows) {
     const int before = m_roster.rows();
     if (rows == before)
         return;
-    // Rows cut off take with them their place among those announced this round.
+    // Rows cut off take with them their place among those announced this round, and their
+    // conditions.
     const std::set<int> &announced = m_fields.progress.rows;
     setAnnounced({announced.lower_bound(rows), announced.end()}, {}, false);
+    while (!m_fields.conditions.empty() && m_fields.conditions.rbegin()->first >= rows)
+        setConditions(m_fields.conditions.rbegin()->first, {});
     change::Rows change{before, rows, {}};
     auto cut = putRows(rows);
     change.removed = std::move(cut);
@@ -224,6 +227,28 @@ void Recorder::setLastAnnounced(std::optional<double> value) {
         return;
     record(change::LastAnnounced{m_fields.progress.last, value});
     m_fields.progress.last = value;
+}
+
+const std::vector<Condition> &Recorder::conditionsOf(int target) const {
+    static const std::vector<Condition> none;
+    const auto found = m_fields.conditions.find(target);
+    return found == m_fields.conditions.end() ? none : found->second;
+}
+
+void Recorder::setConditions(int target, const std::vector<Condition> &list) {
+    const std::vector<Condition> &before = conditionsOf(target);
+    if (before == list)
+        return;
+    record(change::Conditions{target, before, list});
+    putConditions(target, list);
+}
+
+void Recorder::putConditions(int target, const std::vector<Condition> &list) {
+    if (list.empty())
+        m_fields.conditions.erase(target);
+    else
+        m_fields.conditions[target] = list;
+    emit conditionsChanged(target);
 }
 
 void Recorder::resetTables() {

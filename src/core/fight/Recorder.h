@@ -35,6 +35,9 @@ public:
     std::int64_t round() const { return m_fields.round; }
     const TurnLine &turn() const { return m_fields.turn; }
     const TurnProgress &progress() const { return m_fields.progress; }
+    const ConditionTable &conditions() const { return m_fields.conditions; }
+    // A combatant's conditions (conditions::ofRow, conditions::ofSlot); none when it has none.
+    const std::vector<Condition> &conditionsOf(int target) const;
     const RosterViewState &view() const { return m_view; }
     const History &history() const { return m_history; }
     Ambient ambient() const;
@@ -94,6 +97,7 @@ public:
     // left alone.
     void setAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on);
     void setLastAnnounced(std::optional<double> value);
+    void setConditions(int target, const std::vector<Condition> &conditions);
     void resetTables(); // every entry and the group counter back to the start
 
     // Around the steps.
@@ -123,6 +127,7 @@ signals:
     void fieldsChanged();      // NumeroControlli, IndiceIniz, the top row
     void partyChanged();
     void turnChanged(); // the round or who acts
+    void conditionsChanged(int target);
     void viewChanged();
     void scrollControlsChanged(bool shown);
     void aboutToRestore(); // the whole roster is replaced
@@ -157,6 +162,7 @@ private:
     void putRound(std::int64_t value);
     void putTurn(const TurnLine &value);
     void putAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on);
+    void putConditions(int target, const std::vector<Condition> &conditions);
     void putView(const RosterViewState &view);
     void moveHistory(int done);
 

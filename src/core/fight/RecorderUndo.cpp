@@ -64,6 +64,11 @@ bool Recorder::applyChange(const Change &change, bool forward) {
                 putAnnounced(c.rows, c.party, forward ? c.on : !c.on);
             } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
                 m_fields.progress.last = forward ? c.after : c.before;
+            } else if constexpr (std::is_same_v<T, change::Conditions>) {
+                if (c.target < -partySlots || c.target == 0 || c.target >= RowTables::size ||
+                    conditionsOf(c.target) != (forward ? c.before : c.after))
+                    return false;
+                putConditions(c.target, forward ? c.after : c.before);
             }
             return true;
         },

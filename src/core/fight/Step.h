@@ -53,11 +53,16 @@ struct Announced { // creatures and characters announced this round (on), or no 
 struct LastAnnounced { // the value the last press announced
     std::optional<double> before, after;
 };
+struct Conditions { // a combatant's conditions (a creature's row, or -1 - a character's slot)
+    int target;
+    std::vector<Condition> before, after;
+};
 } // namespace change
 
-using Change = std::variant<change::Cell, change::Rows, change::Highlight, change::Entry,
-                            change::Group, change::Field, change::Party, change::Round,
-                            change::Turn, change::Announced, change::LastAnnounced>;
+using Change =
+    std::variant<change::Cell, change::Rows, change::Highlight, change::Entry, change::Group,
+                 change::Field, change::Party, change::Round, change::Turn, change::Announced,
+                 change::LastAnnounced, change::Conditions>;
 
 // One step of the fight: what the user did, in words for the undo buttons and for the history,
 // and every change it made.

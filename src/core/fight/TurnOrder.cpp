@@ -90,6 +90,36 @@ QString position(const Recorder &fight, int partyCount, const Turn &turn) {
     return QString::number(above + 1);
 }
 
+void take(Recorder &fight, int partyCount, const Turn &turn) {
+    if (turn.who.empty()) {
+        fight.say(QStringLiteral("Turno: nessuno può agire"));
+    } else {
+        fight.say(QStringLiteral("Turno: Deve agire ") + turn.line.who.join(QStringLiteral(", ")) +
+                  QStringLiteral(" (") + turn.value + u')');
+        if (turn.newRound) { // everyone may act again
+            forget(fight);
+            fight.say(QStringLiteral("Fine del round ") + QString::number(fight.round()) +
+                      QStringLiteral(", inizia il round ") + QString::number(fight.round() + 1));
+            fight.setRound(fight.round() + 1);
+        }
+        std::vector<int> rows;
+        std::vector<int> characters;
+        for (const Combatant &c : turn.who)
+            (c.row > 0 ? rows : characters).push_back(c.row > 0 ? c.row : c.slot);
+        fight.setAnnounced(rows, characters, true);
+        fight.setLastAnnounced(turn.number);
+    }
+    fight.setTurn(turn.who.empty() ? TurnLine{} : turn.line);
+    fight.setField(change::Field::IndiceIniz, position(fight, partyCount, next(fight, partyCount)));
+}
+
+void forget(Recorder &fight) {
+    const TurnProgress &progress = fight.progress();
+    fight.setAnnounced({progress.rows.begin(), progress.rows.end()},
+                       {progress.party.begin(), progress.party.end()}, false);
+    fight.setLastAnnounced(std::nullopt);
+}
+
 QString text(const TurnLine &line) {
     if (line.who.isEmpty())
         return QString();

@@ -39,6 +39,12 @@ Turn next(const Recorder &fight, int partyCount);
 // IndiceIniz for the turn: the 1-based position, in the list of every initiative sorted from the
 // highest, of the value the turn announces; "1" when it announces nobody.
 QString position(const Recorder &fight, int partyCount, const Turn &turn);
+// The turn was announced: its combatants count as announced this round (when it begins a round,
+// everyone else is announced no longer and the round counts one more), it holds the value
+// announced, the turn line names it, and IndiceIniz points at the turn after it.
+void take(Recorder &fight, int partyCount, const Turn &turn);
+// Nobody announced and no value announced: the encounter starts over.
+void forget(Recorder &fight);
 
 // "Deve agire: (3) Goblin arciere, Aragorn — 14", or empty before the first turn.
 QString text(const TurnLine &line);

@@ -49,6 +49,9 @@ template <> constexpr ChangeTag tagOf<change::Announced>() {
 template <> constexpr ChangeTag tagOf<change::LastAnnounced>() {
     return ChangeTag::LastAnnounced;
 }
+template <> constexpr ChangeTag tagOf<change::Conditions>() {
+    return ChangeTag::Conditions;
+}
 
 // The tags are the file's: each keeps its value for ever.
 static_assert(quint8(ChangeTag::Cell) == 0);
@@ -62,6 +65,7 @@ static_assert(quint8(ChangeTag::Round) == 7);
 static_assert(quint8(ChangeTag::Turn) == 8);
 static_assert(quint8(ChangeTag::Announced) == 12);
 static_assert(quint8(ChangeTag::LastAnnounced) == 13);
+static_assert(quint8(ChangeTag::Conditions) == 14);
 static_assert(quint8(RecordKind::Start) == 1);
 static_assert(quint8(RecordKind::Step) == 2);
 static_assert(quint8(RecordKind::Move) == 3);
@@ -71,6 +75,7 @@ static_assert(quint8(RecordKind::Begin) == 9);
 static_assert(quint8(RecordKind::SidelinesMore) == 10);
 static_assert(quint8(Section::TurnProgress) == 1);
 static_assert(quint8(Section::SidelinesMore) == 2);
+static_assert(quint8(Section::Conditions) == 3);
 static_assert(int(change::Field::NumeroControlli) == 0 && int(change::Field::IndiceIniz) == 1);
 
 constexpr qint64 rowMax = RowTables::size;
@@ -218,6 +223,52 @@ TurnProgress readProgress(In &in) {
     return p;
 }
 
+void writeConditions(Out &out, const std::vector<Condition> &list) {
+    out.u(quint64(list.size()));
+    for (const Condition &c : list) {
+        out.s(c.name);
+        out.i(c.duration);
+        out.b(c.endOfTurn);
+        out.b(c.hidden);
+        out.i(c.round);
+        writeOptional(out, c.count);
+        out.i(c.elapsed);
+        out.b(c.lastTurn);
+    }
+}
+std::vector<Condition> readConditions(In &in) {
+    std::vector<Condition> list(in.count(1 << 16));
+    for (Condition &c : list) {
+        c.name = in.s();
+        c.duration = int(in.in(0, std::numeric_limits<int>::max()));
+        c.endOfTurn = in.b();
+        c.hidden = in.b();
+        c.round = in.in(1, std::numeric_limits<qint64>::max());
+        c.count = readOptional(in);
+        c.elapsed = int(in.in(0, c.duration));
+        c.lastTurn = in.b();
+    }
+    return list;
+}
+constexpr qint64 lowestTarget = -EncounterState::partySlots; // the last character's slot
+
+void writeConditionTable(Out &out, const ConditionTable &table) {
+    out.u(quint64(table.size()));
+    for (const auto &[target, list] : table) {
+        out.i(target);
+        writeConditions(out, list);
+    }
+}
+ConditionTable readConditionTable(In &in) {
+    ConditionTable table;
+    const std::size_t n = in.count(RowTables::size + EncounterState::partySlots);
+    for (std::size_t k = 0; k < n && in.ok(); ++k) {
+        const int target = int(in.in(lowestTarget, RowTables::maxCreatures));
+        table[target] = readConditions(in);
+    }
+    return table;
+}
+
 // The sections of a Begin record: each its tag, its length and its fields.
 void writeSection(Out &out, Section tag, const std::function<void(Out &)> &fields) {
     Out section;
@@ -227,10 +278,12 @@ void writeSection(Out &out, Section tag, const std::function<void(Out &)> &field
     out.bytes += section.bytes;
 }
 void writeSections(Out &out, const Start &start) {
-    out.u(2);
+    out.u(3);
     writeSection(out, Section::TurnProgress,
                  [&](Out &o) { writeProgress(o, start.state.progress); });
     writeSection(out, Section::SidelinesMore, [&](Out &o) { o.b(start.sidelines.oneMessage); });
+    writeSection(out, Section::Conditions,
+                 [&](Out &o) { writeConditionTable(o, start.state.conditions); });
 }
 bool readSections(In &in, Start &start) {
     const std::size_t sections = in.count(8);
@@ -245,6 +298,9 @@ bool readSections(In &in, Start &start) {
             break;
         case Section::SidelinesMore:
             start.sidelines.oneMessage = section.b();
+            break;
+        case Section::Conditions:
+            start.state.conditions = readConditionTable(section);
             break;
         default:
             return false; // written by a later version
@@ -346,6 +402,10 @@ void writeChange(Out &out, const Change &change) {
             } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
                 writeOptional(out, c.before);
                 writeOptional(out, c.after);
+            } else if constexpr (std::is_same_v<T, change::Conditions>) {
+                out.i(c.target);
+                writeConditions(out, c.before);
+                writeConditions(out, c.after);
             }
         },
         change);
@@ -409,6 +469,12 @@ std::optional<Change> readChange(In &in) {
         change::LastAnnounced c;
         c.before = readOptional(in);
         c.after = readOptional(in);
+        return c;
+    }
+    case ChangeTag::Conditions: {
+        change::Conditions c{int(in.in(lowestTarget, RowTables::maxCreatures)), {}, {}};
+        c.before = readConditions(in);
+        c.after = readConditions(in);
         return c;
     }
     }

@@ -27,6 +27,7 @@ enum class RecordKind : quint8 {
 enum class Section : quint8 {
     TurnProgress = 1,  // who has been announced this round, and the value last announced
     SidelinesMore = 2, // the sidelines beyond the first version's
+    Conditions = 3,    // every combatant's conditions
 };
 
 enum class ChangeTag : quint8 {
@@ -41,6 +42,7 @@ enum class ChangeTag : quint8 {
     Turn = 8,
     Announced = 12,
     LastAnnounced = 13,
+    Conditions = 14,
 };
 
 struct Start {
