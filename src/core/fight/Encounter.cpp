@@ -15,19 +15,6 @@
 
 using namespace roster;
 
-namespace {
-
-QString plural(qsizetype n, const char *one, const char *many) {
-    return QString::number(n) + u' ' + QString::fromUtf8(n == 1 ? one : many);
-}
-
-// The rows a hit-point button acts on, as its step names them: the row, or how many.
-QString named(const std::vector<int> &rows, const std::function<QString(int)> &who) {
-    return rows.size() == 1 ? who(rows.front()) : plural(qsizetype(rows.size()), "PNG", "PNG");
-}
-
-} // namespace
-
 Encounter::Encounter(Dialogs &dialogs)
     : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs),
       m_conditions(*this, m_fight, dialogs) {}
@@ -194,7 +181,7 @@ void Encounter::applyAmount(const QString &amount, bool heal, bool oneMessage) {
     const QString what = heal ? QStringLiteral("una cura di ") + numeric::write(d)
                               : numeric::write(d) + QStringLiteral(" danni");
     m_fight.setAction(QStringLiteral("Applica ") + what + QStringLiteral(" a ") +
-                      named(rows, [this](int r) { return who(r); }));
+                      logLines::rows(rows.size(), who(rows.front())));
     for (int r : rows) {
         const QString before = text(r, PF);
         const double p = numeric::leading(before);
@@ -214,7 +201,7 @@ void Encounter::toggleLimiter() {
     if (rows.empty())
         return;
     Recorder::Operation step(m_fight, QStringLiteral("Limitatore PF di ") +
-                                          named(rows, [this](int r) { return who(r); }));
+                                          logLines::rows(rows.size(), who(rows.front())));
     for (int r : rows) {
         RowTables::Entry entry = tables()[r];
         if (entry.limitatore) {
@@ -319,8 +306,7 @@ void Encounter::addInitiativeBonus(SheetSource &sheets) {
     const int groups = initiativeFromSheets(
         m_fight, m_reactions, sheets, [](double current, double b) { return current + b; },
         skipped);
-    m_fight.setHeadline(QStringLiteral("Bonus di iniziativa per ") +
-                        plural(groups, "gruppo", "gruppi"));
+    m_fight.setHeadline(QStringLiteral("Bonus di iniziativa per ") + logLines::groups(groups));
     if (!skipped.isEmpty())
         m_dialogs.inform(messages::bonusSkipped(skipped));
 }
@@ -333,8 +319,7 @@ void Encounter::rollInitiative(SheetSource &sheets) {
     const int groups = initiativeFromSheets(
         m_fight, m_reactions, sheets,
         [random](double, double b) { return double(random->bounded(1, 21)) + b; }, skipped);
-    m_fight.setHeadline(QStringLiteral("Iniziativa tirata per ") +
-                        plural(groups, "gruppo", "gruppi"));
+    m_fight.setHeadline(QStringLiteral("Iniziativa tirata per ") + logLines::groups(groups));
     m_dialogs.inform(messages::rolled(groups, skipped));
 }
 
@@ -352,21 +337,8 @@ void Encounter::remove(int i) {
     }
     Recorder::Operation step(m_fight, QStringLiteral("Elimina ") + who(i));
     m_fight.say(who(i) + QStringLiteral(" esce dallo scontro"));
-    if (i != last) {
-        // The last creature moves into the freed row. Every field of it arrives before its hit
-        // points are checked, so that a message about it never shows half a row.
-        m_fight.setEntry(i, tables()[last]);
-        m_fight.setAnnounced({i}, {}, m_fight.progress().rows.count(last) > 0);
-        m_fight.setConditions(conditions::ofRow(i), m_fight.conditionsOf(conditions::ofRow(last)));
-        const bool pfMoves = text(i, PF) != text(last, PF);
-        const bool inizMoves = text(i, Iniz) != text(last, Iniz);
-        for (int column = firstText; column <= lastText; ++column)
-            m_fight.setText(i, column, text(last, column));
-        if (pfMoves)
-            m_reactions.checkHitPoints(i);
-        if (inizMoves)
-            m_reactions.copyInitiative(i, roster().rowsOfGroup(tables(), tables()[i].gruppo));
-    }
+    if (i != last)
+        m_reactions.moveCreature(last, i); // the last creature fills the freed row
     m_fight.resize(last);
     m_fight.setField(change::Field::NumeroControlli, QString::number(last));
     m_fight.setEntry(last, RowTables::Entry{});

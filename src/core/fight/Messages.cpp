@@ -158,4 +158,13 @@ QString typed(int column, const QString &who, const QString &bare, const QString
     return who + QStringLiteral(": ") + caption + u' ' + from + QStringLiteral(" → ") + to;
 }
 
+QString rows(std::size_t count, const QString &only) {
+    return count == 1 ? only : QString::number(count) + QStringLiteral(" PNG");
+}
+
+QString groups(int count) {
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" gruppo") : QStringLiteral(" gruppi"));
+}
+
 } // namespace logLines

@@ -54,4 +54,8 @@ QString entered(int first, int copies, const QString &name);
 QString typed(int column, const QString &who, const QString &bare, const QString &from,
               const QString &to);
 
+// The rows a hit-point button acts on: the row as `only` names it, or how many ("3 PNG").
+QString rows(std::size_t count, const QString &only);
+QString groups(int count); // "1 gruppo", "3 gruppi"
+
 } // namespace logLines

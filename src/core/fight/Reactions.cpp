@@ -1,6 +1,7 @@
 #include "core/fight/Reactions.h"
 
 #include "common/Dialogs.h"
+#include "core/fight/Conditions.h"
 #include "core/fight/Messages.h"
 #include "core/fight/Recorder.h"
 #include "core/fight/Rules.h"
@@ -44,6 +45,21 @@ void Reactions::copyInitiative(int row, const std::vector<int> &group) {
     const QString value = m_fight.roster().text(row, Iniz);
     for (int k : group)
         m_fight.setText(k, Iniz, value);
+}
+
+void Reactions::moveCreature(int from, int to) {
+    const Roster &roster = m_fight.roster();
+    m_fight.setEntry(to, m_fight.tables()[from]);
+    m_fight.setAnnounced({to}, {}, m_fight.progress().rows.count(from) > 0);
+    m_fight.setConditions(conditions::ofRow(to), m_fight.conditionsOf(conditions::ofRow(from)));
+    const bool pfMoves = roster.text(to, PF) != roster.text(from, PF);
+    const bool inizMoves = roster.text(to, Iniz) != roster.text(from, Iniz);
+    for (int column = firstText; column <= lastText; ++column)
+        m_fight.setText(to, column, roster.text(from, column));
+    if (pfMoves)
+        checkHitPoints(to);
+    if (inizMoves)
+        copyInitiative(to, roster.rowsOfGroup(m_fight.tables(), m_fight.tables()[to].gruppo));
 }
 
 QStringList Reactions::takeGathered() {
