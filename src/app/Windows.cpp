@@ -3,6 +3,7 @@
 #include "app/MainMenu.h"
 #include "common/Dialogs.h"
 #include "core/files/DataFolder.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -47,6 +48,7 @@ QWidget *Windows::form(const QString &objectName) {
         {u"Form7", [](Windows &w) -> QWidget & { return w.notepad(); }},
         {u"Cronologia", [](Windows &w) -> QWidget & { return w.history(); }},
         {u"FormGiocatori", [](Windows &w) -> QWidget & { return w.players(); }},
+        {u"FormCondizioni", [](Windows &w) -> QWidget & { return w.conditions(); }},
     };
     for (const auto &[name, accessor] : forms) {
         if (objectName == name)
@@ -59,7 +61,7 @@ std::vector<QWidget *> Windows::existing() const {
     std::vector<QWidget *> windows;
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_menu.get(), m_sheet.get(), m_encounterWindow.get(), m_credits.get(), m_groups.get(),
-             m_notepad.get(), m_history.get(), m_players.get()}) {
+             m_notepad.get(), m_history.get(), m_players.get(), m_conditions.get()}) {
         if (w)
             windows.push_back(w);
     }
@@ -181,6 +183,8 @@ EncounterWindow &Windows::encounterWindow() {
         notepad().showFrom(&encounterWindow());
         notepad().showWithCaption(QStringLiteral("NASCONDI LAVAGNA"));
     });
+    QObject::connect(w, &EncounterWindow::conditionsRequested,
+                     [this] { conditions().open(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::historyRequested,
                      [this] { history().showBeside(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::playersViewRequested,
@@ -194,8 +198,9 @@ EncounterWindow &Windows::encounterWindow() {
     QObject::connect(w, &EncounterWindow::endConfirmed, [this] {
         encounterWindow().hide();
         sheet().hide();
-        if (m_history)
-            m_history->hide();
+        for (QWidget *beside : std::initializer_list<QWidget *>{m_history.get(), m_conditions.get()})
+            if (beside)
+                beside->hide();
         menu().showFrom(&encounterWindow());
         m_session.end();
     });
@@ -259,6 +264,16 @@ PlayersWindow &Windows::players() {
         leaveWith(*m_players);
     }
     return *m_players;
+}
+
+ConditionsWindow &Windows::conditions() {
+    if (!m_conditions) {
+        m_conditions = std::make_unique<ConditionsWindow>(m_encounter);
+        QObject::connect(m_conditions.get(), &Form::closeRequested,
+                         [this] { hideBeside(conditions()); });
+        leaveWith(*m_conditions);
+    }
+    return *m_conditions;
 }
 
 void Windows::startEncounter() {

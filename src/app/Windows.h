@@ -9,6 +9,7 @@
 #include <vector>
 
 class Dialogs;
+class ConditionsWindow;
 class EncounterWindow;
 class Form;
 class GroupWindow;
@@ -29,7 +30,8 @@ public:
     Windows(const Windows &) = delete;
     Windows &operator=(const Windows &) = delete;
 
-    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori";
+    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori",
+    // "FormCondizioni";
     // nullptr for any other name.
     QWidget *form(const QString &objectName);
     // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
@@ -44,6 +46,7 @@ public:
     NotepadWindow &notepad();           // Form7
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
+    ConditionsWindow &conditions();     // FormCondizioni
     Encounter &encounter() { return m_encounter; }
     Session &session() { return m_session; }
 
@@ -78,4 +81,5 @@ private:
     std::unique_ptr<NotepadWindow> m_notepad;
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<PlayersWindow> m_players;
+    std::unique_ptr<ConditionsWindow> m_conditions;
 };

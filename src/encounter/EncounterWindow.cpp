@@ -1,5 +1,6 @@
 #include "encounter/EncounterWindow.h"
 
+#include "core/fight/Conditions.h"
 #include "encounter/EncounterPanels.h"
 #include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
@@ -31,14 +32,16 @@ constexpr int designRightWidth = 2565;
 constexpr int designScrollWidth = 495;
 constexpr int gap = 45;
 
-// Width of each roster column in the design: the distance from its left edge to the next one's.
-constexpr std::array<int, roster::ColumnCount> columnTwips{
-    360, 1920, 1920, 720, 720, 720, 720, 720, 720, 720, 720, 720, 720, 1320, 840, 840};
+// Width of each roster column in the design: the distance from its left edge to the next one's;
+// the conditions, beyond the design, after them.
+constexpr std::array<int, roster::modelColumns> columnTwips{
+    360, 1920, 1920, 720, 720, 720, 720, 720, 720, 720, 720, 720, 720, 1320, 840, 840, 1800};
 
 // Texts each column must show whole, at whatever font the system gives.
-const std::array<const char *, roster::ColumnCount> columnSamples{
-    "5000",     "",         "(PF Non Limitati)", "-8888",    "-8888",    "+88", "88", "45 | +17",
-    "45 | +17", "45 | +17", "45 | +17",          "45 | +17", "45 | +17", "",    "X",  ">>"};
+const std::array<const char *, roster::modelColumns> columnSamples{
+    "5000",     "",         "(PF Non Limitati)", "-8888",    "-8888",    "+88",      "88",
+    "45 | +17", "45 | +17", "45 | +17",          "45 | +17", "45 | +17", "45 | +17", "",
+    "X",        ">>",       "Stordito (2)"};
 
 const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
 
@@ -100,7 +103,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     const QFontMetrics captions(headerFont);
     const int padding = 2 * m_roster->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 10;
     int rosterWidth = 2 * m_roster->frameWidth();
-    for (int c = 0; c < roster::ColumnCount; ++c) {
+    for (int c = 0; c < roster::modelColumns; ++c) {
         const auto s = static_cast<std::size_t>(c);
         int width =
             std::max(twips(columnTwips[s]), widestWord(captions, roster::caption(c)) + padding);
@@ -114,7 +117,8 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         rosterWidth += width;
     }
     m_roster->resize(std::max(m_roster->width(), rosterWidth), m_roster->height());
-    m_roster->setRowHidden(0, true); // the template row is never shown
+    header->moveSection(roster::Condizioni, Col::NoteNome + 1); // the conditions beside the name
+    m_roster->setRowHidden(0, true);                            // the template row is never shown
     look::setRosterColours(m_roster);
 
     // The scroll column beside the roster, as far from it as in the design, then the right column.
@@ -127,9 +131,10 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     const int rightWidth = std::max(
         twips(designRightWidth),
         fontMetrics().horizontalAdvance(QStringLiteral("Un solo messaggio per turno")) + 40);
-    buildRightColumn(rightLeft, rightWidth, strip);
+    const int columnBottom = buildRightColumn(rightLeft, rightWidth, strip);
     buildTopStrip(twips(120), scrollLeft + scrollWidth - twips(120));
-    setClientSize(QSize(rightLeft + rightWidth + twips(120), twips(designHeight) + strip));
+    setClientSize(QSize(rightLeft + rightWidth + twips(120),
+                        std::max(twips(designHeight) + strip, columnBottom + twips(120))));
     setKeyboardOrder();
 
     m_numeroControlli = place<QLineEdit>(canvas(), "NumeroControlli", QRect(), "1");
@@ -161,6 +166,8 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
             &EncounterWindow::setScrollControlsVisible);
     connect(fight, &Recorder::partyChanged, this, [this] { m_party->apply(); });
     connect(fight, &Recorder::turnChanged, this, &EncounterWindow::applyTurn);
+    connect(fight, &Recorder::conditionsChanged, this, &EncounterWindow::applyConditions);
+    connect(fight, &Recorder::restored, this, &EncounterWindow::applyConditions);
     connect(fight, &Recorder::historyChanged, this, &EncounterWindow::applyHistory);
     connect(m_roster->model(), &QAbstractItemModel::rowsInserted, this,
             &EncounterWindow::applyView);
@@ -177,7 +184,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     applyView();
     applyHiddenFields();
     m_party->apply();
-    applyTurn();
+    applyConditions();
     applyHistory();
     setScrollControlsVisible(m_encounter.scroll().controlsShown());
     hide();
@@ -240,7 +247,7 @@ void EncounterWindow::buildTopStrip(int left, int width) {
     m_turn->installEventFilter(this); // the turn line is cut to its width as it gets one
 }
 
-void EncounterWindow::buildRightColumn(int left, int width, int shift) {
+int EncounterWindow::buildRightColumn(int left, int width, int shift) {
     int top = twips(120);
     auto stack = [&](int heightTwips) {
         const QRect slot(left, top, width, twips(heightTwips));
@@ -262,6 +269,9 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
                                     "aggiunto il bonus di iniziativa, e aggiunge il bonus"));
     auto *addMore = place<QPushButton>(canvas(), "Command1", stack(390), "Aggiungi nuovi PNG");
     auto *notes = place<QPushButton>(canvas(), "Lavagnetta", stack(390), "Apri il blocco appunti");
+    auto *conditions = place<QPushButton>(canvas(), "Condizioni", stack(390), "Condizioni…");
+    conditions->setToolTip(QStringLiteral("Condizioni con la loro durata, per le creature segnate "
+                                          "e i PG (Ctrl+K)"));
 
     auto *frame = place<QGroupBox>(canvas(), "Frame1", stack(1800), "Modifiche ai PF");
     m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
@@ -284,6 +294,12 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
 
     m_party = std::make_unique<PartyPanel>(canvas(), m_encounter, left, width, top);
     top += Encounter::partySlots * twips(405);
+    m_partyConditions = new QLabel(canvas());
+    m_partyConditions->setObjectName(QStringLiteral("CondizioniPG"));
+    m_partyConditions->setWordWrap(true);
+    m_partyConditions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_partyConditions->setGeometry(left, top, width, 3 * fontMetrics().lineSpacing());
+    top += m_partyConditions->height() + twips(gap);
     auto *end = new QPushButton(QStringLiteral("Scontro Terminato"), canvas());
     end->setGeometry(left, std::max(top, twips(designHeight - 495) + shift), width, twips(420));
     end->setObjectName(QStringLiteral("Command3"));
@@ -304,6 +320,9 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(roll, &QPushButton::clicked, this, &EncounterWindow::rollRequested);
     connect(addMore, &QPushButton::clicked, this, &EncounterWindow::addMoreRequested);
     connect(notes, &QPushButton::clicked, this, &EncounterWindow::notepadRequested);
+    connect(conditions, &QPushButton::clicked, this, &EncounterWindow::conditionsRequested);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated,
+            conditions, &QPushButton::click);
     connect(m_apply, &QPushButton::clicked, this, [this] {
         m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked(), m_oneMessage->isChecked());
         // A sign typed before the amount chose for that amount only.
@@ -319,6 +338,7 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(m_oneMessage, &QCheckBox::toggled, this, &EncounterWindow::sidelinesChanged);
 
     m_end = end;
+    return end->geometry().bottom();
 }
 
 void EncounterWindow::setKeyboardOrder() {
@@ -330,9 +350,10 @@ void EncounterWindow::setKeyboardOrder() {
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.push_back(m_roster);
     for (const char *name :
-         {"Sux3", "Sux2", "Su", "IndiceScelto", "VaiIndiceScelto", "Giu", "Giux2", "Giux3",
-          "Command4", "AnnuncioUnico", "Command5", "TiraIniziativa", "Command1", "Lavagnetta",
-          "DanniPF", "Aggiungi", "Sottrai", "Command2", "LimitaPF"})
+         {"Sux3",     "Sux2",           "Su",       "IndiceScelto", "VaiIndiceScelto",
+          "Giu",      "Giux2",          "Giux3",    "Command4",     "AnnuncioUnico",
+          "Command5", "TiraIniziativa", "Command1", "Lavagnetta",   "Condizioni",
+          "DanniPF",  "Aggiungi",       "Sottrai",  "Command2",     "LimitaPF"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.insert(order.end(), m_party->initiatives().begin(), m_party->initiatives().end());
     order.push_back(m_end);
@@ -421,6 +442,19 @@ void EncounterWindow::applyTurn() {
     const QString turn = m_encounter.turnText();
     m_turn->setToolTip(turn);
     m_turn->setText(m_turn->fontMetrics().elidedText(turn, Qt::ElideRight, m_turn->width()));
+}
+
+void EncounterWindow::applyConditions() {
+    applyTurn(); // who acts now is named with their conditions
+    // The characters' conditions, beside their panel: a tooltip is not enough.
+    QStringList held;
+    for (int p = 0; p < Encounter::partySlots; ++p)
+        if (const auto &list = m_encounter.recorder().conditionsOf(conditions::ofSlot(p));
+            !list.empty() && m_encounter.party(p).shown)
+            held << m_encounter.party(p).name + QStringLiteral(": ") +
+                        conditions::list(list, false);
+    m_partyConditions->setText(held.join(u'\n'));
+    m_partyConditions->setToolTip(held.join(u'\n'));
 }
 
 void EncounterWindow::applyHistory() {

@@ -46,6 +46,7 @@ signals:
     void rollRequested();         // "Tira Iniziativa"
     void notepadRequested();      // "Apri il blocco appunti"
     void historyRequested();      // "Cronologia"
+    void conditionsRequested();   // "Condizioni…"
     void playersViewRequested();  // "Vista per i giocatori"
     void sheetRequested(int row); // ">>" of a row
     void endConfirmed();          // "Scontro Terminato" answered Yes, before the roster is reset
@@ -57,11 +58,12 @@ protected:
 
 private:
     void buildTopStrip(int top, int height);
-    void buildRightColumn(int left, int width, int shift);
+    int buildRightColumn(int left, int width, int shift); // returns its bottom
     void setKeyboardOrder();
     void applyView();
     void applyHiddenFields();
     void applyTurn();
+    void applyConditions();
     void applyHistory();
     void setScrollControlsVisible(bool shown);
     void onCellClicked(const QModelIndex &index);
@@ -82,6 +84,7 @@ private:
     QLineEdit *m_indiceAlto;
     QLabel *m_round = nullptr;
     QLabel *m_turn = nullptr;
+    QLabel *m_partyConditions = nullptr;
     QPushButton *m_undo = nullptr;
     QPushButton *m_redo = nullptr;
     std::unique_ptr<ScrollColumn> m_scrollColumn;

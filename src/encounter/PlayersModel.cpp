@@ -30,6 +30,8 @@ QVariant PlayersModel::data(const QModelIndex &index, int role) const {
         return entry.next;
     case DeadRole:
         return entry.dead;
+    case ConditionsRole:
+        return entry.conditions;
     }
     return {};
 }

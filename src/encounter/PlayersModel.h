@@ -18,6 +18,7 @@ public:
         NowRole,                      // announced by the last press
         NextRole,                     // to be announced by the next press
         DeadRole,
+        ConditionsRole, // the conditions not hidden, "Stordito (2), Prono"
     };
 
     explicit PlayersModel(Encounter &encounter, QObject *parent = nullptr);

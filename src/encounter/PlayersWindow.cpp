@@ -22,9 +22,10 @@ const QColor dim(185, 185, 185);
 const QColor nowGround(255, 214, 10);
 const QColor nowInk(15, 15, 15);
 const QColor nextEdge(90, 170, 255);
+const QColor conditionInk(150, 215, 255);
 
-// One combatant a line: the name on the left, the state on the right; who acts now on amber,
-// who acts next edged in blue, the dead struck through.
+// One combatant a line: the name on the left, its conditions after it in a lighter hand, the
+// state on the right; who acts now on amber, who acts next edged in blue, the dead struck through.
 class OrderDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -47,11 +48,29 @@ public:
             box.adjusted(option.fontMetrics.height() / 2, 0, -option.fontMetrics.height() / 2, 0);
         const QString state = index.data(PlayersModel::StateRole).toString();
         const int stateWidth = QFontMetrics(font).horizontalAdvance(state);
+        const QString conditions = index.data(PlayersModel::ConditionsRole).toString();
+        const int room = text.width() - stateWidth - 20;
+        const QFontMetrics names(font);
+        const int nameWidth = std::min(names.horizontalAdvance(index.data().toString()),
+                                       conditions.isEmpty() ? room : room * 3 / 5);
         painter->setPen(now ? nowInk : ink);
-        painter->drawText(text.adjusted(0, 0, -stateWidth - 20, 0),
+        painter->drawText(QRect(text.left(), text.top(), nameWidth, text.height()),
                           Qt::AlignVCenter | Qt::AlignLeft,
-                          QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight,
-                                                        text.width() - stateWidth - 20));
+                          names.elidedText(index.data().toString(), Qt::ElideRight, nameWidth));
+        if (!conditions.isEmpty()) {
+            QFont lighter = option.font;
+            lighter.setItalic(true);
+            lighter.setPixelSize(std::max(16, option.font.pixelSize() * 3 / 4));
+            painter->setFont(lighter);
+            painter->setPen(now ? nowInk : conditionInk);
+            const int gap = names.averageCharWidth() * 2;
+            const QRect after(text.left() + nameWidth + gap, text.top(),
+                              std::max(0, room - nameWidth - gap), text.height());
+            painter->drawText(
+                after, Qt::AlignVCenter | Qt::AlignLeft,
+                QFontMetrics(lighter).elidedText(conditions, Qt::ElideRight, after.width()));
+            painter->setFont(font);
+        }
         painter->setPen(now ? nowInk : dim);
         painter->drawText(text, Qt::AlignVCenter | Qt::AlignRight, state);
         painter->restore();

@@ -1,5 +1,6 @@
 #include "encounter/RosterModel.h"
 
+#include "core/fight/Conditions.h"
 #include "core/fight/Encounter.h"
 #include "core/fight/Rules.h"
 #include "core/text/NumericText.h"
@@ -21,7 +22,7 @@ RosterModel::RosterModel(Encounter &encounter, QObject *parent)
         emit dataChanged(index(row, firstText), index(row, lastText), {Qt::BackgroundRole});
     });
     connect(fight, &Recorder::markChanged, this, [this](int row) {
-        emit dataChanged(index(row, 0), index(row, ColumnCount - 1),
+        emit dataChanged(index(row, 0), index(row, modelColumns - 1),
                          {Qt::CheckStateRole, Qt::BackgroundRole, Qt::FontRole});
     });
     connect(fight, &Recorder::rowsAboutToChange, this, [this](int from, int to) {
@@ -37,6 +38,10 @@ RosterModel::RosterModel(Encounter &encounter, QObject *parent)
         else
             endRemoveRows();
     });
+    connect(fight, &Recorder::conditionsChanged, this, [this](int target) {
+        if (target > 0 && target < m_rows)
+            emit dataChanged(index(target, Condizioni), index(target, Condizioni));
+    });
     connect(fight, &Recorder::aboutToRestore, this, [this] { beginResetModel(); });
     connect(fight, &Recorder::restored, this, [this] {
         m_rows = m_encounter.roster().rows();
@@ -49,7 +54,7 @@ int RosterModel::rowCount(const QModelIndex &parent) const {
 }
 
 int RosterModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : modelColumns;
 }
 
 QVariant RosterModel::data(const QModelIndex &index, int role) const {
@@ -72,6 +77,8 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
             return QStringLiteral("X");
         case Visualizza:
             return QStringLiteral(">>");
+        case Condizioni:
+            return conditions::list(m_encounter.recorder().conditionsOf(row), false);
         }
         return {};
     case Qt::CheckStateRole:
@@ -81,7 +88,7 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
     case Qt::BackgroundRole:
         // Who acts now is yellow; the rows the hit-point buttons act on are blue, their number
         // and mark stronger, to be seen from across the table.
-        if (isText(column))
+        if (isText(column) || column == Condizioni)
             return QBrush(roster.isHighlighted(row) ? look::yellow()
                           : roster.isMarked(row)    ? look::marked()
                                                     : look::white());
@@ -117,6 +124,8 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
             return QString::number(row);
         if (column == NoteNome && row > 0 && !roster.text(row, NoteNome).isEmpty())
             return roster.text(row, NoteNome); // the whole note, however narrow the column
+        if (column == Condizioni && row > 0)
+            return conditions::list(m_encounter.recorder().conditionsOf(row), false);
         if (column == PF && row > 0) {
             const RowTables::Entry &entry = m_encounter.tables()[row];
             return QStringLiteral("Massimo ") + numeric::write(entry.pfMassimi) +
@@ -161,6 +170,7 @@ Qt::ItemFlags RosterModel::flags(const QModelIndex &index) const {
     case Indice:
     case Elimina:
     case Visualizza:
+    case Condizioni:
         return Qt::ItemIsEnabled;
     default:
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;

@@ -67,6 +67,10 @@ bool ConditionTracker::apply(const std::vector<int> &targets, const QString &typ
 }
 
 void ConditionTracker::remove(const std::vector<std::pair<int, int>> &which) {
+    if (which.empty()) {
+        m_dialogs.inform(messages::noConditionChosen());
+        return;
+    }
     std::map<int, std::vector<int>> places; // by target, from the last place back
     for (const auto &[target, place] : which)
         places[target].push_back(place);

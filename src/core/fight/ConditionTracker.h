@@ -29,7 +29,7 @@ public:
     bool apply(const std::vector<int> &targets, const QString &name, int duration, bool endOfTurn,
                bool hidden);
     // Removes conditions, each given by its target and its place in that target's list, as one
-    // step.
+    // step; with none given the user is told.
     void remove(const std::vector<std::pair<int, int>> &which);
 
     // Within a press that announced round `round` at `value`: every condition's rounds go by;

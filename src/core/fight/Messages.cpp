@@ -99,6 +99,10 @@ QString longConditionName() {
     return QStringLiteral("Il nome della condizione può avere al massimo 60 caratteri.");
 }
 
+QString noConditionChosen() {
+    return QStringLiteral("Seleziona nella lista le condizioni da rimuovere.");
+}
+
 QString conditionsEnded(const QStringList &lines) {
     return QStringLiteral("Condizioni terminate:\n") + joined(lines);
 }

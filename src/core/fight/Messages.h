@@ -32,6 +32,7 @@ QString notEnoughLines(int creatures);
 QString noConditionTarget();
 QString noConditionName();
 QString longConditionName();
+QString noConditionChosen();
 QString conditionsEnded(const QStringList &lines); // "Condizioni terminate:" and a line each
 
 // Adding copies of a sheet.
