@@ -80,14 +80,8 @@ void NotepadWindow::nuovo() {
 }
 
 void NotepadWindow::salva() {
-    m_items->saveAsked(m_name->text(), [this]() -> std::optional<QStringList> {
-        if (m_name->text().isEmpty()) {
-            m_dialogs.inform(QStringLiteral(
-                "Il File non è stato salvato. Devi dare un nome al file prima di salvarlo!"));
-            return std::nullopt;
-        }
-        return page().toRecord();
-    });
+    // A page without a name is refused as any name that cannot name a file is.
+    m_items->saveAsked(m_name->text(), [this] { return std::optional(page().toRecord()); });
 }
 
 void NotepadWindow::carica() {

@@ -106,10 +106,7 @@ DataFolder::Read load(Dialogs &dialogs, const DataFolder &folder, const QString 
     case Status::Empty:
         break;
     case Status::Missing:
-        dialogs.inform(name.isEmpty()
-                           ? QStringLiteral("Non c'è nessun file da caricare: scegline uno "
-                                            "dall'elenco.")
-                           : cannot + QStringLiteral(": il file non esiste."));
+        dialogs.inform(cannot + QStringLiteral(": il file non esiste."));
         break;
     case Status::Malformed:
         dialogs.inform(cannot + (result.fault == Fault::NotRegular

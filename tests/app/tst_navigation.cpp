@@ -186,6 +186,26 @@ private slots:
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
     }
 
+    // Without a name nothing is saved and the user is told, in each window that saves by name.
+    void savingWithoutAName_data() { fileTable(); }
+    void savingWithoutAName() {
+        const auto [form, nameBox] = cells<2>();
+        app->windows->form(form)->show();
+        if (form == "Form6") { // a group of one, past its count
+            app->type(form, "NumeroPG", "1");
+            app->click(form, "InserisciPG");
+        }
+        app->control<QLineEdit>(form, nameBox)->clear();
+        app->dialogs.yes();
+        app->click(form, "Salva");
+        QCOMPARE(app->dialogs.questions, QStringList{"Confermi?: Vuoi salvare ''''?"});
+        QCOMPARE(app->dialogs.informed, QStringList{"Il File non è stato salvato. Devi dare un "
+                                                    "nome al file prima di salvarlo!"});
+        QDirIterator files(app->root.path(), QDir::Files | QDir::Hidden,
+                           QDirIterator::Subdirectories);
+        QVERIFY2(!files.hasNext(), qPrintable(files.next()));
+    }
+
     void scrollingTheRoster() {
         const QStringList controls{"Sux3", "Sux2",  "Su",   "IndiceScelto", "VaiIndiceScelto",
                                    "Giu",  "Giux2", "Giux3"};

@@ -201,6 +201,19 @@ private slots:
         QCOMPARE(m_folder->read(name, 1).status == DataFolder::Status::BadName, !fine);
     }
 
+    // Without a name nothing is written, not even the list; a load without one asks for a choice.
+    void emptyName() {
+        QVERIFY(!m_folder->write("", {"", "x"}));
+        QVERIFY(!storageDialogs::save(m_dialogs, *m_folder, "", {"", "x"}));
+        QCOMPARE(storageDialogs::load(m_dialogs, *m_folder, "", 2).status,
+                 DataFolder::Status::BadName);
+        QCOMPARE(
+            m_dialogs.informed,
+            (Strings{"Il File non è stato salvato. Devi dare un nome al file prima di salvarlo!",
+                     "Non c'è nessun file da caricare: scegline uno dall'elenco."}));
+        QVERIFY(snapshot(m_folder->path()).isEmpty());
+    }
+
     void failuresChangeNothing_data() { fileTable(); }
     void failuresChangeNothing() {
         auto [setup, limit, text, told] = cells<4>();
@@ -261,7 +274,9 @@ private slots:
     void unreadableLoads_data() { fileTable(); }
     void unreadableLoads() {
         const auto [bytes, status, told] = cells<3>();
-        if (bytes == "link") {
+        if (bytes == "pipe") {
+            QVERIFY(mkfifo(QFile::encodeName(m_folder->itemPath("Orco")), 0600) == 0);
+        } else if (bytes == "link") {
             QVERIFY(writeBytes(m_root.filePath("fuori"), record::encode({"a", "b", "c"})));
             QVERIFY(QFile::link(m_root.filePath("fuori"), m_folder->itemPath("Orco")));
         } else if (bytes != "missing") {
@@ -272,6 +287,9 @@ private slots:
         QCOMPARE(Strings({"Loaded", "Empty", "Missing", "Malformed"}).value(read), status);
         QCOMPARE(m_dialogs.informed.join(u'\n'),
                  told.isEmpty() ? "" : "Impossibile caricare ''Orco''" + told);
+        // Only a whole item is listed.
+        const QStringList listed = storageDialogs::refresh(m_dialogs, *m_folder, 3);
+        QCOMPARE(listed, status == "Loaded" ? Strings{"Orco"} : Strings{});
     }
 
     // The user is told once and the original list is kept aside; the window's refresh gives

@@ -92,8 +92,6 @@ DataFolder::Read DataFolder::read(const QString &name, int fieldCount) const {
     const auto failed = [](Status status, Fault fault) { return Read{status, {}, fault, {}}; };
     if (const auto problem = nameProblem(name))
         return {Status::BadName, {}, Fault::None, problem};
-    if (!QFileInfo(itemPath(name)).isFile())
-        return failed(Status::Missing, Fault::None);
     const files::Bytes bytes = files::readRegular(itemPath(name), maxItemBytes);
     switch (bytes.failure) {
     case ReadFailure::None:

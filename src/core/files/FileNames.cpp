@@ -25,6 +25,8 @@ bool isReservedDeviceName(const QString &name) {
 } // namespace
 
 std::optional<Problem> problem(const QString &name) {
+    if (name.isEmpty())
+        return Problem::Empty;
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
     for (const QChar c : name) {
         if (forbidden.contains(c) || c.category() == QChar::Other_Control)
