@@ -202,6 +202,7 @@ private slots:
     }
 
     // Without a name nothing is written, not even the list; a load without one asks for a choice.
+    // A file saved without a name by an older version can still be deleted.
     void emptyName() {
         QVERIFY(!m_folder->write("", {"", "x"}));
         QVERIFY(!storageDialogs::save(m_dialogs, *m_folder, "", {"", "x"}));
@@ -212,6 +213,13 @@ private slots:
             (Strings{"Il File non è stato salvato. Devi dare un nome al file prima di salvarlo!",
                      "Non c'è nessun file da caricare: scegline uno dall'elenco."}));
         QVERIFY(snapshot(m_folder->path()).isEmpty());
+        writeItem("", {"", "x"}); // as an older version saved it: it can still be deleted
+        writeList({"", "Orco"});
+        m_dialogs.yes();
+        QVERIFY(storageDialogs::remove(m_dialogs, *m_folder, ""));
+        QCOMPARE(m_dialogs.informed.last(), "Cancellato!");
+        QCOMPARE(snapshot(m_folder->path()).keys(), Strings{"ElencoFile.Melvo"});
+        QCOMPARE(m_folder->entries(), Strings{"Orco"});
     }
 
     void failuresChangeNothing_data() { fileTable(); }
@@ -296,7 +304,7 @@ private slots:
     // "refreshed" (then "Nuovo", saved after), and saving "Nuovo" first gives "saved".
     void damagedLists_data() { fileTable(); }
     void damagedLists() {
-        const auto [list, refreshed, saved] = cells<3>();
+        const auto [list, refreshed, saved, told] = cells<4>();
         for (const bool saveFirst : {false, true}) {
             init();
             for (const char *name : {"A", "B", "C"})
@@ -326,6 +334,11 @@ private slots:
                 QVERIFY(m_folder->write("Nuovo", {"Nuovo", "x"}));
             QCOMPARE(refresh().join(u' '), saveFirst ? saved : refreshed + " Nuovo");
             QCOMPARE(m_dialogs.informed.size(), 1);
+            QVERIFY(m_dialogs.informed[0].startsWith(
+                "L'elenco dei file della cartella " + m_folder->path() +
+                (told == "damaged" ? " era danneggiato: le voci leggibili sono state recuperate e"
+                                   : " non si poteva leggere ed è stato ricostruito dai file "
+                                     "salvati;")));
             QVERIFY(m_dialogs.informed[0].endsWith(
                 "l'originale è stato conservato come ''ElencoFile.Melvo.danneggiato''."));
             if (list == "0200")
