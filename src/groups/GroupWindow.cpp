@@ -4,7 +4,6 @@
 #include "ui/SavedItemsPanel.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,19 +1,17 @@
 #include "notepad/NotepadWindow.h"
 
-#include "common/Dialogs.h"
 #include "core/text/Record.h"
 #include "ui/Look.h"
 #include "ui/SavedItemsPanel.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 NotepadWindow::NotepadWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
-    : Form(QStringLiteral("Form7"), parent), m_dialogs(dialogs) {
+    : Form(QStringLiteral("Form7"), parent) {
     setClientTwips(7200, 5880);
     placeLabel(canvas(), "LblGruppo", QStringLiteral("Nome File:"), twipsRect(120, 150, 1200, 345));
     m_name = place<QLineEdit>(canvas(), "NomeFile", twipsRect(1320, 120, 5760, 345));

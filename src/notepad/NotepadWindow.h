@@ -29,7 +29,6 @@ private:
     void carica();
     void cancella();
 
-    Dialogs &m_dialogs;
     QLineEdit *m_name;
     QPlainTextEdit *m_text;
     QComboBox *m_chooser;
