@@ -198,7 +198,7 @@ private slots:
         }
         auto *name = app->control<QLineEdit>(form, nameBox);
         auto *chooser = app->control<QComboBox>(form, "ElencoFile");
-        const auto press = [&](const char *button, const QString &text) {
+        const auto press = [&, form = form](const char *button, const QString &text) {
             name->setText(text);
             app->dialogs.yes();
             app->click(form, button);
