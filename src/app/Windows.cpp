@@ -1,7 +1,9 @@
 #include "app/Windows.h"
 
 #include "app/MainMenu.h"
+#include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
+#include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -9,7 +11,6 @@
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
-#include "core/files/DataFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,6 +54,7 @@ QWidget *Windows::form(const QString &objectName) {
         {u"Form7", [](Windows &w) -> QWidget & { return w.notepad(); }},
         {u"Cronologia", [](Windows &w) -> QWidget & { return w.history(); }},
         {u"FormGiocatori", [](Windows &w) -> QWidget & { return w.players(); }},
+        {u"FormBestiario", [](Windows &w) -> QWidget & { return w.bestiary(); }},
     };
     for (const auto &[name, accessor] : forms) {
         if (objectName == name)
@@ -65,7 +67,7 @@ std::vector<QWidget *> Windows::existing() const {
     std::vector<QWidget *> windows;
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_menu.get(), m_sheet.get(), m_encounterWindow.get(), m_credits.get(), m_groups.get(),
-             m_notepad.get(), m_history.get(), m_players.get()}) {
+             m_notepad.get(), m_history.get(), m_players.get(), m_bestiary.get()}) {
         if (w)
             windows.push_back(w);
     }
@@ -207,6 +209,7 @@ SheetWindow &Windows::sheet() {
     QObject::connect(w, &SheetWindow::menuClicked, [this] { fromSheetToMenu(); });
     QObject::connect(w, &SheetWindow::addClicked,
                      [this] { sheetActions::addCopies(sheet(), m_encounter, m_dialogs); });
+    QObject::connect(w, &SheetWindow::bestiaryClicked, [this] { bestiary().showFrom(&sheet()); });
     QObject::connect(w, &SheetWindow::partyClicked, [this] {
         groups().showFrom(&sheet());
         groups().openForParty();
@@ -309,6 +312,20 @@ PlayersWindow &Windows::players() {
         });
     }
     return *m_players;
+}
+
+BestiaryWindow &Windows::bestiary() {
+    if (!m_bestiary) {
+        m_bestiary = std::make_unique<BestiaryWindow>();
+        QObject::connect(m_bestiary.get(), &BestiaryWindow::monsterChosen,
+                         [this](const Monster &monster) {
+                             sheet().setSheet(toSheet(monster));
+                             sheet().bringToFront();
+                         });
+        QObject::connect(m_bestiary.get(), &Form::closeRequested,
+                         [this] { hideBeside(bestiary()); });
+    }
+    return *m_bestiary;
 }
 
 void Windows::startEncounter() {

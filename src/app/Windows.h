@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class BestiaryWindow;
 class Dialogs;
 class EncounterWindow;
 class GroupWindow;
@@ -29,8 +30,8 @@ public:
     Windows(const Windows &) = delete;
     Windows &operator=(const Windows &) = delete;
 
-    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori";
-    // nullptr for any other name.
+    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori",
+    // "FormBestiario"; nullptr for any other name.
     QWidget *form(const QString &objectName);
     // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
     // take it up again.
@@ -44,6 +45,7 @@ public:
     NotepadWindow &notepad();           // Form7
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
+    BestiaryWindow &bestiary();         // FormBestiario
     Encounter &encounter() { return m_encounter; }
     FightFile &fightFile() { return *m_fight; }
 
@@ -80,4 +82,5 @@ private:
     std::unique_ptr<NotepadWindow> m_notepad;
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<PlayersWindow> m_players;
+    std::unique_ptr<BestiaryWindow> m_bestiary;
 };

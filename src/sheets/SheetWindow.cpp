@@ -1,14 +1,18 @@
 #include "sheets/SheetWindow.h"
 
 #include "common/Dialogs.h"
+#include "core/bestiary/Statblock.h"
+#include "core/dice/Dice.h"
 #include "core/text/NumericText.h"
 #include "ui/Chooser.h"
 #include "ui/Look.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -114,6 +118,18 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     m_command3->setFont(bold);
     m_command2 = place<QPushButton>(canvas(), "Command2",
                                     twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
+    m_bestiario = place<QPushButton>(canvas(), "Bestiario",
+                                     twipsRect(rightColumn, 3360, rightWidth, 375), "Bestiario…");
+    m_incolla =
+        place<QPushButton>(canvas(), "IncollaStatblock",
+                           twipsRect(rightColumn, 3840, rightWidth, 375), "Incolla statblock");
+    m_incolla->setToolTip(QStringLiteral("Riempie la scheda con uno statblock copiato (Hit Dice, "
+                                         "Armor Class, Abilities…)"));
+    m_tiraPF = place<QCheckBox>(canvas(), "TiraPF", twipsRect(rightColumn, 5880, rightWidth, 300),
+                                "PF tirati per ogni copia");
+    m_tiraPF->setToolTip(QStringLiteral("Ogni copia aggiunta tira i suoi PF con i dadi vita "
+                                        "scritti tra parentesi nei PF, come in 5 (1d8+1)"));
+    m_tiraPF->setEnabled(false);
 
     connect(m_modAuto, &QPushButton::clicked, this, &SheetWindow::modAuto);
     connect(m_azzera, &QPushButton::clicked, this, &SheetWindow::azzera);
@@ -127,6 +143,10 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(m_command3, &QPushButton::clicked, this, &SheetWindow::encounterClicked);
     connect(m_command2, &QPushButton::clicked, this, &SheetWindow::menuClicked);
     connect(m_party, &QPushButton::clicked, this, &SheetWindow::partyClicked);
+    connect(m_bestiario, &QPushButton::clicked, this, &SheetWindow::bestiaryClicked);
+    connect(m_incolla, &QPushButton::clicked, this, &SheetWindow::incollaStatblock);
+    connect(m_pf, &QLineEdit::textChanged, this,
+            [this] { m_tiraPF->setEnabled(dice::hitDiceOf(m_pf->text()).has_value()); });
 
     look::tabMovesOn(m_note);
     // Tab follows the eye, down each column from left to right: the name, the scores from For to
@@ -137,6 +157,8 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
                  m_carMod[0], m_pf,        m_ca,          m_iniziativa, m_ba,        m_note,
                  m_modAuto,   m_salva,     m_carica,      m_cancella,   m_azzera,    m_text1,
                  m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_command3,  m_command2});
+    setTabChain({m_azzera, m_bestiario, m_incolla}); // below it, in the column of buttons
+    setTabChain({m_gruppoUnico, m_tiraPF});
 
     setSheet(Sheet{});
     refreshChooser();
@@ -162,6 +184,7 @@ Sheet SheetWindow::sheet() const {
 void SheetWindow::setSheet(const Sheet &s) {
     m_name->setText(s.name);
     m_pf->setText(s.pf);
+    m_pf->setCursorPosition(0); // the average in sight when the hit dice after it do not fit
     if (m_ownPF)
         m_ownPF = s.pf;
     m_ba->setText(s.ba);
@@ -224,6 +247,7 @@ void SheetWindow::showEncounterMode(const QString &encounterCaption) {
     m_command3->setText(encounterCaption);
     m_command3->move(m_command3->x(), twips(7080));
     m_frame1->move(m_frame1->x(), twips(6240));
+    showSheetSources(true, true);
     setEditable(true);
     setOuterHeight(encounterHeight);
     refreshAddButton();
@@ -240,6 +264,7 @@ void SheetWindow::showEditingMode() {
         w->show();
     m_command2->move(m_command2->x(), twips(5260));
     m_frame1->move(m_frame1->x(), twips(5140));
+    showSheetSources(true, false);
     setEditable(true);
     setOuterHeight(editingHeight);
 }
@@ -257,6 +282,7 @@ void SheetWindow::showViewingMode(const QString &rowPF) {
     m_command3->setToolTip(QStringLiteral("Esc"));
     m_command3->move(m_command3->x(), twips(4560));
     m_command3->show();
+    showSheetSources(false, false);
     setEditable(false);
     setOuterHeight(viewingHeight);
 }
@@ -269,6 +295,17 @@ void SheetWindow::setCopyText(const QString &text) {
 }
 bool SheetWindow::asOneGroup() const {
     return m_gruppoUnico->isChecked();
+}
+bool SheetWindow::rollsHitPoints() const {
+    return m_tiraPF->isEnabled() && m_tiraPF->isChecked();
+}
+
+// The bestiary and a pasted statblock fill the sheet while it is typed; the hit points are
+// rolled for the copies added to an encounter.
+void SheetWindow::showSheetSources(bool buttons, bool rollOption) {
+    m_bestiario->setVisible(buttons);
+    m_incolla->setVisible(buttons);
+    m_tiraPF->setVisible(rollOption);
 }
 
 void SheetWindow::onCopyTextChanged(const QString &text) {
@@ -353,4 +390,22 @@ void SheetWindow::carica() {
 void SheetWindow::cancella() {
     if (m_folder.remove(m_dialogs, m_name->text()))
         refreshChooser();
+}
+
+void SheetWindow::incollaStatblock() {
+    const Statblock block = readStatblock(QGuiApplication::clipboard()->text());
+    if (block.found.none()) {
+        m_dialogs.inform(QStringLiteral("Negli appunti non c'è uno statblock: copia le sue righe, "
+                                        "come \"Hit Dice: 1d8+1 (5 hp)\" e \"Armor Class: 15\", "
+                                        "poi premi di nuovo \"Incolla statblock\"."));
+        return;
+    }
+    Sheet filled = sheet();
+    block.applyTo(filled);
+    setSheet(filled);
+    if (!block.complete())
+        m_dialogs.inform(QStringLiteral("Nello statblock incollato non ho trovato: ") +
+                         block.missing().join(QStringLiteral(", ")) +
+                         QStringLiteral(". I campi della scheda che mancavano sono rimasti "
+                                        "com'erano."));
 }

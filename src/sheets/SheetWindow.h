@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/sheets/Sheet.h"
 #include "core/files/DataFolder.h"
+#include "core/sheets/Sheet.h"
 
 #include "ui/Form.h"
 
@@ -48,6 +48,8 @@ public:
     QString copyText() const;
     void setCopyText(const QString &text);
     bool asOneGroup() const;
+    // "PF tirati per ogni copia": ticked while PF holds hit dice ("5 (1d8+1)").
+    bool rollsHitPoints() const;
 
     void refreshChooser(); // Refresh_File_Caricabili
 
@@ -56,6 +58,7 @@ signals:
     void encounterClicked(); // Command3
     void menuClicked();      // Command2
     void partyClicked();     // Party
+    void bestiaryClicked();  // Bestiario
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -73,6 +76,8 @@ private:
     void salva();
     void carica();
     void cancella();
+    void incollaStatblock();
+    void showSheetSources(bool buttons, bool rollOption);
 
     Dialogs &m_dialogs;
     DataFolder m_folder;
@@ -104,4 +109,7 @@ private:
     QPushButton *m_aggiungi;
     QPushButton *m_command3;
     QPushButton *m_command2;
+    QPushButton *m_bestiario;
+    QPushButton *m_incolla;
+    QCheckBox *m_tiraPF;
 };
