@@ -55,6 +55,7 @@ QWidget *Windows::form(const QString &objectName) {
         {u"Cronologia", [](Windows &w) -> QWidget & { return w.history(); }},
         {u"FormGiocatori", [](Windows &w) -> QWidget & { return w.players(); }},
         {u"FormBestiario", [](Windows &w) -> QWidget & { return w.bestiary(); }},
+        {u"FormLicenza", [](Windows &w) -> QWidget & { return w.licence(); }},
     };
     for (const auto &[name, accessor] : forms) {
         if (objectName == name)
@@ -67,7 +68,8 @@ std::vector<QWidget *> Windows::existing() const {
     std::vector<QWidget *> windows;
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_menu.get(), m_sheet.get(), m_encounterWindow.get(), m_credits.get(), m_groups.get(),
-             m_notepad.get(), m_history.get(), m_players.get(), m_bestiary.get()}) {
+             m_notepad.get(), m_history.get(), m_players.get(), m_bestiary.get(),
+             m_licence.get()}) {
         if (w)
             windows.push_back(w);
     }
@@ -270,6 +272,8 @@ CreditsWindow &Windows::credits() {
     if (!m_credits) {
         m_credits = std::make_unique<CreditsWindow>(m_urlOpener);
         QObject::connect(m_credits.get(), &Form::closeRequested, [this] { hideBeside(credits()); });
+        QObject::connect(m_credits.get(), &CreditsWindow::licenceRequested,
+                         [this] { licence().showFrom(&credits()); });
     }
     return *m_credits;
 }
@@ -326,6 +330,14 @@ BestiaryWindow &Windows::bestiary() {
                          [this] { hideBeside(bestiary()); });
     }
     return *m_bestiary;
+}
+
+LicenceWindow &Windows::licence() {
+    if (!m_licence) {
+        m_licence = std::make_unique<LicenceWindow>();
+        QObject::connect(m_licence.get(), &Form::closeRequested, [this] { hideBeside(licence()); });
+    }
+    return *m_licence;
 }
 
 void Windows::startEncounter() {

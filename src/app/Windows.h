@@ -31,7 +31,7 @@ public:
     Windows &operator=(const Windows &) = delete;
 
     // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori",
-    // "FormBestiario"; nullptr for any other name.
+    // "FormBestiario", "FormLicenza"; nullptr for any other name.
     QWidget *form(const QString &objectName);
     // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
     // take it up again.
@@ -46,6 +46,7 @@ public:
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
     BestiaryWindow &bestiary();         // FormBestiario
+    LicenceWindow &licence();           // FormLicenza
     Encounter &encounter() { return m_encounter; }
     FightFile &fightFile() { return *m_fight; }
 
@@ -83,4 +84,5 @@ private:
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<PlayersWindow> m_players;
     std::unique_ptr<BestiaryWindow> m_bestiary;
+    std::unique_ptr<LicenceWindow> m_licence;
 };
