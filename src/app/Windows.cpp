@@ -212,6 +212,10 @@ SheetWindow &Windows::sheet() {
     QObject::connect(w, &SheetWindow::addClicked,
                      [this] { sheetActions::addCopies(sheet(), m_encounter, m_dialogs); });
     QObject::connect(w, &SheetWindow::bestiaryClicked, [this] { bestiary().showFrom(&sheet()); });
+    QObject::connect(w, &SheetWindow::hidden, [this] {
+        if (m_bestiary)
+            m_bestiary->hide(); // it fills the sheet on screen, never one put away
+    });
     QObject::connect(w, &SheetWindow::partyClicked, [this] {
         groups().showFrom(&sheet());
         groups().openForParty();

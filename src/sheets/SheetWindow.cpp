@@ -392,6 +392,11 @@ void SheetWindow::cancella() {
         refreshChooser();
 }
 
+void SheetWindow::hideEvent(QHideEvent *event) {
+    Form::hideEvent(event);
+    emit hidden();
+}
+
 void SheetWindow::incollaStatblock() {
     const Statblock block = readStatblock(QGuiApplication::clipboard()->text());
     if (block.found.none()) {

@@ -59,10 +59,12 @@ signals:
     void menuClicked();      // Command2
     void partyClicked();     // Party
     void bestiaryClicked();  // Bestiario
+    void hidden();           // the window left the screen (the bestiary goes with it)
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void setEditable(bool editable);

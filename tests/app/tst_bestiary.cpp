@@ -105,6 +105,8 @@ private slots:
         app->click("Form1", "Bestiario"); // opens again with its search, ready to be replaced
         QCOMPARE(field->text(), "gob");
         QCOMPARE(field->selectedText(), "gob");
+        app->click("Form1", "Command3"); // the sheet goes, and the bestiary with it
+        QVERIFY(!app->visible("FormBestiario") && app->visible("Form2"));
     }
 
     // "PF tirati per ogni copia" can be ticked only while PF holds hit dice.
