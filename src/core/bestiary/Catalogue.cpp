@@ -60,7 +60,10 @@ bool sameWords(const QString &name, QStringList words) {
 } // namespace
 
 QString searchFolded(QStringView text) {
-    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
+    const bool plain =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 128; });
+    const QString decomposed =
+        plain ? text.toString() : text.toString().normalized(QString::NormalizationForm_D);
     QString folded;
     folded.reserve(decomposed.size());
     bool blank = true;
