@@ -133,8 +133,7 @@ bool namesProductIdentity(const QStringList &items, const QStringList &texts) {
 
 struct Found {
     Monster monster;
-    QString heading; // for Product Identity and for sorting
-    QString where;   // "file, heading"
+    QString heading; // the heading above its table, for Product Identity
 };
 
 class Reader {
@@ -223,7 +222,7 @@ void Reader::keep(const Table &table, const Statblock &block, const QString &hea
                      QStringLiteral(": left out, without hit points"));
         return;
     }
-    found.push_back({block.monster, heading, m_file + QStringLiteral(", ") + table.heading});
+    found.push_back({block.monster, heading});
 }
 
 void Reader::statblockTable(const Table &table) {
