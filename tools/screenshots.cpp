@@ -4,6 +4,7 @@
 #include "app/Windows.h"
 #include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
+#include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -11,7 +12,6 @@
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
-#include "core/files/DataFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,11 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
