@@ -2,6 +2,7 @@
 // table of timings (median and maximum over the repetitions) and the peak memory.
 #include "app/MainMenu.h"
 #include "app/Windows.h"
+#include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
 #include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -143,6 +145,45 @@ private:
     YesDialogs m_dialogs;
     Windows m_windows;
 };
+
+// A key pressed and released in a field, as the keyboard gives it.
+void press(QWidget *field, int key, const QString &text = QString()) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &down);
+    QApplication::sendEvent(field, &up);
+}
+
+// The bestiary opened from the sheet window, the first time (its catalogue read) and again, and
+// each keystroke of a search typed and erased; a fresh program each repetition.
+struct BestiaryTimes {
+    std::vector<double> first, again, keystroke;
+    int monsters = 0;
+};
+BestiaryTimes benchBestiary() {
+    BestiaryTimes times;
+    const QString typed = QStringLiteral("giant fire");
+    for (int i = 0; i < repetitions; ++i) {
+        QTemporaryDir root;
+        folders::ensure(root.path());
+        YesDialogs yes;
+        Windows windows(yes, root.path());
+        windows.start();
+        Bench::click(windows.menu(), "Command2"); // "Gestisci uno Scontro"
+        settle();
+        times.first.push_back(timed([&] { Bench::click(windows.sheet(), "Bestiario"); }));
+        windows.bestiary().hide();
+        settle();
+        times.again.push_back(timed([&] { Bench::click(windows.sheet(), "Bestiario"); }));
+        auto *field = windows.bestiary().findChild<QLineEdit *>(QStringLiteral("CercaMostro"));
+        for (QChar c : typed)
+            times.keystroke.push_back(timed([&] { press(field, c.toUpper().unicode(), c); }));
+        for (qsizetype k = 0; k < typed.size(); ++k)
+            times.keystroke.push_back(timed([&] { press(field, Qt::Key_Backspace); }));
+        times.monsters = windows.bestiary().catalogue().size();
+    }
+    return times;
+}
 
 } // namespace
 
@@ -336,6 +377,8 @@ int main(int argc, char *argv[]) {
         }
     }
 
+    const BestiaryTimes bestiary = wanted("bestiary") ? benchBestiary() : BestiaryTimes{};
+
     QTextStream out(stdout);
     out << "\nTorvane benchmark, offscreen, " << QThread::idealThreadCount() << " cores, "
         << repetitions << " repetitions; times in ms (median / max)\n\n";
@@ -373,5 +416,17 @@ int main(int argc, char *argv[]) {
     out << QString::asprintf("\nidle CPU with the encounter window open (5000 creatures, 5 s): "
                              "%.2f %%\n",
                              idle * 100.0);
+    if (!bestiary.first.empty()) {
+        out << "\n| the bestiary (" << bestiary.monsters << " monsters) | ms |\n|---|---|\n";
+        const std::pair<const char *, const std::vector<double> *> rows[] = {
+            {"opening it from the sheet window, the first time (its data read)", &bestiary.first},
+            {"opening it again", &bestiary.again},
+            {"a keystroke in its search (\"giant fire\" typed, then erased)", &bestiary.keystroke},
+        };
+        for (const auto &[name, ms] : rows) {
+            const Stats s = stats(*ms);
+            out << "| " << name << QString::asprintf(" | %.2f / %.2f |\n", s.median, s.max);
+        }
+    }
     return 0;
 }

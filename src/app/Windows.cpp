@@ -1,6 +1,7 @@
 #include "app/Windows.h"
 
 #include "app/MainMenu.h"
+#include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
 #include "core/files/DataFolder.h"
 #include "encounter/ConditionsWindow.h"
@@ -49,6 +50,8 @@ QWidget *Windows::form(const QString &objectName) {
         {u"Cronologia", [](Windows &w) -> QWidget & { return w.history(); }},
         {u"FormGiocatori", [](Windows &w) -> QWidget & { return w.players(); }},
         {u"FormCondizioni", [](Windows &w) -> QWidget & { return w.conditions(); }},
+        {u"FormBestiario", [](Windows &w) -> QWidget & { return w.bestiary(); }},
+        {u"FormLicenza", [](Windows &w) -> QWidget & { return w.licence(); }},
     };
     for (const auto &[name, accessor] : forms) {
         if (objectName == name)
@@ -61,7 +64,8 @@ std::vector<QWidget *> Windows::existing() const {
     std::vector<QWidget *> windows;
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_menu.get(), m_sheet.get(), m_encounterWindow.get(), m_credits.get(), m_groups.get(),
-             m_notepad.get(), m_history.get(), m_players.get(), m_conditions.get()}) {
+             m_notepad.get(), m_history.get(), m_players.get(), m_conditions.get(),
+             m_bestiary.get(), m_licence.get()}) {
         if (w)
             windows.push_back(w);
     }
@@ -150,6 +154,11 @@ SheetWindow &Windows::sheet() {
                                      sheet().asOneGroup()))
             sheet().setCopyText(QStringLiteral("1"));
     });
+    QObject::connect(w, &SheetWindow::bestiaryClicked, [this] { bestiary().showFrom(&sheet()); });
+    QObject::connect(w, &SheetWindow::hidden, [this] {
+        if (m_bestiary)
+            m_bestiary->hide(); // it fills the sheet on screen, never one put away
+    });
     QObject::connect(w, &SheetWindow::partyClicked, [this] {
         groups().showFrom(&sheet());
         groups().openForParty();
@@ -217,6 +226,8 @@ CreditsWindow &Windows::credits() {
         m_credits = std::make_unique<CreditsWindow>(m_urlOpener);
         QObject::connect(m_credits.get(), &Form::closeRequested, [this] { hideBeside(credits()); });
         leaveWith(*m_credits);
+        QObject::connect(m_credits.get(), &CreditsWindow::licenceRequested,
+                         [this] { licence().showFrom(&credits()); });
     }
     return *m_credits;
 }
@@ -274,6 +285,30 @@ ConditionsWindow &Windows::conditions() {
         leaveWith(*m_conditions);
     }
     return *m_conditions;
+}
+
+BestiaryWindow &Windows::bestiary() {
+    if (!m_bestiary) {
+        m_bestiary = std::make_unique<BestiaryWindow>();
+        QObject::connect(m_bestiary.get(), &BestiaryWindow::monsterChosen,
+                         [this](const Monster &monster) {
+                             sheet().setSheet(toSheet(monster));
+                             sheet().bringToFront();
+                         });
+        QObject::connect(m_bestiary.get(), &Form::closeRequested,
+                         [this] { hideBeside(bestiary()); });
+        leaveWith(*m_bestiary);
+    }
+    return *m_bestiary;
+}
+
+LicenceWindow &Windows::licence() {
+    if (!m_licence) {
+        m_licence = std::make_unique<LicenceWindow>();
+        QObject::connect(m_licence.get(), &Form::closeRequested, [this] { hideBeside(licence()); });
+        leaveWith(*m_licence);
+    }
+    return *m_licence;
 }
 
 void Windows::startEncounter() {

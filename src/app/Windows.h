@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class BestiaryWindow;
 class Dialogs;
 class ConditionsWindow;
 class EncounterWindow;
@@ -31,8 +32,7 @@ public:
     Windows &operator=(const Windows &) = delete;
 
     // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori",
-    // "FormCondizioni";
-    // nullptr for any other name.
+    // "FormCondizioni", "FormBestiario", "FormLicenza"; nullptr for any other name.
     QWidget *form(const QString &objectName);
     // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
     // take it up again.
@@ -47,6 +47,8 @@ public:
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
     ConditionsWindow &conditions();     // FormCondizioni
+    BestiaryWindow &bestiary();         // FormBestiario
+    LicenceWindow &licence();           // FormLicenza
     Encounter &encounter() { return m_encounter; }
     Session &session() { return m_session; }
 
@@ -82,4 +84,6 @@ private:
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<PlayersWindow> m_players;
     std::unique_ptr<ConditionsWindow> m_conditions;
+    std::unique_ptr<BestiaryWindow> m_bestiary;
+    std::unique_ptr<LicenceWindow> m_licence;
 };

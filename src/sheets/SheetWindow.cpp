@@ -1,15 +1,19 @@
 #include "sheets/SheetWindow.h"
 
 #include "common/Dialogs.h"
+#include "core/bestiary/Statblock.h"
+#include "core/dice/Dice.h"
 #include "core/text/NumericText.h"
 #include "core/text/Record.h"
 #include "ui/Look.h"
 #include "ui/SavedItemsPanel.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -107,8 +111,20 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     m_toFight = place<QPushButton>(
         canvas(), "Command3", twipsRect(rightColumn, 7080, rightWidth, 495), "Vai allo Scontro");
     m_toFight->setFont(bold);
-    m_menu = place<QPushButton>(canvas(), "Command2", twipsRect(rightColumn, 5260, rightWidth, 495),
-                                "Menù");
+    m_menu = place<QPushButton>(canvas(), "Command2",
+                                    twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
+    m_bestiario = place<QPushButton>(canvas(), "Bestiario",
+                                     twipsRect(rightColumn, 3360, rightWidth, 375), "Bestiario…");
+    m_incolla =
+        place<QPushButton>(canvas(), "IncollaStatblock",
+                           twipsRect(rightColumn, 3840, rightWidth, 375), "Incolla statblock");
+    m_incolla->setToolTip(QStringLiteral("Riempie la scheda con uno statblock copiato (Hit Dice, "
+                                         "Armor Class, Abilities…)"));
+    m_tiraPF = place<QCheckBox>(canvas(), "TiraPF", twipsRect(rightColumn, 5880, rightWidth, 300),
+                                "PF tirati per ogni copia");
+    m_tiraPF->setToolTip(QStringLiteral("Ogni copia aggiunta tira i suoi PF con i dadi vita "
+                                        "scritti tra parentesi nei PF, come in 5 (1d8+1)"));
+    m_tiraPF->setEnabled(false);
 
     connect(m_modAuto, &QPushButton::clicked, this, &SheetWindow::modAuto);
     connect(m_azzera, &QPushButton::clicked, this, &SheetWindow::azzera);
@@ -122,6 +138,10 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(m_toFight, &QPushButton::clicked, this, &SheetWindow::encounterClicked);
     connect(m_menu, &QPushButton::clicked, this, &SheetWindow::menuClicked);
     connect(m_party, &QPushButton::clicked, this, &SheetWindow::partyClicked);
+    connect(m_bestiario, &QPushButton::clicked, this, &SheetWindow::bestiaryClicked);
+    connect(m_incolla, &QPushButton::clicked, this, &SheetWindow::incollaStatblock);
+    connect(m_pf, &QLineEdit::textChanged, this,
+            [this] { m_tiraPF->setEnabled(dice::hitDiceOf(m_pf->text()).has_value()); });
 
     look::tabMovesOn(m_note);
     // Tab follows the eye, down each column from left to right: the name, the scores from For to
@@ -131,7 +151,9 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
                  m_car[0],    m_carMod[1], m_carMod[2],   m_carMod[3],  m_carMod[4], m_carMod[5],
                  m_carMod[0], m_pf,        m_ca,          m_iniziativa, m_ba,        m_note,
                  m_modAuto,   m_salva,     m_carica,      m_cancella,   m_azzera,    m_copies,
-                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_toFight,   m_menu});
+                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_toFight,  m_menu});
+    setTabChain({m_azzera, m_bestiario, m_incolla}); // below it, in the column of buttons
+    setTabChain({m_gruppoUnico, m_tiraPF});
 
     setSheet(Sheet{});
     refreshChooser();
@@ -157,6 +179,7 @@ Sheet SheetWindow::sheet() const {
 void SheetWindow::setSheet(const Sheet &s) {
     m_name->setText(s.name);
     m_pf->setText(s.pf);
+    m_pf->setCursorPosition(0); // the average in sight when the hit dice after it do not fit
     if (m_ownPF)
         m_ownPF = s.pf;
     m_ba->setText(s.ba);
@@ -223,6 +246,7 @@ void SheetWindow::showEncounterMode(const QString &encounterCaption) {
     m_toFight->setText(encounterCaption);
     m_toFight->move(m_toFight->x(), twips(7080));
     m_chooserFrame->move(m_chooserFrame->x(), twips(6240));
+    showSheetSources(true, true);
     setEditable(true);
     setOuterHeight(encounterHeight);
     refreshAddButton();
@@ -239,6 +263,7 @@ void SheetWindow::showEditingMode() {
         w->show();
     m_menu->move(m_menu->x(), twips(5260));
     m_chooserFrame->move(m_chooserFrame->x(), twips(5140));
+    showSheetSources(true, false);
     setEditable(true);
     setOuterHeight(editingHeight);
 }
@@ -256,6 +281,7 @@ void SheetWindow::showViewingMode(const QString &rowPF) {
     m_toFight->setToolTip(QStringLiteral("Esc"));
     m_toFight->move(m_toFight->x(), twips(4560));
     m_toFight->show();
+    showSheetSources(false, false);
     setEditable(false);
     setOuterHeight(viewingHeight);
 }
@@ -268,6 +294,17 @@ void SheetWindow::setCopyText(const QString &text) {
 }
 bool SheetWindow::asOneGroup() const {
     return m_gruppoUnico->isChecked();
+}
+bool SheetWindow::rollsHitPoints() const {
+    return m_tiraPF->isEnabled() && m_tiraPF->isChecked();
+}
+
+// The bestiary and a pasted statblock fill the sheet while it is typed; the hit points are
+// rolled for the copies added to an encounter.
+void SheetWindow::showSheetSources(bool buttons, bool rollOption) {
+    m_bestiario->setVisible(buttons);
+    m_incolla->setVisible(buttons);
+    m_tiraPF->setVisible(rollOption);
 }
 
 void SheetWindow::onCopyTextChanged(const QString &text) {
@@ -380,4 +417,27 @@ void SheetWindow::keep(const Sheet &kept) {
 int SheetWindow::copies() const {
     const QString typed = copyText();
     return typed.isEmpty() || numeric::leading(typed) < 1 ? 1 : numeroPNG();
+}
+
+void SheetWindow::hideEvent(QHideEvent *event) {
+    Form::hideEvent(event);
+    emit hidden();
+}
+
+void SheetWindow::incollaStatblock() {
+    const Statblock block = readStatblock(QGuiApplication::clipboard()->text());
+    if (block.found.none()) {
+        m_dialogs.inform(QStringLiteral("Negli appunti non c'è uno statblock: copia le sue righe, "
+                                        "come \"Hit Dice: 1d8+1 (5 hp)\" e \"Armor Class: 15\", "
+                                        "poi premi di nuovo \"Incolla statblock\"."));
+        return;
+    }
+    Sheet filled = sheet();
+    block.applyTo(filled);
+    setSheet(filled);
+    if (!block.complete())
+        m_dialogs.inform(QStringLiteral("Nello statblock incollato non ho trovato: ") +
+                         block.missing().join(QStringLiteral(", ")) +
+                         QStringLiteral(". I campi della scheda che mancavano sono rimasti "
+                                        "com'erano."));
 }

@@ -65,6 +65,8 @@ public:
     QString copyText() const;
     void setCopyText(const QString &text);
     bool asOneGroup() const;
+    // "PF tirati per ogni copia": ticked while PF holds hit dice ("5 (1d8+1)").
+    bool rollsHitPoints() const;
 
     void refreshChooser(); // fills "Png da Caricare" from the list file
 
@@ -73,10 +75,13 @@ signals:
     void encounterClicked(); // Command3
     void menuClicked();      // Command2
     void partyClicked();     // Party
+    void bestiaryClicked();  // Bestiario
+    void hidden();           // the window left the screen (the bestiary goes with it)
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void setEditable(bool editable);
@@ -90,6 +95,8 @@ private:
     void salva();
     void carica();
     void cancella();
+    void incollaStatblock();
+    void showSheetSources(bool buttons, bool rollOption);
 
     Dialogs &m_dialogs;
     SavedItemsPanel *m_items;
@@ -121,4 +128,7 @@ private:
     QPushButton *m_aggiungi;
     QPushButton *m_toFight; // "Vai allo Scontro", "Torna allo Scontro"
     QPushButton *m_menu;    // "Menù", when only editing sheets
+    QPushButton *m_bestiario;
+    QPushButton *m_incolla;
+    QCheckBox *m_tiraPF;
 };
