@@ -1,3 +1,4 @@
+#include "core/fight/Conditions.h"
 #include "core/fight/Encounter.h"
 #include "core/fight/Rules.h"
 #include "core/fight/SheetSource.h"
@@ -310,6 +311,54 @@ private slots:
             }
         }
         QCOMPARE(said.trimmed(), announced);
+    }
+
+    // A condition of N rounds ends just before the count it began on comes again, N rounds later;
+    // its rounds left go down on the same reckoning.
+    void conditions_data() { fileTable(); }
+    void conditions() {
+        const auto [rows, players, script, said] = cells<4>();
+        int added = 0;
+        for (const QString &iniz : rows.split(u' ', Qt::SkipEmptyParts)) {
+            add(QString("C%1").arg(++added));
+            enc().setText(added, Col::Iniz, iniz);
+        }
+        party(players.split(u' ', Qt::SkipEmptyParts));
+        auto target = [](const QString &word) {
+            return word.startsWith('P') ? conditions::ofSlot(word.mid(1).toInt())
+                                        : conditions::ofRow(word.toInt());
+        };
+        QString told;
+        for (const QString &call : script.split(u';')) {
+            const QStringList w = call.trimmed().split(u' ');
+            if (w[0] == "next") {
+                const qint64 round = enc().round();
+                QStringList who;
+                for (const QString &name : (press(), enc().turn().who))
+                    who << name.section(u' ', -1);
+                told += (enc().round() > round ? " // " : " / ") + who.join(u'+');
+                if (m_dialogs.informed.last().startsWith("Condizioni terminate:\n"))
+                    told += " {" +
+                            m_dialogs.informed.last().section(u'\n', 1).replace(u'\n', u';') + "}";
+            } else if (w[0] == "cond") {
+                QVERIFY(enc().conditions().apply({target(w[1])}, w[2], w[3].toInt(),
+                                                 w.contains("fine"), w.contains("nascosta")));
+            } else if (w[0] == "show") {
+                told += " <" +
+                        conditions::list(enc().recorder().conditionsOf(target(w[1])), false) + ">";
+            } else if (w[0] == "remove") {
+                m_dialogs.yes();
+                enc().remove(w[1].toInt());
+            } else if (w[0] == "end") {
+                enc().end();
+            } else if (w[0] == "add") {
+                add(QString("C%1").arg(++added));
+                enc().setText(enc().creatures(), Col::Iniz, w[1]);
+            } else {
+                enc().setText(w[1].toInt(), Col::Iniz, w[2]);
+            }
+        }
+        QCOMPARE(told.trimmed(), said);
     }
 
     void initiativeTextIsCopiedAsTyped() {
