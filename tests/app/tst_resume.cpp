@@ -50,11 +50,15 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
             enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
         },
         [&](int) { enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25))); },
+        [&](int row) {
+            enc.conditions().apply({row}, "Stordito", int(random.bounded(4)), random.bounded(2),
+                                   false);
+        },
     };
     for (int action = 1; action <= actions; ++action) {
         const int rows = enc.creatures();
         const int row = rows > 0 ? 1 + int(random.bounded(rows)) : 0;
-        kinds[rows < 3 ? 0 : random.bounded(14)](row);
+        kinds[rows < 3 ? 0 : random.bounded(15)](row);
         done(action);
     }
 }

@@ -186,6 +186,81 @@ private slots:
         QCOMPARE(PlayersWindow::placeFor(opener, screens, QSize(900, 700), 320), place);
     }
 
+    // Conditions through their window: the marked rows come checked, a bad request is told and
+    // changes nothing, the roster, the panel, the turn line and the players' view show them (the
+    // players never a hidden one); a press that ends them says so once; undo brings them back.
+    void conditionsAtTheTable() {
+        fight(3);
+        app->enc().setText(1, Col::Iniz, "15");
+        app->enc().setText(2, Col::Iniz, "12");
+        app->click("Form1", "Party");
+        app->type("Form6", "NumeroPG", "1");
+        app->click("Form6", "InserisciPG");
+        app->type("Form6", "NomePG(0)", "Aragorn");
+        app->click("Form6", "Accetta");
+        app->type("Form2", "InizPG(0)", "20");
+        app->enc().mark(2, Roster::Mark::Only);
+        app->enc().mark(3, Roster::Mark::Toggle);
+        QWidget *encounter = app->windows->form("Form2");
+        encounter->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(encounter));
+        QTest::keyClick(encounter, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(app->visible("FormCondizioni"));
+        auto *targets = app->control<QListWidget>("FormCondizioni", "Bersagli");
+        QStringList checked;
+        for (int i = 0; i < targets->count(); ++i)
+            if (targets->item(i)->checkState() == Qt::Checked)
+                checked << targets->item(i)->text();
+        QCOMPARE(targets->count(), 4);
+        QCOMPARE(checked, (QStringList{"(2) Goblin", "(3) Goblin"}));
+        auto *name = app->control<QComboBox>("FormCondizioni", "NomeCondizione");
+        QCOMPARE(name->count(), 26);
+        const int before = app->enc().history().size();
+        for (const QString &bad : {QString(), QString(61, u'x')}) {
+            name->setEditText(bad);
+            app->click("FormCondizioni", "ApplicaCondizione");
+        }
+        QCOMPARE(app->dialogs.informed,
+                 (QStringList{"Scrivi il nome della condizione.",
+                              "Il nome della condizione può avere al massimo 60 caratteri."}));
+        QCOMPARE(app->enc().history().size(), before);
+        name->setEditText("Stordito");
+        app->control<QSpinBox>("FormCondizioni", "DurataRound")->setValue(1);
+        app->click("FormCondizioni", "ApplicaCondizione");
+        targets->item(1)->setCheckState(Qt::Unchecked);
+        targets->item(2)->setCheckState(Qt::Unchecked);
+        targets->item(3)->setCheckState(Qt::Checked); // Aragorn
+        name->setEditText("Invisibile");
+        app->control<QSpinBox>("FormCondizioni", "DurataRound")->setValue(0);
+        app->control<QCheckBox>("FormCondizioni", "CondizioneNascosta")->setChecked(true);
+        app->click("FormCondizioni", "ApplicaCondizione");
+        auto *active = app->control<QListWidget>("FormCondizioni", "CondizioniAttive");
+        QCOMPARE(active->item(0)->text(), "Aragorn: Invisibile [nascosta]");
+        QCOMPARE(app->model().index(2, roster::Condizioni).data().toString(), "Stordito (1)");
+        QCOMPARE(app->control<QLabel>("Form2", "CondizioniPG")->text(),
+                 "Aragorn: Invisibile [nascosta]");
+        app->dialogs.clear();
+        app->click("Form2", "Command4"); // Aragorn acts
+        QVERIFY(app->control<QLabel>("Form2", "TurnoCorrente")
+                    ->toolTip()
+                    .endsWith("· Aragorn: Invisibile [nascosta]"));
+        PlayersModel &players = app->windows->players().model();
+        QStringList seen;
+        for (int r = 0; r < players.rowCount(); ++r)
+            seen << players.index(r).data(PlayersModel::ConditionsRole).toString();
+        QCOMPARE(seen, (QStringList{"", "", "Stordito (1)", "Stordito (1)"}));
+        for (int press = 0; press < 4; ++press)
+            app->click("Form2", "Command4"); // round 2 begins with Aragorn; then 15, then 12
+        QCOMPARE(app->dialogs.informed.last(),
+                 "Condizioni terminate:\n(2) Goblin: Stordito\n(3) Goblin: Stordito");
+        QCOMPARE(app->model().index(2, roster::Condizioni).data().toString(), QString());
+        app->click("Form2", "Annulla");
+        QCOMPARE(app->model().index(3, roster::Condizioni).data().toString(), "Stordito (1)");
+        active->item(0)->setSelected(true); // Aragorn's, the only one checked
+        app->click("FormCondizioni", "RimuoviCondizione");
+        QCOMPARE(app->control<QLabel>("Form2", "CondizioniPG")->text(), QString());
+    }
+
     // "Tocca a" keeps to two lines: the rows of one name run together, then "… e altri N". After
     // "Scontro Terminato" the view says nothing of rounds.
     void whoActsOnTwoLines() {

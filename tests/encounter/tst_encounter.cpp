@@ -634,7 +634,10 @@ private slots:
             {"accept", [&](Words w) { enc().acceptParty(w.mid(1), int(w.size() - 1)); }},
             {"panel", [&](Words w) { enc().setPartyIniz(0, w[1]); }},
             {"count", [&](Words w) { enc().setNumeroControlli(w[1]); }},
-            {"layout", [&](Words) { enc().creaRighe(); }}};
+            {"layout", [&](Words) { enc().creaRighe(); }},
+            {"cond", [&](Words w) {
+                 enc().conditions().apply({w[1].toInt()}, "Stordito", w[2].toInt(), false, false);
+             }}};
         for (const QString &call : operation.split(u';')) {
             const QStringList words = call.trimmed().split(u' ');
             calls.at(words[0])(words);
