@@ -5,6 +5,7 @@
 #include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
 #include "core/files/DataFolder.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/PlayersWindow.h"
 #include "encounter/RosterModel.h"
@@ -12,6 +13,7 @@
 #include "sheets/SheetWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +30,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <set>
 #include <sys/resource.h>
 #include <vector>
@@ -219,6 +222,7 @@ int main(int argc, char *argv[]) {
             std::function<void()> step;
         };
         auto showAll = [&] { settle(); };
+        bool conditionsApplied = false;
         // A roster of exactly `size` creatures in the encounter window on screen.
         auto ready = [&] {
             if (enc.creatures() != size)
@@ -254,6 +258,38 @@ int main(int argc, char *argv[]) {
                          enc.setText(r, roster::Iniz, QString::number(r));
              },
              [&] { Bench::click(bench.fight(), "Command4"); }},
+            {"\"Prossimo ad agire\", three conditions on every creature",
+             [&] {
+                 ready();
+                 if (enc.text(size, roster::Iniz) != QString::number(size))
+                     for (int r = 1; r <= enc.creatures(); ++r)
+                         enc.setText(r, roster::Iniz, QString::number(r));
+                 if (enc.recorder().conditions().size() < std::size_t(size)) {
+                     std::vector<int> all(static_cast<std::size_t>(size));
+                     std::iota(all.begin(), all.end(), 1);
+                     for (const auto &[name, rounds] :
+                          {std::pair{"Stordito", 2}, {"Scosso", 5}, {"Prono", 0}})
+                         enc.conditions().apply(all, QString::fromUtf8(name), rounds, false, false);
+                 }
+             },
+             [&] { Bench::click(bench.fight(), "Command4"); }},
+            {"applying a condition to every marked row (conditions window open)",
+             [&] {
+                 ready();
+                 if (conditionsApplied)
+                     enc.undo();
+                 std::vector<int> all(static_cast<std::size_t>(size));
+                 std::iota(all.begin(), all.end(), 1);
+                 enc.setMarked(all);
+                 bench.windows().conditions().open(&bench.fight());
+                 bench.windows()
+                     .conditions()
+                     .findChild<QComboBox *>(QStringLiteral("NomeCondizione"))
+                     ->setEditText(QStringLiteral("Accecato"));
+                 settle();
+                 conditionsApplied = true;
+             },
+             [&] { Bench::click(bench.windows().conditions(), "ApplicaCondizione"); }},
             {"\"Applica\" on the selected row",
              [&] {
                  ready();
@@ -309,9 +345,13 @@ int main(int argc, char *argv[]) {
              [&] { Bench::click(bench.windows().sheet(), "Command3"); }},
         };
         // The steps that can be undone: each one, then "Annulla" and "Ripeti" right after it.
-        const std::set<QString> undoable{"\"Applica\" on the selected row",
-                                         "typing a digit into a PF cell", "Elimina of row 1",
-                                         "\"Prossimo ad agire\"", "add 1 copy"};
+        const std::set<QString> undoable{
+            "\"Applica\" on the selected row",
+            "typing a digit into a PF cell",
+            "Elimina of row 1",
+            "\"Prossimo ad agire\"",
+            "add 1 copy",
+            "\"Prossimo ad agire\", three conditions on every creature"};
         for (const Operation &operation : operations) {
             if (!wanted(operation.name))
                 continue;

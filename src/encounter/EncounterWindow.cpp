@@ -166,7 +166,11 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
             &EncounterWindow::setScrollControlsVisible);
     connect(fight, &Recorder::partyChanged, this, [this] { m_party->apply(); });
     connect(fight, &Recorder::turnChanged, this, &EncounterWindow::applyTurn);
-    connect(fight, &Recorder::conditionsChanged, this, &EncounterWindow::applyConditions);
+    connect(fight, &Recorder::conditionsChanged, this, [this](int target) {
+        // Only a character's conditions or those of who acts now show outside the roster.
+        if (target < 0 || m_encounter.roster().isHighlighted(target))
+            applyConditions();
+    });
     connect(fight, &Recorder::restored, this, &EncounterWindow::applyConditions);
     connect(fight, &Recorder::historyChanged, this, &EncounterWindow::applyHistory);
     connect(m_roster->model(), &QAbstractItemModel::rowsInserted, this,
