@@ -4,7 +4,9 @@
 #include "app/Windows.h"
 #include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
+#include "core/fight/Conditions.h"
 #include "core/files/DataFolder.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -15,6 +17,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
@@ -176,6 +179,22 @@ int main(int argc, char *argv[]) {
     windows.players().resize(760, fight.height());
     saveBeside(fight, windows.players(), out, QStringLiteral("players.png"));
     windows.players().hide();
+
+    // Conditions: a goblin stunned for a round, the archers shaken for three, Legolas blessed
+    // for ten, and one the players may not see; the conditions window beside the fight.
+    encounter.conditions().apply({2}, QStringLiteral("Stordito"), 1, false, false);
+    encounter.conditions().apply({1, 3}, QStringLiteral("Scosso"), 3, false, false);
+    encounter.conditions().apply({conditions::ofSlot(1)}, QStringLiteral("Benedizione"), 10, false,
+                                 false);
+    encounter.conditions().apply({6}, QStringLiteral("Invisibile"), 0, false, true);
+    child<QPushButton>(fight, "Command4")->click();
+    encounter.mark(2, Roster::Mark::Only);
+    windows.conditions().open(&fight);
+    child<QComboBox>(windows.conditions(), "NomeCondizione")->setEditText(QStringLiteral("Prono"));
+    windows.conditions().resize(460, fight.height());
+    QApplication::processEvents();
+    saveBeside(fight, windows.conditions(), out, QStringLiteral("conditions.png"));
+    windows.conditions().hide();
 
     // The orc's sheet seen from the roster.
     emit fight.sheetRequested(5);

@@ -65,6 +65,7 @@ ConditionsWindow::ConditionsWindow(Encounter &encounter, QWidget *parent)
     grid->addWidget(label("Condizioni dei combattenti spuntati"), 7, 0, 1, 2);
     grid->addWidget(m_active, 8, 0, 1, 2);
     grid->addWidget(m_remove, 9, 0, 1, 2);
+    grid->setRowStretch(6, 2); // the combatants' list takes most of the height
     grid->setRowStretch(8, 1);
     grid->setColumnStretch(0, 1);
     resize(twips(7800), twips(7200));
