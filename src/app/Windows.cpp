@@ -151,7 +151,7 @@ SheetWindow &Windows::sheet() {
     QObject::connect(w, &SheetWindow::menuClicked, [this] { fromSheetToMenu(); });
     QObject::connect(w, &SheetWindow::addClicked, [this] {
         if (m_encounter.addFromSheet(sheet(), sheet().copies(), sheet().numeroPNG(),
-                                     sheet().asOneGroup()))
+                                     sheet().asOneGroup(), sheet().rollsHitPoints()))
             sheet().setCopyText(QStringLiteral("1"));
     });
     QObject::connect(w, &SheetWindow::bestiaryClicked, [this] { bestiary().showFrom(&sheet()); });
@@ -207,7 +207,8 @@ EncounterWindow &Windows::encounterWindow() {
     QObject::connect(w, &EncounterWindow::endConfirmed, [this] {
         encounterWindow().hide();
         sheet().hide();
-        for (QWidget *beside : std::initializer_list<QWidget *>{m_history.get(), m_conditions.get()})
+        for (QWidget *beside :
+             std::initializer_list<QWidget *>{m_history.get(), m_conditions.get()})
             if (beside)
                 beside->hide();
         menu().showFrom(&encounterWindow());

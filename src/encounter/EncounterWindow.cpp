@@ -277,19 +277,24 @@ int EncounterWindow::buildRightColumn(int left, int width, int shift) {
     conditions->setToolTip(QStringLiteral("Condizioni con la loro durata, per le creature segnate "
                                           "e i PG (Ctrl+K)"));
 
-    auto *frame = place<QGroupBox>(canvas(), "Frame1", stack(1800), "Modifiche ai PF");
+    auto *frame = place<QGroupBox>(canvas(), "Frame1", stack(2070), "Modifiche ai PF");
     m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
     m_danniPF->setToolTip(QStringLiteral("Ctrl+D per scrivere qui; Invio applica; + o - come "
-                                         "primo carattere scelgono Aggiungi o Sottrai"));
+                                         "primo carattere scelgono Aggiungi o Sottrai; dadi come "
+                                         "2d6+3 si tirano una volta per tutti i PNG selezionati"));
     m_danniPF->installEventFilter(this);
     m_heal = place<QRadioButton>(frame, "Aggiungi", twipsRect(1020, 300, 1500, 285), "Aggiungi");
     m_damage = place<QRadioButton>(frame, "Sottrai", twipsRect(1020, 585, 1500, 285), "Sottrai");
     m_damage->setChecked(true);
     const int inner = width - 2 * twips(120);
-    m_apply = place<QPushButton>(frame, "Command2", twipsRect(120, 900, 2325, 345), "Applica");
+    // The roll of the last amount of dice, so that half of it can be typed for those who saved.
+    m_lastRoll = place<QLabel>(frame, "UltimoTiro", twipsRect(120, 780, 2325, 255), "");
+    m_lastRoll->resize(width - 2 * twips(120), m_lastRoll->height());
+    m_lastRoll->setToolTip(QStringLiteral("L'ultimo tiro di dadi applicato"));
+    m_apply = place<QPushButton>(frame, "Command2", twipsRect(120, 1170, 2325, 345), "Applica");
     m_apply->resize(inner, m_apply->height());
     m_apply->setToolTip(QStringLiteral("Applica a ogni PNG selezionato (Invio nel campo dei PF)"));
-    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1260, 2325, 465),
+    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1530, 2325, 465),
                                       "Abilita/Disabilita limitatore PF");
     limiter->resize(inner, limiter->height());
     limiter->setToolTip(QStringLiteral("Con il blocco abilitato, il PNG anche se curato di un "
@@ -328,7 +333,10 @@ int EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated,
             conditions, &QPushButton::click);
     connect(m_apply, &QPushButton::clicked, this, [this] {
-        m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked(), m_oneMessage->isChecked());
+        if (const auto rolled = m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked(),
+                                                        m_oneMessage->isChecked()))
+            m_lastRoll->setText(QString::number(rolled->total) + QStringLiteral(" = ") +
+                                rolled->expression);
         // A sign typed before the amount chose for that amount only.
         if (const auto before = std::exchange(m_healBeforeSign, std::nullopt))
             (*before ? m_heal : m_damage)->setChecked(true);

@@ -85,6 +85,7 @@ private:
     QLabel *m_round = nullptr;
     QLabel *m_turn = nullptr;
     QLabel *m_partyConditions = nullptr;
+    QLabel *m_lastRoll = nullptr;
     QPushButton *m_undo = nullptr;
     QPushButton *m_redo = nullptr;
     std::unique_ptr<ScrollColumn> m_scrollColumn;

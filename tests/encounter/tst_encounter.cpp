@@ -1,3 +1,4 @@
+#include "core/dice/Dice.h"
 #include "core/fight/Conditions.h"
 #include "core/fight/Encounter.h"
 #include "core/fight/Rules.h"
@@ -207,6 +208,56 @@ private slots:
         enc().setText(1, Col::PF, pf);
         QCOMPARE(text(1, Col::NoteNome), after);
         QCOMPARE(m_dialogs.informed.join(u'\n'), message);
+    }
+
+    // Dice in the amount are rolled once a press, the same for every marked row, and the roll is
+    // in the history; what only looks like dice is told and changes nothing; undo puts all back.
+    void diceInTheAmount_data() { fileTable(); }
+    void diceInTheAmount() {
+        const auto [amount, lowest, highest, told] = cells<4>();
+        add("A", 3, false, {}, "40");
+        enc().setMarked({1, 2, 3});
+        const EncounterState before = enc().capture();
+        const int steps = enc().history().size();
+        const auto roll = enc().applyAmount(amount, false);
+        if (told != "-") {
+            QVERIFY(!roll);
+            QVERIFY2(m_dialogs.informed.value(0).startsWith(told),
+                     qPrintable(m_dialogs.informed.value(0)));
+            QVERIFY(enc().capture() == before);
+            QCOMPARE(enc().history().size(), steps);
+            return;
+        }
+        const double dealt = 40 - text(1, Col::PF).toDouble();
+        QVERIFY(dealt >= lowest.toDouble() && dealt <= highest.toDouble());
+        QCOMPARE(texts({2, 3}, {Col::PF}), text(1, Col::PF) + " / " + text(1, Col::PF));
+        QCOMPARE(roll.has_value(), lowest != highest || amount.contains('d'));
+        if (dealt == 0) { // nothing changed: no step
+            QCOMPARE(enc().history().size(), steps);
+            return;
+        }
+        if (roll)
+            QCOMPARE(enc().history().step(steps).headline,
+                     roll->expression + " = " + QString::number(dealt));
+        QVERIFY(enc().undo() && enc().capture() == before);
+    }
+
+    // Each copy added with its hit points rolled gets its own roll, never below 1, as its hit
+    // points and its ceiling, and the roll is in the history.
+    void rolledHitPoints() {
+        enc().addCopies(Sheet{.name = "Goblin", .pf = "5 (1d8-3)"}, 200, false, {}, true);
+        QSet<int> seen;
+        for (int r = 1; r <= 200; ++r) {
+            const int pf = text(r, Col::PF).toInt();
+            QVERIFY(pf >= 1 && pf <= 5);
+            QCOMPARE(enc().tables()[r].pfMassimi, pf);
+            seen << pf;
+        }
+        QCOMPARE(seen, (QSet<int>{1, 2, 3, 4, 5}));
+        const Step &added = enc().history().step(enc().history().size() - 1);
+        QVERIFY(added.events.first().startsWith("(1) Goblin: 1d8-3 = "));
+        enc().addCopies(Sheet{.name = "Orco", .pf = "15 (2d8+6)"}, 1, false, {}, false);
+        QCOMPARE(text(201, Col::PF), "15 (2d8+6)"); // not ticked: the sheet's text, as ever
     }
 
     void limiterOffAndOn() {

@@ -1,5 +1,7 @@
 #include "core/dice/Dice.h"
 
+#include "core/text/NumericText.h"
+
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -166,6 +168,19 @@ QString Expression::text() const {
 
 QString Roll::text() const {
     return expression + QStringLiteral(" = ") + QString::number(total);
+}
+
+Amount readAmount(QStringView text, QRandomGenerator &generator) {
+    // Dice are meant where a die stands first, or right after a number: "d6", "2d6", "-2d6+1".
+    static const QRegularExpression meantAsDice(
+        QStringLiteral("^\\s*[-+\u2013\u2212]?\\s*\\d*[dD]"));
+    if (!meantAsDice.match(text).hasMatch())
+        return {numeric::leading(text), std::nullopt, {}};
+    const Expression::Parsed parsed = Expression::parse(text);
+    if (!parsed.expression)
+        return {0, std::nullopt, parsed.error};
+    const Roll roll = parsed.expression->roll(generator);
+    return {double(roll.total), roll, {}};
 }
 
 std::optional<Expression> hitDiceOf(QStringView pfText) {

@@ -61,6 +61,16 @@ struct Expression::Parsed {
     QString error; // empty when the text was read
 };
 
+// An amount of hit points as typed: dice ("2d6+3") are rolled once; anything else is a number by
+// the leading-number rule, as ever ("12", "7abc", "x" for 0). A text that starts like dice but is
+// none ("2d", "d", "1000d1000") is refused with the reason.
+struct Amount {
+    double value = 0;
+    std::optional<Roll> roll; // when dice were rolled
+    QString error;            // when the text could not be read
+};
+Amount readAmount(QStringView text, QRandomGenerator &generator);
+
 // The hit dice a sheet's hit-point text keeps in brackets after its average ("5 (1d8+1)" gives
 // 1d8+1); std::nullopt when the brackets hold no dice expression.
 std::optional<Expression> hitDiceOf(QStringView pfText);

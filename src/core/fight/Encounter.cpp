@@ -17,7 +17,11 @@ using namespace roster;
 
 Encounter::Encounter(Dialogs &dialogs)
     : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs),
-      m_conditions(*this, m_fight, dialogs) {}
+      m_conditions(*this, m_fight, dialogs), m_hitPoints(*this, m_fight, m_reactions, dialogs) {}
+
+QRandomGenerator &Encounter::random() const {
+    return m_random ? *m_random : *QRandomGenerator::global();
+}
 
 QString Encounter::who(int row) const {
     return rules::who(row, text(row, NomePNG), text(row, NoteNome));
@@ -108,8 +112,9 @@ void Encounter::layOut() {
 }
 
 void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
-                          const std::optional<QString> &note) {
+                          const std::optional<QString> &note, bool rollHitPoints) {
     Recorder::Operation step(m_fight);
+    const auto hitDice = rollHitPoints ? dice::hitDiceOf(sheet.pf) : std::nullopt;
     const std::int64_t rowsBefore =
         numeric::roundHalfEven(numeric::leading(numeroControlli())).value_or(1);
     const double ceiling = rules::ceiling(numeric::leading(sheet.pf));
@@ -124,8 +129,16 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
         m_reactions.setText(r, NomePNG, sheet.name);
         RowTables::Entry entry = tables()[r];
         entry.pfMassimi = ceiling;
+        QString pf = sheet.pf;
+        if (hitDice) { // each copy its own hit points, the ceiling at them
+            const dice::Roll roll = hitDice->roll(random());
+            entry.pfMassimi = std::max(1, roll.total);
+            pf = QString::number(entry.pfMassimi);
+            m_fight.say(rules::who(r, sheet.name, {}) + QStringLiteral(": ") + roll.expression +
+                        QStringLiteral(" = ") + pf + QStringLiteral(" PF"));
+        }
         m_fight.setEntry(r, entry);
-        m_reactions.setText(r, PF, sheet.pf);
+        m_reactions.setText(r, PF, pf);
         m_reactions.setText(r, BA, sheet.ba);
         m_reactions.setText(r, CA, sheet.ca);
         for (int a = 0; a < 6; ++a)
@@ -143,7 +156,8 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
     m_scroll.updateControls();
 }
 
-bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup) {
+bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup,
+                             bool rollHitPoints) {
     const int room = RowTables::maxCreatures - creatures();
     if (copies > room) {
         m_dialogs.inform(messages::noRoom(copies, room));
@@ -157,71 +171,10 @@ bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bo
     if (asGroup && m_dialogs.ask(messages::commonNoteQuestion(), QStringLiteral("Torvane")))
         note = m_dialogs.input(messages::commonNotePrompt(), QStringLiteral("Torvane"), QString())
                    .value_or(QString());
-    addCopies(sheet, copies, asGroup, note);
+    addCopies(sheet, copies, asGroup, note, rollHitPoints);
     sheets.keep(sheet);
     m_dialogs.inform(messages::added(copies));
     return true;
-}
-
-// ---- hit points --------------------------------------------------------------------------------
-
-std::vector<int> Encounter::targets() {
-    const std::vector<int> marked(roster().marked().begin(), roster().marked().end());
-    if (marked.empty())
-        m_dialogs.inform(messages::noTarget());
-    return marked;
-}
-
-void Encounter::applyAmount(const QString &amount, bool heal, bool oneMessage) {
-    const std::vector<int> rows = targets();
-    if (rows.empty())
-        return;
-    Recorder::Operation step(m_fight);
-    const double d = numeric::leading(amount);
-    const QString what = heal ? QStringLiteral("una cura di ") + numeric::write(d)
-                              : numeric::write(d) + QStringLiteral(" danni");
-    m_fight.setAction(QStringLiteral("Applica ") + what + QStringLiteral(" a ") +
-                      logLines::rows(rows.size(), who(rows.front())));
-    for (int r : rows) {
-        const QString before = text(r, PF);
-        const double p = numeric::leading(before);
-        const QString after = numeric::write(heal ? rules::healed(p, d, tables()[r]) : p - d);
-        m_fight.say(who(r) + QStringLiteral(": ") + before + QStringLiteral(" → ") + after +
-                    QStringLiteral(" PF"));
-        if (oneMessage)
-            m_reactions.gather();
-        m_reactions.setText(r, PF, after);
-    }
-    if (const QStringList told = m_reactions.takeGathered(); !told.isEmpty())
-        m_dialogs.inform(messages::joined(told));
-}
-
-void Encounter::toggleLimiter() {
-    const std::vector<int> rows = targets();
-    if (rows.empty())
-        return;
-    Recorder::Operation step(m_fight, QStringLiteral("Limitatore PF di ") +
-                                          logLines::rows(rows.size(), who(rows.front())));
-    for (int r : rows) {
-        RowTables::Entry entry = tables()[r];
-        if (entry.limitatore) {
-            entry.limitatore = false;
-            m_fight.setEntry(r, entry);
-            m_fight.say(who(r) + QStringLiteral(": PF non limitati"));
-            m_dialogs.inform(messages::limiterOff(label(r)));
-            m_reactions.setText(r, NoteNome, rules::withLimiterMarker(text(r, NoteNome)));
-            continue;
-        }
-        entry.limitatore = true;
-        const bool number = numeric::hasLeadingNumber(text(r, PF));
-        if (number)
-            entry.pfMassimi = rules::ceiling(numeric::leading(text(r, PF)));
-        m_fight.setEntry(r, entry);
-        m_reactions.setText(r, NoteNome, rules::withoutLimiterMarker(text(r, NoteNome)));
-        const QString ceiling = numeric::write(entry.pfMassimi);
-        m_fight.say(who(r) + QStringLiteral(": limitatore a ") + ceiling + QStringLiteral(" PF"));
-        m_dialogs.inform(messages::limiterOn(label(r), ceiling, !number));
-    }
 }
 
 // ---- turns -------------------------------------------------------------------------------------
@@ -314,11 +267,11 @@ void Encounter::addInitiativeBonus(SheetSource &sheets) {
 void Encounter::rollInitiative(SheetSource &sheets) {
     Recorder::Operation step(m_fight, QStringLiteral("Tira Iniziativa"));
     m_fight.setHeadline(QStringLiteral("Iniziativa tirata"));
-    QRandomGenerator *random = m_random ? m_random : QRandomGenerator::global();
+    QRandomGenerator &dice = random();
     QStringList skipped;
     const int groups = initiativeFromSheets(
         m_fight, m_reactions, sheets,
-        [random](double, double b) { return double(random->bounded(1, 21)) + b; }, skipped);
+        [&dice](double, double b) { return double(dice.bounded(1, 21)) + b; }, skipped);
     m_fight.setHeadline(QStringLiteral("Iniziativa tirata per ") + logLines::groups(groups));
     m_dialogs.inform(messages::rolled(groups, skipped));
 }
