@@ -2,8 +2,10 @@
 // table of timings (median and maximum over the repetitions) and the peak memory.
 #include "app/MainMenu.h"
 #include "app/Windows.h"
+#include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
 #include "core/files/DataFolder.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/PlayersWindow.h"
 #include "encounter/RosterModel.h"
@@ -11,10 +13,12 @@
 #include "sheets/SheetWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -28,6 +32,7 @@
 #include <functional>
 #include <malloc.h>
 #include <map>
+#include <numeric>
 #include <set>
 #include <sys/resource.h>
 #include <vector>
@@ -158,6 +163,45 @@ double resumeTime(Windows &windows, int creatures) {
     return again.encounter().creatures() == creatures ? ms : -1;
 }
 
+// A key pressed and released in a field, as the keyboard gives it.
+void press(QWidget *field, int key, const QString &text = QString()) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &down);
+    QApplication::sendEvent(field, &up);
+}
+
+// The bestiary opened from the sheet window, the first time (its catalogue read) and again, and
+// each keystroke of a search typed and erased; a fresh program each repetition.
+struct BestiaryTimes {
+    std::vector<double> first, again, keystroke;
+    int monsters = 0;
+};
+BestiaryTimes benchBestiary() {
+    BestiaryTimes times;
+    const QString typed = QStringLiteral("giant fire");
+    for (int i = 0; i < repetitions; ++i) {
+        QTemporaryDir root;
+        folders::ensure(root.path());
+        YesDialogs yes;
+        Windows windows(yes, root.path());
+        windows.start();
+        Bench::click(windows.menu(), "Command2"); // "Gestisci uno Scontro"
+        settle();
+        times.first.push_back(timed([&] { Bench::click(windows.sheet(), "Bestiario"); }));
+        windows.bestiary().hide();
+        settle();
+        times.again.push_back(timed([&] { Bench::click(windows.sheet(), "Bestiario"); }));
+        auto *field = windows.bestiary().findChild<QLineEdit *>(QStringLiteral("CercaMostro"));
+        for (QChar c : typed)
+            times.keystroke.push_back(timed([&] { press(field, c.toUpper().unicode(), c); }));
+        for (qsizetype k = 0; k < typed.size(); ++k)
+            times.keystroke.push_back(timed([&] { press(field, Qt::Key_Backspace); }));
+        times.monsters = windows.bestiary().catalogue().size();
+    }
+    return times;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -197,6 +241,7 @@ int main(int argc, char *argv[]) {
             std::function<void()> step;
         };
         auto showAll = [&] { settle(); };
+        bool conditionsApplied = false;
         // A roster of exactly `size` creatures in the encounter window on screen.
         auto ready = [&] {
             if (enc.creatures() != size)
@@ -232,6 +277,38 @@ int main(int argc, char *argv[]) {
                          enc.setText(r, roster::Iniz, QString::number(r));
              },
              [&] { Bench::click(bench.fight(), "Command4"); }},
+            {"\"Prossimo ad agire\", three conditions on every creature",
+             [&] {
+                 ready();
+                 if (enc.text(size, roster::Iniz) != QString::number(size))
+                     for (int r = 1; r <= enc.creatures(); ++r)
+                         enc.setText(r, roster::Iniz, QString::number(r));
+                 if (enc.recorder().conditions().size() < std::size_t(size)) {
+                     std::vector<int> all(static_cast<std::size_t>(size));
+                     std::iota(all.begin(), all.end(), 1);
+                     for (const auto &[name, rounds] :
+                          {std::pair{"Stordito", 2}, {"Scosso", 5}, {"Prono", 0}})
+                         enc.conditions().apply(all, QString::fromUtf8(name), rounds, false, false);
+                 }
+             },
+             [&] { Bench::click(bench.fight(), "Command4"); }},
+            {"applying a condition to every marked row (conditions window open)",
+             [&] {
+                 ready();
+                 if (conditionsApplied)
+                     enc.undo();
+                 std::vector<int> all(static_cast<std::size_t>(size));
+                 std::iota(all.begin(), all.end(), 1);
+                 enc.setMarked(all);
+                 bench.windows().conditions().open(&bench.fight());
+                 bench.windows()
+                     .conditions()
+                     .findChild<QComboBox *>(QStringLiteral("NomeCondizione"))
+                     ->setEditText(QStringLiteral("Accecato"));
+                 settle();
+                 conditionsApplied = true;
+             },
+             [&] { Bench::click(bench.windows().conditions(), "ApplicaCondizione"); }},
             {"\"Applica\" on the selected row",
              [&] {
                  ready();
@@ -287,9 +364,13 @@ int main(int argc, char *argv[]) {
              [&] { Bench::click(bench.windows().sheet(), "Command3"); }},
         };
         // The steps that can be undone: each one, then "Annulla" and "Ripeti" right after it.
-        const std::set<QString> undoable{"\"Applica\" on the selected row",
-                                         "typing a digit into a PF cell", "Elimina of row 1",
-                                         "\"Prossimo ad agire\"", "add 1 copy"};
+        const std::set<QString> undoable{
+            "\"Applica\" on the selected row",
+            "typing a digit into a PF cell",
+            "Elimina of row 1",
+            "\"Prossimo ad agire\"",
+            "add 1 copy",
+            "\"Prossimo ad agire\", three conditions on every creature"};
         for (const Operation &operation : operations) {
             if (!wanted(operation.name))
                 continue;
@@ -396,6 +477,8 @@ int main(int argc, char *argv[]) {
         }
     }
 
+    const BestiaryTimes bestiary = wanted("bestiary") ? benchBestiary() : BestiaryTimes{};
+
     QTextStream out(stdout);
     out << "\nTorvane benchmark, offscreen, " << QThread::idealThreadCount() << " cores, "
         << repetitions << " repetitions; times in ms (median / max)\n\n";
@@ -439,5 +522,17 @@ int main(int argc, char *argv[]) {
     out << QString::asprintf("\nidle CPU with the encounter window open (5000 creatures, 5 s): "
                              "%.2f %%\n",
                              idle * 100.0);
+    if (!bestiary.first.empty()) {
+        out << "\n| the bestiary (" << bestiary.monsters << " monsters) | ms |\n|---|---|\n";
+        const std::pair<const char *, const std::vector<double> *> rows[] = {
+            {"opening it from the sheet window, the first time (its data read)", &bestiary.first},
+            {"opening it again", &bestiary.again},
+            {"a keystroke in its search (\"giant fire\" typed, then erased)", &bestiary.keystroke},
+        };
+        for (const auto &[name, ms] : rows) {
+            const Stats s = stats(*ms);
+            out << "| " << name << QString::asprintf(" | %.2f / %.2f |\n", s.median, s.max);
+        }
+    }
     return 0;
 }

@@ -2,8 +2,11 @@
 #include "app/Credits.h"
 #include "app/MainMenu.h"
 #include "app/Windows.h"
+#include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
+#include "core/fight/Conditions.h"
 #include "core/files/DataFolder.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -14,11 +17,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -48,13 +53,8 @@ void save(QWidget &w, const QString &dir, const QString &name) {
     QTextStream(stdout) << "wrote " << name << "\n";
 }
 
-// Two windows side by side in one picture, as they stand on a wide screen or two.
-void saveBeside(QWidget &left, QWidget &right, const QString &dir, const QString &name) {
-    for (QWidget *w : {&left, &right})
-        w->show();
-    QApplication::processEvents();
-    const QPixmap a = picture(left);
-    const QPixmap b = picture(right);
+// Two pictures side by side in one, as two windows stand on a wide screen or two.
+void saveBeside(const QPixmap &a, const QPixmap &b, const QString &dir, const QString &name) {
     QPixmap both(a.width() + 12 + b.width(), std::max(a.height(), b.height()));
     both.fill(QColor(90, 90, 90));
     QPainter painter(&both);
@@ -63,6 +63,12 @@ void saveBeside(QWidget &left, QWidget &right, const QString &dir, const QString
     painter.end();
     both.save(dir + u'/' + name);
     QTextStream(stdout) << "wrote " << name << "\n";
+}
+void saveBeside(QWidget &left, QWidget &right, const QString &dir, const QString &name) {
+    for (QWidget *w : {&left, &right})
+        w->show();
+    QApplication::processEvents();
+    saveBeside(picture(left), picture(right), dir, name);
 }
 
 template <typename T> T *child(QWidget &w, const char *name) {
@@ -174,6 +180,22 @@ int main(int argc, char *argv[]) {
     saveBeside(fight, windows.players(), out, QStringLiteral("players.png"));
     windows.players().hide();
 
+    // Conditions: a goblin stunned for a round, the archers shaken for three, Legolas blessed
+    // for ten, and one the players may not see; the conditions window beside the fight.
+    encounter.conditions().apply({2}, QStringLiteral("Stordito"), 1, false, false);
+    encounter.conditions().apply({1, 3}, QStringLiteral("Scosso"), 3, false, false);
+    encounter.conditions().apply({conditions::ofSlot(1)}, QStringLiteral("Benedizione"), 10, false,
+                                 false);
+    encounter.conditions().apply({6}, QStringLiteral("Invisibile"), 0, false, true);
+    child<QPushButton>(fight, "Command4")->click();
+    encounter.mark(2, Roster::Mark::Only);
+    windows.conditions().open(&fight);
+    child<QComboBox>(windows.conditions(), "NomeCondizione")->setEditText(QStringLiteral("Prono"));
+    windows.conditions().resize(460, fight.height());
+    QApplication::processEvents();
+    saveBeside(fight, windows.conditions(), out, QStringLiteral("conditions.png"));
+    windows.conditions().hide();
+
     // The orc's sheet seen from the roster.
     emit fight.sheetRequested(5);
     save(sheet, out, QStringLiteral("sheet-viewing.png"));
@@ -187,6 +209,21 @@ int main(int argc, char *argv[]) {
                                       "Ricompensa: 120 monete d'oro, una pozione.\n"
                                       "Prossima volta: il ponte, le guardie, il drago."));
     save(notes, out, QStringLiteral("notepad.png"));
+
+    // The bestiary: a search as it is typed, and the sheet the chosen monster fills.
+    sheet.showEditingMode();
+    sheet.show();
+    child<QPushButton>(sheet, "Bestiario")->click();
+    BestiaryWindow &bestiary = windows.bestiary();
+    child<QLineEdit>(bestiary, "CercaMostro")->setText(QStringLiteral("red dragon"));
+    auto *list = child<QTableView>(bestiary, "ElencoMostri");
+    list->setCurrentIndex(list->model()->index(5, 0)); // "Red Dragon, Adult"
+    QApplication::processEvents();
+    const QPixmap search = picture(bestiary);
+    child<QPushButton>(bestiary, "CaricaMostro")->click();
+    QApplication::processEvents();
+    saveBeside(search, picture(sheet), out, QStringLiteral("bestiary.png"));
+    sheet.hide();
 
     child<QPushButton>(windows.menu(), "Command3")->click();
     save(windows.credits(), out, QStringLiteral("credits.png"));

@@ -2,15 +2,20 @@
 
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 
 CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     : Form(QStringLiteral("Form5"), parent), m_openUrl(std::move(openUrl)) {
     if (!m_openUrl)
         m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
-    setClientTwips(6600, 3060); // wide enough for the link beside its caption
+    setClientTwips(6600, 3900); // wide enough for the link beside its caption
 
     // Behind the link line and the close button: it only notices the mouse leaving the link.
     m_background = placeLabel(canvas(), "Label4", QString(), twipsRect(0, 1680, 7215, 1215));
@@ -42,6 +47,17 @@ CreditsWindow::CreditsWindow(UrlOpener openUrl, QWidget *parent)
     m_link->setCursor(Qt::PointingHandCursor);
     auto *close =
         place<QPushButton>(canvas(), "Command1", twipsRect(5145, 2040, 1335, 495), "Chiudi");
+    auto *bestiary = placeLabel(canvas(), "Bestiario",
+                                QStringLiteral("Il bestiario (i mostri del System Reference "
+                                               "Document 3.5) è Open Game Content sotto la Open "
+                                               "Game License 1.0a."),
+                                twipsRect(120, 2880, 4905, 735));
+    bestiary->setWordWrap(true);
+    bestiary->setFont(small);
+    auto *licence =
+        place<QPushButton>(canvas(), "Licenza", twipsRect(5145, 3000, 1335, 495), "Licenza…");
+    licence->setToolTip(QStringLiteral("Il testo della Open Game License 1.0a"));
+    connect(licence, &QPushButton::clicked, this, &CreditsWindow::licenceRequested);
 
     for (QWidget *w : std::initializer_list<QWidget *>{author, started, invite, close})
         w->setFont(large);
@@ -93,4 +109,48 @@ bool CreditsWindow::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return Form::eventFilter(watched, event);
+}
+
+QString LicenceWindow::resourcePath() {
+    return QStringLiteral(":/bestiary/legal-information.md");
+}
+
+LicenceWindow::LicenceWindow(QWidget *parent) : Form(QStringLiteral("FormLicenza"), parent) {
+    setWindowTitle(QStringLiteral("Torvane \u2014 Open Game License"));
+    auto *intro = new QLabel(QStringLiteral("Il bestiario di Torvane riporta i mostri del System "
+                                            "Reference Document 3.5, Open Game Content sotto la "
+                                            "licenza che segue. Il resto del programma non è Open "
+                                            "Game Content."),
+                             this);
+    intro->setObjectName(QStringLiteral("Spiegazione"));
+    intro->setWordWrap(true);
+    auto *text = new QTextBrowser(this);
+    text->setObjectName(QStringLiteral("TestoLicenza"));
+    text->setOpenExternalLinks(false);
+    text->setOpenLinks(false);
+    QFile file(resourcePath());
+    if (file.open(QIODevice::ReadOnly))
+        text->setMarkdown(QString::fromUtf8(file.readAll()));
+    auto *close = new QPushButton(QStringLiteral("Chiudi"), this);
+    close->setObjectName(QStringLiteral("Command1"));
+    close->setToolTip(QStringLiteral("Esc"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(text, 1);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    QSize size(twips(9600), twips(8400)); // smaller on a screen without room for it
+    if (where)
+        size = size.boundedTo(where->availableGeometry().size() - QSize(16, 48));
+    resize(size);
+    connect(close, &QPushButton::clicked, this, &Form::closeRequested);
+    hide();
+}
+
+void LicenceWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        emit closeRequested();
+        return;
+    }
+    Form::keyPressEvent(event);
 }

@@ -36,7 +36,8 @@ bool MessageBoxDialogs::ask(const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::NoIcon, title, shown::lines(text),
                     QMessageBox::Yes | QMessageBox::No, owner());
     // Enter answers Yes, except where Yes ends the fight or throws something away.
-    const bool risky = title == u"Terminare?" || title == u"Attenzione!";
+    const bool risky = title == u"Terminare?" || title == u"Attenzione!" ||
+                       text.startsWith(u"Vuoi davvero eliminare ");
     box.setDefaultButton(risky ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

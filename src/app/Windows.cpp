@@ -1,8 +1,10 @@
 #include "app/Windows.h"
 
 #include "app/MainMenu.h"
+#include "bestiary/BestiaryWindow.h"
 #include "common/Dialogs.h"
 #include "core/files/DataFolder.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -50,6 +52,9 @@ QWidget *Windows::form(const QString &objectName) {
         {u"Form7", [](Windows &w) -> QWidget & { return w.notepad(); }},
         {u"Cronologia", [](Windows &w) -> QWidget & { return w.history(); }},
         {u"FormGiocatori", [](Windows &w) -> QWidget & { return w.players(); }},
+        {u"FormCondizioni", [](Windows &w) -> QWidget & { return w.conditions(); }},
+        {u"FormBestiario", [](Windows &w) -> QWidget & { return w.bestiary(); }},
+        {u"FormLicenza", [](Windows &w) -> QWidget & { return w.licence(); }},
     };
     for (const auto &[name, accessor] : forms) {
         if (objectName == name)
@@ -62,7 +67,8 @@ std::vector<QWidget *> Windows::existing() const {
     std::vector<QWidget *> windows;
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_menu.get(), m_sheet.get(), m_encounterWindow.get(), m_credits.get(), m_groups.get(),
-             m_notepad.get(), m_history.get(), m_players.get()}) {
+             m_notepad.get(), m_history.get(), m_players.get(), m_conditions.get(),
+             m_bestiary.get(), m_licence.get()}) {
         if (w)
             windows.push_back(w);
     }
@@ -109,6 +115,7 @@ Sidelines Windows::sidelines() {
     if (m_encounterWindow) {
         sidelines.amount = m_encounterWindow->amount();
         sidelines.heal = m_encounterWindow->heal();
+        sidelines.oneMessage = m_encounterWindow->oneMessage();
     }
     if (m_groups) {
         const Group group = m_groups->group();
@@ -122,6 +129,7 @@ Sidelines Windows::sidelines() {
 
 void Windows::setSidelines(const Sidelines &sidelines) {
     encounterWindow().setAmountAndChoice(sidelines.amount, sidelines.heal);
+    encounterWindow().setOneMessage(sidelines.oneMessage);
     Group group;
     group.name = sidelines.groupName;
     group.count = sidelines.groupCount;
@@ -148,6 +156,7 @@ MainMenu &Windows::menu() {
                      [this] { credits().showFrom(&menu()); });
     QObject::connect(m_menu.get(), &MainMenu::exitClicked, [this] { exit(); });
     QObject::connect(m_menu.get(), &Form::closeRequested, [this] { exit(); });
+    leaveWith(*m_menu);
     return *m_menu;
 }
 
@@ -156,12 +165,18 @@ SheetWindow &Windows::sheet() {
         return *m_sheet;
     m_sheet = std::make_unique<SheetWindow>(m_dialogs, folders::sheets(m_dataRoot));
     SheetWindow *w = m_sheet.get();
+    leaveWith(*w);
     QObject::connect(w, &SheetWindow::encounterClicked, [this] { fromSheetToEncounter(); });
     QObject::connect(w, &SheetWindow::menuClicked, [this] { fromSheetToMenu(); });
     QObject::connect(w, &SheetWindow::addClicked, [this] {
         if (m_encounter.addFromSheet(sheet(), sheet().copies(), sheet().numeroPNG(),
-                                     sheet().asOneGroup()))
+                                     sheet().asOneGroup(), sheet().rollsHitPoints()))
             sheet().setCopyText(QStringLiteral("1"));
+    });
+    QObject::connect(w, &SheetWindow::bestiaryClicked, [this] { bestiary().showFrom(&sheet()); });
+    QObject::connect(w, &SheetWindow::hidden, [this] {
+        if (m_bestiary)
+            m_bestiary->hide(); // it fills the sheet on screen, never one put away
     });
     QObject::connect(w, &SheetWindow::partyClicked, [this] {
         groups().showFrom(&sheet());
@@ -196,6 +211,8 @@ EncounterWindow &Windows::encounterWindow() {
         notepad().showFrom(&encounterWindow());
         notepad().showWithCaption(QStringLiteral("NASCONDI LAVAGNA"));
     });
+    QObject::connect(w, &EncounterWindow::conditionsRequested,
+                     [this] { conditions().open(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::historyRequested,
                      [this] { history().showBeside(&encounterWindow()); });
     QObject::connect(w, &EncounterWindow::playersViewRequested,
@@ -209,14 +226,18 @@ EncounterWindow &Windows::encounterWindow() {
     QObject::connect(w, &EncounterWindow::endConfirmed, [this] {
         encounterWindow().hide();
         sheet().hide();
-        if (m_history)
-            m_history->hide();
+        for (QWidget *beside :
+             std::initializer_list<QWidget *>{m_history.get(), m_conditions.get()})
+            if (beside)
+                beside->hide();
         menu().showFrom(&encounterWindow());
         m_session.end();
     });
-    QObject::connect(w, &EncounterWindow::amountChanged, [this] { m_session.noteSidelines(); });
+    QObject::connect(w, &EncounterWindow::sidelinesChanged, [this] { m_session.noteSidelines(); });
+    QObject::connect(w, &EncounterWindow::exitRequested, [this] { exit(); });
     // Closing the encounter window is "Scontro Terminato", with its question.
     QObject::connect(w, &Form::closeRequested, w, &EncounterWindow::requestEnd);
+    leaveWith(*w);
     return *m_encounterWindow;
 }
 
@@ -224,6 +245,9 @@ CreditsWindow &Windows::credits() {
     if (!m_credits) {
         m_credits = std::make_unique<CreditsWindow>(m_urlOpener);
         QObject::connect(m_credits.get(), &Form::closeRequested, [this] { hideBeside(credits()); });
+        leaveWith(*m_credits);
+        QObject::connect(m_credits.get(), &CreditsWindow::licenceRequested,
+                         [this] { licence().showFrom(&credits()); });
     }
     return *m_credits;
 }
@@ -237,6 +261,7 @@ GroupWindow &Windows::groups() {
         QObject::connect(m_groups.get(), &GroupWindow::changed,
                          [this] { m_session.noteSidelines(); });
         QObject::connect(m_groups.get(), &Form::closeRequested, [this] { hideBeside(groups()); });
+        leaveWith(*m_groups);
     }
     return *m_groups;
 }
@@ -245,6 +270,7 @@ NotepadWindow &Windows::notepad() {
     if (!m_notepad) {
         m_notepad = std::make_unique<NotepadWindow>(m_dialogs, folders::notepad(m_dataRoot));
         QObject::connect(m_notepad.get(), &Form::closeRequested, [this] { hideBeside(notepad()); });
+        leaveWith(*m_notepad);
     }
     return *m_notepad;
 }
@@ -253,6 +279,7 @@ HistoryWindow &Windows::history() {
     if (!m_history) {
         m_history = std::make_unique<HistoryWindow>(m_encounter);
         QObject::connect(m_history.get(), &Form::closeRequested, [this] { hideBeside(history()); });
+        leaveWith(*m_history);
     }
     return *m_history;
 }
@@ -265,8 +292,43 @@ PlayersWindow &Windows::players() {
             m_players->rememberPlace();
             hideBeside(players());
         });
+        leaveWith(*m_players);
     }
     return *m_players;
+}
+
+ConditionsWindow &Windows::conditions() {
+    if (!m_conditions) {
+        m_conditions = std::make_unique<ConditionsWindow>(m_encounter);
+        QObject::connect(m_conditions.get(), &Form::closeRequested,
+                         [this] { hideBeside(conditions()); });
+        leaveWith(*m_conditions);
+    }
+    return *m_conditions;
+}
+
+BestiaryWindow &Windows::bestiary() {
+    if (!m_bestiary) {
+        m_bestiary = std::make_unique<BestiaryWindow>();
+        QObject::connect(m_bestiary.get(), &BestiaryWindow::monsterChosen,
+                         [this](const Monster &monster) {
+                             sheet().setSheet(toSheet(monster));
+                             sheet().bringToFront();
+                         });
+        QObject::connect(m_bestiary.get(), &Form::closeRequested,
+                         [this] { hideBeside(bestiary()); });
+        leaveWith(*m_bestiary);
+    }
+    return *m_bestiary;
+}
+
+LicenceWindow &Windows::licence() {
+    if (!m_licence) {
+        m_licence = std::make_unique<LicenceWindow>();
+        QObject::connect(m_licence.get(), &Form::closeRequested, [this] { hideBeside(licence()); });
+        leaveWith(*m_licence);
+    }
+    return *m_licence;
 }
 
 void Windows::startEncounter() {
@@ -296,6 +358,10 @@ void Windows::exit() {
     for (QWidget *w : existing())
         w->hide();
     QCoreApplication::exit(0); // every window is hidden: nothing is left to ask
+}
+
+void Windows::leaveWith(Form &window) {
+    QObject::connect(&window, &Form::leaveRequested, [this] { exit(); });
 }
 
 void Windows::hideBeside(QWidget &window) {

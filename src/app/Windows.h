@@ -8,8 +8,11 @@
 #include <memory>
 #include <vector>
 
+class BestiaryWindow;
 class Dialogs;
+class ConditionsWindow;
 class EncounterWindow;
+class Form;
 class GroupWindow;
 class HistoryWindow;
 class MainMenu;
@@ -29,8 +32,8 @@ public:
     Windows(const Windows &) = delete;
     Windows &operator=(const Windows &) = delete;
 
-    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori";
-    // nullptr for any other name.
+    // "Form1", "Form2", "Form4", "Form5", "Form6", "Form7", "Cronologia", "FormGiocatori",
+    // "FormCondizioni", "FormBestiario", "FormLicenza"; nullptr for any other name.
     QWidget *form(const QString &objectName);
     // Creates and shows the main menu; then, when the last fight was not ended, asks whether to
     // take it up again. Only one program at a time owns a data folder: when another one holds it,
@@ -45,6 +48,9 @@ public:
     NotepadWindow &notepad();           // Form7
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
+    ConditionsWindow &conditions();     // FormCondizioni
+    BestiaryWindow &bestiary();         // FormBestiario
+    LicenceWindow &licence();           // FormLicenza
     Encounter &encounter() { return m_encounter; }
     Session &session() { return m_session; }
 
@@ -63,6 +69,7 @@ private:
     void fromSheetToMenu();
     void exit();
     void hideBeside(QWidget &window);
+    void leaveWith(Form &window);            // Ctrl+Q there is "Esci"
     std::vector<QWidget *> existing() const; // the windows created so far
 
     bool ownDataFolder();
@@ -81,4 +88,7 @@ private:
     std::unique_ptr<NotepadWindow> m_notepad;
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<PlayersWindow> m_players;
+    std::unique_ptr<ConditionsWindow> m_conditions;
+    std::unique_ptr<BestiaryWindow> m_bestiary;
+    std::unique_ptr<LicenceWindow> m_licence;
 };

@@ -1,5 +1,6 @@
 #include "encounter/EncounterWindow.h"
 
+#include "core/fight/Conditions.h"
 #include "core/text/Shown.h"
 #include "encounter/EncounterPanels.h"
 #include "encounter/RosterModel.h"
@@ -19,6 +20,8 @@
 #include <QShortcut>
 #include <QStyle>
 
+#include <utility>
+
 using Col = roster::Column;
 
 namespace {
@@ -30,14 +33,16 @@ constexpr int designRightWidth = 2565;
 constexpr int designScrollWidth = 495;
 constexpr int gap = 45;
 
-// Width of each roster column in the design: the distance from its left edge to the next one's.
-constexpr std::array<int, roster::ColumnCount> columnTwips{
-    360, 1920, 1920, 720, 720, 720, 720, 720, 720, 720, 720, 720, 720, 1320, 840, 840};
+// Width of each roster column in the design: the distance from its left edge to the next one's;
+// the conditions, beyond the design, after them.
+constexpr std::array<int, roster::modelColumns> columnTwips{
+    360, 1920, 1920, 720, 720, 720, 720, 720, 720, 720, 720, 720, 720, 1320, 840, 840, 1800};
 
 // Texts each column must show whole, at whatever font the system gives.
-const std::array<const char *, roster::ColumnCount> columnSamples{
-    "5000",    "",        "(PF Non Limitati)", "-8888",   "-8888",   "+88", "88", "18 | +4",
-    "18 | +4", "18 | +4", "18 | +4",           "18 | +4", "18 | +4", "",    "X",  ">>"};
+const std::array<const char *, roster::modelColumns> columnSamples{
+    "5000",     "",         "(PF Non Limitati)", "-8888",    "-8888",    "+88",      "88",
+    "45 | +17", "45 | +17", "45 | +17",          "45 | +17", "45 | +17", "45 | +17", "",
+    "X",        ">>",       "Stordito (2)"};
 
 const QString nextShortcuts = QStringLiteral("F5, Ctrl+Invio");
 
@@ -87,7 +92,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     m_roster->verticalHeader()->setDefaultSectionSize(twips(rowPitch));
     m_roster->verticalHeader()->setMinimumSectionSize(twips(rowPitch));
     QHeaderView *header = m_roster->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionResizeMode(QHeaderView::Interactive); // the user may widen a column
     header->setFixedHeight(twips(650) - 2);
     header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
     QFont headerFont = header->font();
@@ -99,7 +104,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     const QFontMetrics captions(headerFont);
     const int padding = 2 * m_roster->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 10;
     int rosterWidth = 2 * m_roster->frameWidth();
-    for (int c = 0; c < roster::ColumnCount; ++c) {
+    for (int c = 0; c < roster::modelColumns; ++c) {
         const auto s = static_cast<std::size_t>(c);
         int width =
             std::max(twips(columnTwips[s]), widestWord(captions, roster::caption(c)) + padding);
@@ -113,7 +118,8 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
         rosterWidth += width;
     }
     m_roster->resize(std::max(m_roster->width(), rosterWidth), m_roster->height());
-    m_roster->setRowHidden(0, true); // the template row is never shown
+    header->moveSection(roster::Condizioni, Col::NoteNome + 1); // the conditions beside the name
+    m_roster->setRowHidden(0, true);                            // the template row is never shown
     look::setRosterColours(m_roster);
 
     // The scroll column beside the roster, as far from it as in the design, then the right column.
@@ -126,9 +132,10 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     const int rightWidth = std::max(
         twips(designRightWidth),
         fontMetrics().horizontalAdvance(QStringLiteral("Un solo messaggio per turno")) + 40);
-    buildRightColumn(rightLeft, rightWidth, strip);
+    const int columnBottom = buildRightColumn(rightLeft, rightWidth, strip);
     buildTopStrip(twips(120), scrollLeft + scrollWidth - twips(120));
-    setClientSize(QSize(rightLeft + rightWidth + twips(120), twips(designHeight) + strip));
+    setClientSize(QSize(rightLeft + rightWidth + twips(120),
+                        std::max(twips(designHeight) + strip, columnBottom + twips(120))));
     setKeyboardOrder();
 
     m_numeroControlli = place<QLineEdit>(canvas(), "NumeroControlli", QRect(), "1");
@@ -160,6 +167,12 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
             &EncounterWindow::setScrollControlsVisible);
     connect(fight, &Recorder::partyChanged, this, [this] { m_party->apply(); });
     connect(fight, &Recorder::turnChanged, this, &EncounterWindow::applyTurn);
+    connect(fight, &Recorder::conditionsChanged, this, [this](int target) {
+        // Only a character's conditions or those of who acts now show outside the roster.
+        if (target < 0 || m_encounter.roster().isHighlighted(target))
+            applyConditions();
+    });
+    connect(fight, &Recorder::restored, this, &EncounterWindow::applyConditions);
     connect(fight, &Recorder::historyChanged, this, &EncounterWindow::applyHistory);
     connect(m_roster->model(), &QAbstractItemModel::rowsInserted, this,
             &EncounterWindow::applyView);
@@ -176,7 +189,7 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
     applyView();
     applyHiddenFields();
     m_party->apply();
-    applyTurn();
+    applyConditions();
     applyHistory();
     setScrollControlsVisible(m_encounter.scroll().controlsShown());
     hide();
@@ -219,6 +232,10 @@ void EncounterWindow::buildTopStrip(int left, int width) {
     history->setToolTip(QStringLiteral("Mostra tutti i passi dello scontro; un clic su un passo "
                                        "riporta lo scontro a quel punto"));
     auto *players = button("VistaGiocatori", "Vista per i giocatori");
+    auto *leave = button("EsciDaTorvane", "Esci");
+    leave->setToolTip(QStringLiteral("Chiude Torvane: lo scontro resta salvato e alla prossima "
+                                     "apertura si potrà riprendere (Ctrl+Q)"));
+    connect(leave, &QPushButton::clicked, this, &EncounterWindow::exitRequested);
     players->setToolTip(QStringLiteral("Apre una finestra per lo schermo dei giocatori: ordine "
                                        "di iniziativa e stato delle creature, senza numeri (F11 "
                                        "nella finestra: schermo intero)"));
@@ -235,7 +252,7 @@ void EncounterWindow::buildTopStrip(int left, int width) {
     m_turn->installEventFilter(this); // the turn line is cut to its width as it gets one
 }
 
-void EncounterWindow::buildRightColumn(int left, int width, int shift) {
+int EncounterWindow::buildRightColumn(int left, int width, int shift) {
     int top = twips(120);
     auto stack = [&](int heightTwips) {
         const QRect slot(left, top, width, twips(heightTwips));
@@ -257,20 +274,28 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
                                     "aggiunto il bonus di iniziativa, e aggiunge il bonus"));
     auto *addMore = place<QPushButton>(canvas(), "Command1", stack(390), "Aggiungi nuovi PNG");
     auto *notes = place<QPushButton>(canvas(), "Lavagnetta", stack(390), "Apri il blocco appunti");
+    auto *conditions = place<QPushButton>(canvas(), "Condizioni", stack(390), "Condizioni…");
+    conditions->setToolTip(QStringLiteral("Condizioni con la loro durata, per le creature segnate "
+                                          "e i PG (Ctrl+K)"));
 
-    auto *frame = place<QGroupBox>(canvas(), "Frame1", stack(1800), "Modifiche ai PF");
+    auto *frame = place<QGroupBox>(canvas(), "Frame1", stack(2070), "Modifiche ai PF");
     m_danniPF = place<QLineEdit>(frame, "DanniPF", twipsRect(120, 390, 780, 345), "0");
     m_danniPF->setToolTip(QStringLiteral("Ctrl+D per scrivere qui; Invio applica; + o - come "
-                                         "primo carattere scelgono Aggiungi o Sottrai"));
+                                         "primo carattere scelgono Aggiungi o Sottrai; dadi come "
+                                         "2d6+3 si tirano una volta per tutti i PNG selezionati"));
     m_danniPF->installEventFilter(this);
     m_heal = place<QRadioButton>(frame, "Aggiungi", twipsRect(1020, 300, 1500, 285), "Aggiungi");
     m_damage = place<QRadioButton>(frame, "Sottrai", twipsRect(1020, 585, 1500, 285), "Sottrai");
     m_damage->setChecked(true);
     const int inner = width - 2 * twips(120);
-    m_apply = place<QPushButton>(frame, "Command2", twipsRect(120, 900, 2325, 345), "Applica");
+    // The roll of the last amount of dice, so that half of it can be typed for those who saved.
+    m_lastRoll = place<QLabel>(frame, "UltimoTiro", twipsRect(120, 780, 2325, 255), "");
+    m_lastRoll->resize(width - 2 * twips(120), m_lastRoll->height());
+    m_lastRoll->setToolTip(QStringLiteral("L'ultimo tiro di dadi applicato"));
+    m_apply = place<QPushButton>(frame, "Command2", twipsRect(120, 1170, 2325, 345), "Applica");
     m_apply->resize(inner, m_apply->height());
     m_apply->setToolTip(QStringLiteral("Applica a ogni PNG selezionato (Invio nel campo dei PF)"));
-    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1260, 2325, 465),
+    auto *limiter = place<WrapButton>(frame, "LimitaPF", twipsRect(120, 1530, 2325, 465),
                                       "Abilita/Disabilita limitatore PF");
     limiter->resize(inner, limiter->height());
     limiter->setToolTip(QStringLiteral("Con il blocco abilitato, il PNG anche se curato di un "
@@ -279,6 +304,12 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
 
     m_party = std::make_unique<PartyPanel>(canvas(), m_encounter, left, width, top);
     top += Encounter::partySlots * twips(405);
+    m_partyConditions = new QLabel(canvas());
+    m_partyConditions->setObjectName(QStringLiteral("CondizioniPG"));
+    m_partyConditions->setWordWrap(true);
+    m_partyConditions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_partyConditions->setGeometry(left, top, width, 3 * fontMetrics().lineSpacing());
+    top += m_partyConditions->height() + twips(gap);
     auto *end = new QPushButton(QStringLiteral("Scontro Terminato"), canvas());
     end->setGeometry(left, std::max(top, twips(designHeight - 495) + shift), width, twips(420));
     end->setObjectName(QStringLiteral("Command3"));
@@ -299,27 +330,43 @@ void EncounterWindow::buildRightColumn(int left, int width, int shift) {
     connect(roll, &QPushButton::clicked, this, &EncounterWindow::rollRequested);
     connect(addMore, &QPushButton::clicked, this, &EncounterWindow::addMoreRequested);
     connect(notes, &QPushButton::clicked, this, &EncounterWindow::notepadRequested);
-    connect(m_apply, &QPushButton::clicked, this,
-            [this] { m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked()); });
+    connect(conditions, &QPushButton::clicked, this, &EncounterWindow::conditionsRequested);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated,
+            conditions, &QPushButton::click);
+    connect(m_apply, &QPushButton::clicked, this, [this] {
+        if (const auto rolled = m_encounter.applyAmount(m_danniPF->text(), m_heal->isChecked(),
+                                                        m_oneMessage->isChecked()))
+            m_lastRoll->setText(QString::number(rolled->total) + QStringLiteral(" = ") +
+                                rolled->expression);
+        // A sign typed before the amount chose for that amount only.
+        if (const auto before = std::exchange(m_healBeforeSign, std::nullopt))
+            (*before ? m_heal : m_damage)->setChecked(true);
+    });
+    for (QRadioButton *choice : {m_heal, m_damage}) // chosen by hand: kept
+        connect(choice, &QRadioButton::clicked, this, [this] { m_healBeforeSign.reset(); });
     connect(limiter, &QPushButton::clicked, this, [this] { m_encounter.toggleLimiter(); });
     connect(end, &QPushButton::clicked, this, &EncounterWindow::requestEnd);
-    connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::amountChanged);
-    connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::amountChanged);
+    connect(m_danniPF, &QLineEdit::textChanged, this, &EncounterWindow::sidelinesChanged);
+    connect(m_heal, &QRadioButton::toggled, this, &EncounterWindow::sidelinesChanged);
+    connect(m_oneMessage, &QCheckBox::toggled, this, &EncounterWindow::sidelinesChanged);
 
     m_end = end;
+    return end->geometry().bottom();
 }
 
 void EncounterWindow::setKeyboardOrder() {
     // The keyboard follows the eye: the strip above, the roster and its scroll controls, then
     // the right column top to bottom.
     std::vector<QWidget *> order;
-    for (const char *name : {"Annulla", "Ripeti", "ApriCronologia", "VistaGiocatori"})
+    for (const char *name :
+         {"Annulla", "Ripeti", "ApriCronologia", "VistaGiocatori", "EsciDaTorvane"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.push_back(m_roster);
     for (const char *name :
-         {"Sux3", "Sux2", "Su", "IndiceScelto", "VaiIndiceScelto", "Giu", "Giux2", "Giux3",
-          "Command4", "AnnuncioUnico", "Command5", "TiraIniziativa", "Command1", "Lavagnetta",
-          "DanniPF", "Aggiungi", "Sottrai", "Command2", "LimitaPF"})
+         {"Sux3",     "Sux2",           "Su",       "IndiceScelto", "VaiIndiceScelto",
+          "Giu",      "Giux2",          "Giux3",    "Command4",     "AnnuncioUnico",
+          "Command5", "TiraIniziativa", "Command1", "Lavagnetta",   "Condizioni",
+          "DanniPF",  "Aggiungi",       "Sottrai",  "Command2",     "LimitaPF"})
         order.push_back(findChild<QWidget *>(QString::fromLatin1(name)));
     order.insert(order.end(), m_party->initiatives().begin(), m_party->initiatives().end());
     order.push_back(m_end);
@@ -346,6 +393,14 @@ bool EncounterWindow::heal() const {
     return m_heal->isChecked();
 }
 
+bool EncounterWindow::oneMessage() const {
+    return m_oneMessage->isChecked();
+}
+
+void EncounterWindow::setOneMessage(bool on) {
+    m_oneMessage->setChecked(on);
+}
+
 void EncounterWindow::setAmountAndChoice(const QString &amount, bool heal) {
     m_danniPF->setText(amount);
     (heal ? m_heal : m_damage)->setChecked(true);
@@ -366,6 +421,8 @@ bool EncounterWindow::eventFilter(QObject *watched, QEvent *event) {
         const bool first =
             m_danniPF->cursorPosition() == 0 || m_danniPF->selectedText() == m_danniPF->text();
         if (first && (key->text() == u"+" || key->text() == u"-")) {
+            if (!m_healBeforeSign)
+                m_healBeforeSign = m_heal->isChecked();
             (key->text() == u"+" ? m_heal : m_damage)->setChecked(true);
             return true;
         }
@@ -399,6 +456,19 @@ void EncounterWindow::applyTurn() {
     m_turn->setToolTip(turn);
     m_turn->setText(
         m_turn->fontMetrics().elidedText(shown::cut(turn), Qt::ElideRight, m_turn->width()));
+}
+
+void EncounterWindow::applyConditions() {
+    applyTurn(); // who acts now is named with their conditions
+    // The characters' conditions, beside their panel: a tooltip is not enough.
+    QStringList held;
+    for (int p = 0; p < Encounter::partySlots; ++p)
+        if (const auto &list = m_encounter.recorder().conditionsOf(conditions::ofSlot(p));
+            !list.empty() && m_encounter.party(p).shown)
+            held << m_encounter.party(p).name + QStringLiteral(": ") +
+                        conditions::list(list, false);
+    m_partyConditions->setText(held.join(u'\n'));
+    m_partyConditions->setToolTip(held.join(u'\n'));
 }
 
 void EncounterWindow::applyHistory() {

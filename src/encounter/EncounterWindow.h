@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class PartyPanel;
 class QCheckBox;
@@ -35,6 +36,9 @@ public:
     QString amount() const;
     bool heal() const;
     void setAmountAndChoice(const QString &amount, bool heal);
+    // "Un solo messaggio per turno".
+    bool oneMessage() const;
+    void setOneMessage(bool on);
 
 signals:
     void addMoreRequested();      // "Aggiungi nuovi PNG"
@@ -42,21 +46,24 @@ signals:
     void rollRequested();         // "Tira Iniziativa"
     void notepadRequested();      // "Apri il blocco appunti"
     void historyRequested();      // "Cronologia"
+    void conditionsRequested();   // "Condizioni…"
     void playersViewRequested();  // "Vista per i giocatori"
     void sheetRequested(int row); // ">>" of a row
     void endConfirmed();          // "Scontro Terminato" answered Yes, before the roster is reset
-    void amountChanged();         // the amount or the choice changed
+    void sidelinesChanged();      // the amount, the choice or the one box a turn changed
+    void exitRequested();         // "Esci": Torvane closes, the fight stays saved
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildTopStrip(int top, int height);
-    void buildRightColumn(int left, int width, int shift);
+    int buildRightColumn(int left, int width, int shift); // returns its bottom
     void setKeyboardOrder();
     void applyView();
     void applyHiddenFields();
     void applyTurn();
+    void applyConditions();
     void applyHistory();
     void setScrollControlsVisible(bool shown);
     void onCellClicked(const QModelIndex &index);
@@ -71,11 +78,14 @@ private:
     QPushButton *m_end = nullptr;
     QPushButton *m_next = nullptr;
     QCheckBox *m_oneMessage = nullptr;
+    std::optional<bool> m_healBeforeSign; // the choice before a sign typed with the amount
     QLineEdit *m_numeroControlli;
     QLineEdit *m_indiceIniz;
     QLineEdit *m_indiceAlto;
     QLabel *m_round = nullptr;
     QLabel *m_turn = nullptr;
+    QLabel *m_partyConditions = nullptr;
+    QLabel *m_lastRoll = nullptr;
     QPushButton *m_undo = nullptr;
     QPushButton *m_redo = nullptr;
     std::unique_ptr<ScrollColumn> m_scrollColumn;

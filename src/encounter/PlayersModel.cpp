@@ -30,6 +30,8 @@ QVariant PlayersModel::data(const QModelIndex &index, int role) const {
         return entry.next;
     case DeadRole:
         return entry.dead;
+    case ConditionsRole:
+        return entry.conditions;
     }
     return {};
 }
@@ -44,6 +46,10 @@ int PlayersModel::current() const {
 
 QString PlayersModel::nowText() const {
     return playersView::now(m_encounter);
+}
+
+QStringList PlayersModel::nowNames() const {
+    return playersView::nowNames(m_encounter);
 }
 
 QString PlayersModel::roundText() const {

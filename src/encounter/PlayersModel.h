@@ -18,6 +18,7 @@ public:
         NowRole,                      // announced by the last press
         NextRole,                     // to be announced by the next press
         DeadRole,
+        ConditionsRole, // the conditions not hidden, "Stordito (2), Prono"
     };
 
     explicit PlayersModel(Encounter &encounter, QObject *parent = nullptr);
@@ -29,6 +30,7 @@ public:
     int current() const;
     // Who acts now, as the last press announced them, and the round.
     QString nowText() const;
+    QStringList nowNames() const; // the same, one name (or run of rows) each
     QString roundText() const;
 
 public slots:

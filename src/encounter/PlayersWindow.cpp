@@ -3,12 +3,15 @@
 #include "core/fight/Encounter.h"
 #include "encounter/PlayersModel.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
+#include <QScreen>
 #include <QSettings>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,9 +22,10 @@ const QColor dim(185, 185, 185);
 const QColor nowGround(255, 214, 10);
 const QColor nowInk(15, 15, 15);
 const QColor nextEdge(90, 170, 255);
+const QColor conditionInk(150, 215, 255);
 
-// One combatant a line: the name on the left, the state on the right; who acts now on amber,
-// who acts next edged in blue, the dead struck through.
+// One combatant a line: the name on the left, its conditions after it in a lighter hand, the
+// state on the right; who acts now on amber, who acts next edged in blue, the dead struck through.
 class OrderDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -44,11 +48,29 @@ public:
             box.adjusted(option.fontMetrics.height() / 2, 0, -option.fontMetrics.height() / 2, 0);
         const QString state = index.data(PlayersModel::StateRole).toString();
         const int stateWidth = QFontMetrics(font).horizontalAdvance(state);
+        const QString conditions = index.data(PlayersModel::ConditionsRole).toString();
+        const int room = text.width() - stateWidth - 20;
+        const QFontMetrics names(font);
+        const int nameWidth = std::min(names.horizontalAdvance(index.data().toString()),
+                                       conditions.isEmpty() ? room : room * 3 / 5);
         painter->setPen(now ? nowInk : ink);
-        painter->drawText(text.adjusted(0, 0, -stateWidth - 20, 0),
+        painter->drawText(QRect(text.left(), text.top(), nameWidth, text.height()),
                           Qt::AlignVCenter | Qt::AlignLeft,
-                          QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideRight,
-                                                        text.width() - stateWidth - 20));
+                          names.elidedText(index.data().toString(), Qt::ElideRight, nameWidth));
+        if (!conditions.isEmpty()) {
+            QFont lighter = option.font;
+            lighter.setItalic(true);
+            lighter.setPixelSize(std::max(16, option.font.pixelSize() * 3 / 4));
+            painter->setFont(lighter);
+            painter->setPen(now ? nowInk : conditionInk);
+            const int gap = names.averageCharWidth() * 2;
+            const QRect after(text.left() + nameWidth + gap, text.top(),
+                              std::max(0, room - nameWidth - gap), text.height());
+            painter->drawText(
+                after, Qt::AlignVCenter | Qt::AlignLeft,
+                QFontMetrics(lighter).elidedText(conditions, Qt::ElideRight, after.width()));
+            painter->setFont(font);
+        }
         painter->setPen(now ? nowInk : dim);
         painter->drawText(text, Qt::AlignVCenter | Qt::AlignRight, state);
         painter->restore();
@@ -94,6 +116,10 @@ PlayersWindow::PlayersWindow(Encounter &encounter, QString settingsFile, QWidget
     layout->addWidget(m_now);
     layout->addWidget(m_order, 1);
     connect(&encounter.recorder(), &Recorder::changed, this, &PlayersWindow::refreshLines);
+    m_keepPlace = new QTimer(this);
+    m_keepPlace->setSingleShot(true);
+    m_keepPlace->setInterval(300);
+    connect(m_keepPlace, &QTimer::timeout, this, &PlayersWindow::rememberPlace);
     refreshLines();
     applySizes();
     hide();
@@ -105,7 +131,7 @@ PlayersWindow::~PlayersWindow() {
 
 void PlayersWindow::refreshLines() {
     m_round->setText(m_model->roundText());
-    m_now->setText(m_model->nowText());
+    m_now->setText(fitted(m_model->nowNames(), m_now->fontMetrics(), m_now->width()));
     // A long order scrolls by itself to who acts: the table never has to touch the screen.
     if (const int current = m_model->current(); current >= 0)
         m_order->scrollTo(m_model->index(current), QAbstractItemView::PositionAtTop);
@@ -128,6 +154,57 @@ void PlayersWindow::applySizes() {
 void PlayersWindow::resizeEvent(QResizeEvent *event) {
     Form::resizeEvent(event);
     applySizes();
+    refreshLines();
+    if (isVisible())
+        m_keepPlace->start();
+}
+
+void PlayersWindow::moveEvent(QMoveEvent *event) {
+    Form::moveEvent(event);
+    if (isVisible())
+        m_keepPlace->start();
+}
+
+QString PlayersWindow::fitted(const QStringList &names, const QFontMetrics &metrics, int width) {
+    if (names.isEmpty())
+        return QString();
+    const int twoLines = 2 * metrics.lineSpacing();
+    for (qsizetype shown = names.size(); shown > 1; --shown) {
+        QString text = QStringLiteral("Tocca a: ") + names.mid(0, shown).join(QStringLiteral(", "));
+        if (shown < names.size())
+            text += QStringLiteral(", … e altri ") + QString::number(names.size() - shown);
+        if (metrics.boundingRect(QRect(0, 0, std::max(width, 1), 1 << 20), Qt::TextWordWrap, text)
+                .height() <= twoLines)
+            return text;
+    }
+    return QStringLiteral("Tocca a: ") + names.first() +
+           (names.size() > 1 ? QStringLiteral(", … e altri ") + QString::number(names.size() - 1)
+                             : QString());
+}
+
+QRect PlayersWindow::placeFor(const QRect &opener, const QList<QRect> &screens, const QSize &wanted,
+                              int minimumWidth) {
+    for (const QRect &screen : screens)
+        if (!screen.intersects(opener)) { // another screen: the view has it to itself
+            QRect frame(QPoint(0, 0), wanted.boundedTo(screen.size()));
+            frame.moveCenter(screen.center());
+            return frame;
+        }
+    QRect room;
+    for (const QRect &screen : screens)
+        if (screen.intersects(opener))
+            room = screen;
+    if (room.isEmpty())
+        return QRect(opener.topRight() + QPoint(1, 0), wanted);
+    const int right = room.right() - opener.right();
+    const int left = opener.left() - room.left();
+    const int width = std::max(minimumWidth, std::min(wanted.width(), std::max(left, right)));
+    const int height = std::min(wanted.height(), room.height());
+    QRect frame(0, 0, width, height);
+    frame.moveLeft(right >= left ? std::min(opener.right() + 1, room.right() + 1 - width)
+                                 : std::max(opener.left() - width, room.left()));
+    frame.moveTop(std::clamp(opener.top(), room.top(), room.bottom() + 1 - height));
+    return frame;
 }
 
 void PlayersWindow::keyPressEvent(QKeyEvent *event) {
@@ -143,17 +220,28 @@ void PlayersWindow::keyPressEvent(QKeyEvent *event) {
 }
 
 void PlayersWindow::open(const QWidget *opener) {
-    if (!m_restored) {
-        m_restored = true;
-        const QByteArray place =
-            QSettings(m_settingsFile, QSettings::IniFormat).value("giocatori/posto").toByteArray();
-        if (!place.isEmpty() && restoreGeometry(place)) {
-            show();
-            activateWindow();
-            return;
-        }
+    if (isVisible()) {
+        bringToFront();
+        return;
     }
-    showBeside(opener);
+    const bool first = !m_restored;
+    m_restored = true;
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect over = opener && opener->isVisible() ? opener->frameGeometry() : QRect();
+    const QByteArray place =
+        QSettings(m_settingsFile, QSettings::IniFormat).value("giocatori/posto").toByteArray();
+    const bool kept = first && !place.isEmpty() && restoreGeometry(place);
+    // A place kept from last time is taken again unless it covers the window it opens from on
+    // the only screen: the names and "Prossimo ad agire" must stay in sight.
+    if (!kept && over.isValid()) {
+        setGeometry(placeFor(over, screens, size(), 320));
+    } else if (kept && over.isValid() && screens.size() == 1 && frameGeometry().intersects(over)) {
+        setGeometry(placeFor(over, screens, size(), 320));
+    }
+    show();
+    activateWindow();
 }
 
 void PlayersWindow::rememberPlace() {

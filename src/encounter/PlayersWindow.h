@@ -6,6 +6,7 @@ class Encounter;
 class PlayersModel;
 class QLabel;
 class QListView;
+class QTimer;
 
 // The players' view ("Torvane — Giocatori"): for a second screen turned to the table, the round,
 // who acts now and the initiative order with each creature's state, in large type on a dark
@@ -18,13 +19,23 @@ public:
     ~PlayersWindow() override;
 
     PlayersModel &model() { return *m_model; }
-    // Shows the window where it was last time (or beside the opener the very first time).
+    // Shows the window where it was last time, unless that covers the opener on a single
+    // screen; otherwise on another screen than the opener's, or else beside the opener.
     void open(const QWidget *opener);
     void rememberPlace();
+
+    // Where the view goes beside a window standing at `opener` (its frame): on the first of the
+    // other screens when there is one, else beside it on the side with more room, narrowed to
+    // that room (never below `minimumWidth`), as high as `wanted` where the screen allows.
+    static QRect placeFor(const QRect &opener, const QList<QRect> &screens, const QSize &wanted,
+                          int minimumWidth);
+    // "Tocca a: …" on at most two lines of the given width: the names that fit, then "… e altri N".
+    static QString fitted(const QStringList &names, const QFontMetrics &metrics, int width);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void refreshLines();
@@ -36,4 +47,5 @@ private:
     QLabel *m_now;
     QListView *m_order;
     bool m_restored = false;
+    QTimer *m_keepPlace; // the place is kept a moment after the window stops moving
 };

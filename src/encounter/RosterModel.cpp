@@ -1,12 +1,15 @@
 #include "encounter/RosterModel.h"
 
+#include "core/fight/Conditions.h"
 #include "core/text/Shown.h"
 
 #include "core/fight/Encounter.h"
+#include "core/fight/Rules.h"
 #include "core/text/NumericText.h"
 #include "ui/Look.h"
 
 #include <QBrush>
+#include <QFont>
 
 using namespace roster;
 
@@ -15,14 +18,14 @@ RosterModel::RosterModel(Encounter &encounter, QObject *parent)
     const Recorder *fight = &encounter.recorder();
     connect(fight, &Recorder::textChanged, this, [this](int row, int column) {
         const QModelIndex cell = index(row, column);
-        emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+        emit dataChanged(cell, cell); // the hit points also change their colour
     });
     connect(fight, &Recorder::highlightChanged, this, [this](int row) {
         emit dataChanged(index(row, firstText), index(row, lastText), {Qt::BackgroundRole});
     });
     connect(fight, &Recorder::markChanged, this, [this](int row) {
-        const QModelIndex cell = index(row, Selezione);
-        emit dataChanged(cell, cell, {Qt::CheckStateRole});
+        emit dataChanged(index(row, 0), index(row, modelColumns - 1),
+                         {Qt::CheckStateRole, Qt::BackgroundRole, Qt::FontRole});
     });
     connect(fight, &Recorder::rowsAboutToChange, this, [this](int from, int to) {
         if (to > from)
@@ -37,6 +40,10 @@ RosterModel::RosterModel(Encounter &encounter, QObject *parent)
         else
             endRemoveRows();
     });
+    connect(fight, &Recorder::conditionsChanged, this, [this](int target) {
+        if (target > 0 && target < m_rows)
+            emit dataChanged(index(target, Condizioni), index(target, Condizioni));
+    });
     connect(fight, &Recorder::aboutToRestore, this, [this] { beginResetModel(); });
     connect(fight, &Recorder::restored, this, [this] {
         m_rows = m_encounter.roster().rows();
@@ -49,7 +56,7 @@ int RosterModel::rowCount(const QModelIndex &parent) const {
 }
 
 int RosterModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : modelColumns;
 }
 
 QVariant RosterModel::data(const QModelIndex &index, int role) const {
@@ -73,6 +80,8 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
             return QStringLiteral("X");
         case Visualizza:
             return QStringLiteral(">>");
+        case Condizioni:
+            return conditions::list(m_encounter.recorder().conditionsOf(row), false);
         }
         return {};
     case Qt::CheckStateRole:
@@ -80,17 +89,46 @@ QVariant RosterModel::data(const QModelIndex &index, int role) const {
             return roster.isMarked(row) ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::BackgroundRole:
-        if (isText(column))
-            return QBrush(roster.isHighlighted(row) ? look::yellow() : look::white());
+        // Who acts now is yellow; the rows the hit-point buttons act on are blue, their number
+        // and mark stronger, to be seen from across the table.
+        if (isText(column) || column == Condizioni)
+            return QBrush(roster.isHighlighted(row) ? look::yellow()
+                          : roster.isMarked(row)    ? look::marked()
+                                                    : look::white());
+        if ((column == Indice || column == Selezione) && roster.isMarked(row))
+            return QBrush(look::markedStrong());
         return {};
     case Qt::ForegroundRole:
-        // The names cannot be edited: they are drawn in a grey that still reads well on yellow.
+        // The names cannot be edited: they are drawn in a grey that still reads well on yellow;
+        // the hit points of a creature in coma or dead are drawn in the colour of its state.
+        if (column == PF)
+            switch (rules::health(numeric::leading(roster.text(row, PF)))) {
+            case rules::Health::Coma:
+                return QBrush(look::comaText());
+            case rules::Health::Dead:
+                return QBrush(look::deadText());
+            case rules::Health::Standing:
+                break;
+            }
         if (isText(column))
             return QBrush(column == NomePNG ? look::greyedText() : QColor(Qt::black));
+        return {};
+    case Qt::FontRole:
+        if ((column == PF &&
+             rules::health(numeric::leading(roster.text(row, PF))) != rules::Health::Standing) ||
+            (column == Indice && roster.isMarked(row))) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
         return {};
     case Qt::ToolTipRole:
         if (column == NomePNG)
             return QString::number(row);
+        if (column == NoteNome && row > 0 && !roster.text(row, NoteNome).isEmpty())
+            return roster.text(row, NoteNome); // the whole note, however narrow the column
+        if (column == Condizioni && row > 0)
+            return conditions::list(m_encounter.recorder().conditionsOf(row), false);
         if (column == PF && row > 0) {
             const RowTables::Entry &entry = m_encounter.tables()[row];
             return QStringLiteral("Massimo ") + numeric::write(entry.pfMassimi) +
@@ -135,6 +173,7 @@ Qt::ItemFlags RosterModel::flags(const QModelIndex &index) const {
     case Indice:
     case Elimina:
     case Visualizza:
+    case Condizioni:
         return Qt::ItemIsEnabled;
     default:
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;

@@ -21,7 +21,7 @@ bool marksRow(int column) {
 
 RosterView::RosterView(QWidget *parent) : QTableView(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded); // a column widened by the user
     setAutoScroll(false);
     setSelectionMode(NoSelection);
     setEditTriggers(AllEditTriggers);
@@ -150,6 +150,8 @@ void RosterDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     button.state = QStyle::State_Enabled;
     button.palette = option.palette;
     if (column == roster::Selezione) {
+        if (const QVariant ground = index.data(Qt::BackgroundRole); ground.isValid())
+            painter->fillRect(option.rect, ground.value<QBrush>());
         const bool on = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         button.state |= on ? QStyle::State_On : QStyle::State_Off;
         button.rect.adjust(4, 0, 0, 0);

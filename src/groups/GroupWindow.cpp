@@ -1,22 +1,21 @@
 #include "groups/GroupWindow.h"
 
 #include "common/Dialogs.h"
-#include "ui/Chooser.h"
+#include "ui/SavedItemsPanel.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
-    : Form(QStringLiteral("Form6"), parent), m_dialogs(dialogs), m_folder(folder) {
+    : Form(QStringLiteral("Form6"), parent), m_dialogs(dialogs) {
     setClientTwips(4800, 6600);
     placeLabel(canvas(), "Label5", QStringLiteral("Numero di PG nel Gruppo:"),
                twipsRect(120, 150, 2400, 345));
     m_count = place<QLineEdit>(canvas(), "NumeroPG", twipsRect(2520, 120, 840, 345), "0");
-    m_ok = place<QPushButton>(canvas(), "InserisciPG", twipsRect(3480, 120, 1200, 345), "OK");
-    m_lblGruppo = placeLabel(canvas(), "LblGruppo", QStringLiteral("Nome Gruppo:"),
+    m_countOk = place<QPushButton>(canvas(), "InserisciPG", twipsRect(3480, 120, 1200, 345), "OK");
+    m_nameLabel = placeLabel(canvas(), "LblGruppo", QStringLiteral("Nome Gruppo:"),
                              twipsRect(120, 630, 1500, 345));
     m_name = place<QLineEdit>(canvas(), "NomeGruppo", twipsRect(1680, 600, 3000, 345));
     QFont bold = m_name->font();
@@ -25,38 +24,36 @@ GroupWindow::GroupWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     for (int i = 0; i < Group::maxCharacters; ++i) {
         const auto s = static_cast<std::size_t>(i);
         const int top = 1080 + i * 420;
-        m_lblNome[s] = placeLabel(canvas(), item("LblNome", i), QStringLiteral("Nome PG:"),
-                                  twipsRect(120, top + 30, 1500, 345));
+        m_slotLabels[s] = placeLabel(canvas(), item("LblNome", i), QStringLiteral("Nome PG:"),
+                                     twipsRect(120, top + 30, 1500, 345));
         m_slots[s] = place<QLineEdit>(canvas(), item("NomePG", i), twipsRect(1680, top, 3000, 345));
     }
-    auto *frame =
-        place<QGroupBox>(canvas(), "Frame1", twipsRect(120, 4500, 4560, 735), "Gruppo da Caricare");
-    m_chooser = place<QComboBox>(frame, "ElencoFile", twipsRect(120, 300, 4320, 345));
-    auto *nuovo = place<QPushButton>(canvas(), "Nuovo", twipsRect(120, 5340, 1080, 420), "NUOVO");
-    auto *salva = place<QPushButton>(canvas(), "Salva", twipsRect(1280, 5340, 1080, 420), "SALVA");
-    auto *carica =
-        place<QPushButton>(canvas(), "Carica", twipsRect(2440, 5340, 1080, 420), "CARICA");
-    auto *cancella =
-        place<QPushButton>(canvas(), "Cancella", twipsRect(3600, 5340, 1080, 420), "CANCELLA");
-    auto *refresh = place<QPushButton>(canvas(), "Command1", QRect(), "REFRESH");
-    refresh->hide(); // never shown
+    // The chooser, and below it its four buttons in a row.
+    const auto inRow = [](int i) { return twipsRect(120 + 1160 * i, 5340, 1080, 420); };
+    const auto storage =
+        SavedItemsPanel::placeControls(canvas(), QStringLiteral("Gruppo da Caricare"),
+                                       {twipsRect(120, 4500, 4560, 735),
+                                        twipsRect(120, 300, 4320, 345),
+                                        {inRow(0), inRow(1), inRow(2), inRow(3)}});
+    m_chooser = storage.chooser;
+    m_items = new SavedItemsPanel(dialogs, folder, Group::fieldCount, m_chooser, this);
     auto *accetta =
         place<QPushButton>(canvas(), "Accetta", twipsRect(120, 5880, 4560, 525), "ACCETTA");
     accetta->setFont(bold);
 
-    connect(m_ok, &QPushButton::clicked, this, &GroupWindow::ok);
-    connect(m_count, &QLineEdit::returnPressed, m_ok, &QPushButton::click);
-    m_ok->setToolTip(QStringLiteral("Invio nel numero di PG"));
-    connect(nuovo, &QPushButton::clicked, this, &GroupWindow::nuovo);
-    connect(salva, &QPushButton::clicked, this, &GroupWindow::salva);
-    connect(carica, &QPushButton::clicked, this, &GroupWindow::carica);
-    connect(cancella, &QPushButton::clicked, this, &GroupWindow::cancella);
-    connect(refresh, &QPushButton::clicked, this, &GroupWindow::refreshChooser);
+    connect(m_countOk, &QPushButton::clicked, this, &GroupWindow::ok);
+    connect(m_count, &QLineEdit::returnPressed, m_countOk, &QPushButton::click);
+    m_countOk->setToolTip(QStringLiteral("Invio nel numero di PG"));
+    connect(storage.nuovo, &QPushButton::clicked, this, &GroupWindow::nuovo);
+    connect(storage.salva, &QPushButton::clicked, this, &GroupWindow::salva);
+    connect(storage.carica, &QPushButton::clicked, this, &GroupWindow::carica);
+    connect(storage.cancella, &QPushButton::clicked, this, &GroupWindow::cancella);
+    connect(storage.refresh, &QPushButton::clicked, this, &GroupWindow::refreshChooser);
     connect(accetta, &QPushButton::clicked, this, &GroupWindow::accetta);
 
-    setTabChain({m_count, m_ok, m_name, m_slots[0], m_slots[1], m_slots[2], m_slots[3], m_slots[4],
-                 m_slots[5], m_slots[6], m_slots[7], m_chooser, nuovo, salva, carica, cancella,
-                 accetta});
+    setTabChain({m_count, m_countOk, m_name, m_slots[0], m_slots[1], m_slots[2], m_slots[3],
+                 m_slots[4], m_slots[5], m_slots[6], m_slots[7], m_chooser, storage.nuovo,
+                 storage.salva, storage.carica, storage.cancella, accetta});
     for (QLineEdit *field : findChildren<QLineEdit *>())
         connect(field, &QLineEdit::textChanged, this, &GroupWindow::changed);
     for (QPushButton *button : findChildren<QPushButton *>())
@@ -77,12 +74,12 @@ void GroupWindow::setGroup(const Group &group, bool namesMode) {
         emit changed();
         return;
     }
-    m_ok->show();
+    m_countOk->show();
     m_count->setEnabled(true);
-    m_lblGruppo->hide();
+    m_nameLabel->hide();
     m_name->hide();
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        m_lblNome[i]->hide();
+        m_slotLabels[i]->hide();
         m_slots[i]->hide();
     }
     emit changed();
@@ -114,15 +111,15 @@ void GroupWindow::openForParty() {
 }
 
 void GroupWindow::resetToCountMode(bool emptyName) {
-    m_ok->show();
+    m_countOk->show();
     m_count->setEnabled(true);
     m_count->setText(QStringLiteral("0"));
-    m_lblGruppo->hide();
+    m_nameLabel->hide();
     m_name->hide();
     if (emptyName)
         m_name->clear();
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        m_lblNome[i]->hide();
+        m_slotLabels[i]->hide();
         m_slots[i]->hide();
         m_slots[i]->clear();
     }
@@ -130,8 +127,8 @@ void GroupWindow::resetToCountMode(bool emptyName) {
 
 void GroupWindow::showNames(int n, bool emptyNames) {
     m_count->setEnabled(false);
-    m_ok->hide();
-    m_lblGruppo->show();
+    m_countOk->hide();
+    m_nameLabel->show();
     m_name->show();
     for (int i = 0; i < Group::maxCharacters; ++i) {
         const auto s = static_cast<std::size_t>(i);
@@ -139,7 +136,7 @@ void GroupWindow::showNames(int n, bool emptyNames) {
         if (used && emptyNames)
             m_slots[s]->clear();
         if (used || !emptyNames) {
-            m_lblNome[s]->setVisible(used);
+            m_slotLabels[s]->setVisible(used);
             m_slots[s]->setVisible(used);
         }
     }
@@ -161,34 +158,36 @@ void GroupWindow::ok() {
 }
 
 void GroupWindow::nuovo() {
-    if (m_dialogs.ask(QStringLiteral("Sei sicuro?"), QStringLiteral("Confermi?")))
+    if (m_items->confirmClear())
         resetToCountMode(false);
 }
 
 bool GroupWindow::salvataggio() {
-    return m_folder.save(m_dialogs, m_name->text(), group().toRecord());
+    return m_items->save(m_name->text(), group().toRecord());
 }
 
 void GroupWindow::salva() {
-    if (!m_dialogs.ask(QStringLiteral("Vuoi salvare ''") + m_name->text() + QStringLiteral("''?"),
-                       QStringLiteral("Confermi?")))
-        return;
-    const int n = count();
-    if (n < 1) {
-        m_dialogs.inform(
-            QStringLiteral("Il File non è stato salvato. Devi inserire almeno un PG!"));
-        m_count->setText(QStringLiteral("1"));
-    } else if (n > Group::maxCharacters) {
-        m_dialogs.inform(QStringLiteral(
-            "Il File non è stato salvato. Il Programma consente un massimo di 8 PG!"));
-        m_count->setText(QStringLiteral("8"));
-    } else if (salvataggio()) {
-        refreshChooser();
-    }
+    // A group of 1 to 8 characters is saved; another count is mended and nothing is written.
+    m_items->saveAsked(m_name->text(), [this]() -> std::optional<QStringList> {
+        const int n = count();
+        if (n < 1) {
+            m_dialogs.inform(
+                QStringLiteral("Il File non è stato salvato. Devi inserire almeno un PG!"));
+            m_count->setText(QStringLiteral("1"));
+            return std::nullopt;
+        }
+        if (n > Group::maxCharacters) {
+            m_dialogs.inform(QStringLiteral(
+                "Il File non è stato salvato. Il Programma consente un massimo di 8 PG!"));
+            m_count->setText(QStringLiteral("8"));
+            return std::nullopt;
+        }
+        return group().toRecord();
+    });
 }
 
 bool GroupWindow::caricaFile(const QString &name) {
-    const auto result = m_folder.load(m_dialogs, name, Group::fieldCount);
+    const auto result = m_items->load(name);
     if (result.status == DataFolder::Status::Empty)
         return true; // an empty file loads nothing
     if (result.status != DataFolder::Status::Loaded)
@@ -208,12 +207,11 @@ void GroupWindow::carica() {
 }
 
 void GroupWindow::cancella() {
-    if (m_folder.remove(m_dialogs, m_name->text()))
-        refreshChooser();
+    m_items->removeAsked(m_name->text());
 }
 
 void GroupWindow::refreshChooser() {
-    refillChooser(m_chooser, m_folder.refresh(m_dialogs, Group::fieldCount));
+    m_items->refresh();
 }
 
 void GroupWindow::accetta() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/groups/Group.h"
-#include "core/files/DataFolder.h"
 #include "ui/Form.h"
 
 #include <array>
@@ -11,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class SavedItemsPanel;
 
 // The player-character group window (Form6): count mode and names mode, storage buttons and
 // "ACCETTA".
@@ -30,11 +30,13 @@ public:
     // GRUPPO DI PG").
     void openForParty();
 
+    // Writes the group shown under its name; false, with the user told why, when it was not
+    // saved.
     bool salvataggio();
-    // Carica_File: false (window untouched) when the file is missing or not a group; an empty
-    // file loads nothing and counts as read.
+    // Loads the named group into the fields: false (window untouched) when the file is missing
+    // or not a group; an empty file loads nothing and counts as read.
     bool caricaFile(const QString &name);
-    void refreshChooser();
+    void refreshChooser(); // fills "Gruppo da Caricare" from the list file
 
 signals:
     // "ACCETTA": the names of the slots and the count, clamped to 0..8.
@@ -53,12 +55,12 @@ private:
     void accetta();
 
     Dialogs &m_dialogs;
-    DataFolder m_folder;
     QLineEdit *m_count;
-    QPushButton *m_ok;
-    QLabel *m_lblGruppo;
+    QPushButton *m_countOk; // "OK": from the count to the names
+    QLabel *m_nameLabel;
     QLineEdit *m_name;
-    std::array<QLabel *, Group::maxCharacters> m_lblNome{};
+    std::array<QLabel *, Group::maxCharacters> m_slotLabels{};
     std::array<QLineEdit *, Group::maxCharacters> m_slots{};
     QComboBox *m_chooser;
+    SavedItemsPanel *m_items;
 };

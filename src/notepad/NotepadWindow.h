@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/notepad/Page.h"
-#include "core/files/DataFolder.h"
 #include "ui/Form.h"
 
 class Dialogs;
@@ -9,6 +8,7 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class SavedItemsPanel;
 
 // The notepad (Form7): named pages of free text.
 class NotepadWindow : public Form {
@@ -21,7 +21,7 @@ public:
 
     Page page() const;
     void setPage(const Page &page);
-    void refreshChooser();
+    void refreshChooser(); // fills "Pagina da Caricare" from the list file
 
 private:
     void nuovo();
@@ -29,10 +29,9 @@ private:
     void carica();
     void cancella();
 
-    Dialogs &m_dialogs;
-    DataFolder m_folder;
     QLineEdit *m_name;
     QPlainTextEdit *m_text;
     QComboBox *m_chooser;
+    SavedItemsPanel *m_items;
     QPushButton *m_hide;
 };

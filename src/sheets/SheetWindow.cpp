@@ -1,14 +1,19 @@
 #include "sheets/SheetWindow.h"
 
 #include "common/Dialogs.h"
+#include "core/bestiary/Statblock.h"
+#include "core/dice/Dice.h"
 #include "core/text/NumericText.h"
-#include "ui/Chooser.h"
+#include "core/text/Record.h"
 #include "ui/Look.h"
+#include "ui/SavedItemsPanel.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -41,17 +46,10 @@ constexpr std::array<AbilityRow, 6> abilityRows{{{1, "For:", 960},
                                                  {5, "Sag:", 2880},
                                                  {0, "Car:", 3360}}};
 
-QString toWidgetText(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-QString toFileText(QString text) {
-    return text.replace(u'\n', QStringLiteral("\r\n"));
-}
-
 } // namespace
 
 SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *parent)
-    : Form(QStringLiteral("Form1"), parent), m_dialogs(dialogs), m_folder(folder) {
+    : Form(QStringLiteral("Form1"), parent), m_dialogs(dialogs) {
     m_name = place<QLineEdit>(canvas(), "NomePNG", twipsRect(360, 360, 4935, 450));
     QFont big = m_name->font();
     big.setBold(true);
@@ -89,16 +87,17 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     m_azzera = place<QPushButton>(canvas(), "Azzera", twipsRect(rightColumn, 2880, rightWidth, 375),
                                   "Azzera");
 
-    m_frame1 =
+    m_chooserFrame =
         place<QGroupBox>(canvas(), "Frame1", twipsRect(360, 6240, 4935, 735), "Png da Caricare");
-    m_chooser = place<QComboBox>(m_frame1, "ElencoFile", twipsRect(120, 300, 4695, 345));
+    m_chooser = place<QComboBox>(m_chooserFrame, "ElencoFile", twipsRect(120, 300, 4695, 345));
+    m_items = new SavedItemsPanel(dialogs, folder, Sheet::fieldCount, m_chooser, this);
     m_refresh = place<QPushButton>(canvas(), "Command1",
                                    twipsRect(rightColumn, 3360, rightWidth, 375), "REFRESH");
     m_refresh->hide(); // never shown
 
-    m_piu = place<QGroupBox>(canvas(), "Piu", twipsRect(360, 4560, 1455, 975), "N° PNG");
-    m_piu->installEventFilter(this);
-    m_text1 = place<QLineEdit>(m_piu, "Text1", twipsRect(120, 360, 1215, 375), "1");
+    m_copyFrame = place<QGroupBox>(canvas(), "Piu", twipsRect(360, 4560, 1455, 975), "N° PNG");
+    m_copyFrame->installEventFilter(this);
+    m_copies = place<QLineEdit>(m_copyFrame, "Text1", twipsRect(120, 360, 1215, 375), "1");
     m_party = place<QPushButton>(canvas(), "Party", twipsRect(1920, 4560, 6600, 435),
                                  "CARICA O AGGIUNGI UN GRUPPO DI PG");
     m_aggiungi = place<QPushButton>(canvas(), "Aggiungi", twipsRect(1920, 5100, 6600, 555));
@@ -109,11 +108,23 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
                                      "Gruppo di PNG come uno solo");
     m_gruppoUnico->setToolTip(QStringLiteral("Considera il gruppo di mostri, come un mostro unico. "
                                              "Avranno quindi lo stesso punteggio di iniziativa."));
-    m_command3 = place<QPushButton>(
+    m_toFight = place<QPushButton>(
         canvas(), "Command3", twipsRect(rightColumn, 7080, rightWidth, 495), "Vai allo Scontro");
-    m_command3->setFont(bold);
-    m_command2 = place<QPushButton>(canvas(), "Command2",
+    m_toFight->setFont(bold);
+    m_menu = place<QPushButton>(canvas(), "Command2",
                                     twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
+    m_bestiario = place<QPushButton>(canvas(), "Bestiario",
+                                     twipsRect(rightColumn, 3360, rightWidth, 375), "Bestiario…");
+    m_incolla =
+        place<QPushButton>(canvas(), "IncollaStatblock",
+                           twipsRect(rightColumn, 3840, rightWidth, 375), "Incolla statblock");
+    m_incolla->setToolTip(QStringLiteral("Riempie la scheda con uno statblock copiato (Hit Dice, "
+                                         "Armor Class, Abilities…)"));
+    m_tiraPF = place<QCheckBox>(canvas(), "TiraPF", twipsRect(rightColumn, 5880, rightWidth, 300),
+                                "PF tirati per ogni copia");
+    m_tiraPF->setToolTip(QStringLiteral("Ogni copia aggiunta tira i suoi PF con i dadi vita "
+                                        "scritti tra parentesi nei PF, come in 5 (1d8+1)"));
+    m_tiraPF->setEnabled(false);
 
     connect(m_modAuto, &QPushButton::clicked, this, &SheetWindow::modAuto);
     connect(m_azzera, &QPushButton::clicked, this, &SheetWindow::azzera);
@@ -121,12 +132,16 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     connect(m_carica, &QPushButton::clicked, this, &SheetWindow::carica);
     connect(m_cancella, &QPushButton::clicked, this, &SheetWindow::cancella);
     connect(m_refresh, &QPushButton::clicked, this, &SheetWindow::refreshChooser);
-    connect(m_text1, &QLineEdit::textChanged, this, &SheetWindow::onCopyTextChanged);
+    connect(m_copies, &QLineEdit::textChanged, this, &SheetWindow::onCopyTextChanged);
     connect(m_name, &QLineEdit::textChanged, this, &SheetWindow::refreshAddButton);
     connect(m_aggiungi, &QPushButton::clicked, this, &SheetWindow::addClicked);
-    connect(m_command3, &QPushButton::clicked, this, &SheetWindow::encounterClicked);
-    connect(m_command2, &QPushButton::clicked, this, &SheetWindow::menuClicked);
+    connect(m_toFight, &QPushButton::clicked, this, &SheetWindow::encounterClicked);
+    connect(m_menu, &QPushButton::clicked, this, &SheetWindow::menuClicked);
     connect(m_party, &QPushButton::clicked, this, &SheetWindow::partyClicked);
+    connect(m_bestiario, &QPushButton::clicked, this, &SheetWindow::bestiaryClicked);
+    connect(m_incolla, &QPushButton::clicked, this, &SheetWindow::incollaStatblock);
+    connect(m_pf, &QLineEdit::textChanged, this,
+            [this] { m_tiraPF->setEnabled(dice::hitDiceOf(m_pf->text()).has_value()); });
 
     look::tabMovesOn(m_note);
     // Tab follows the eye, down each column from left to right: the name, the scores from For to
@@ -135,12 +150,14 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     setTabChain({m_name,      m_car[1],    m_car[2],      m_car[3],     m_car[4],    m_car[5],
                  m_car[0],    m_carMod[1], m_carMod[2],   m_carMod[3],  m_carMod[4], m_carMod[5],
                  m_carMod[0], m_pf,        m_ca,          m_iniziativa, m_ba,        m_note,
-                 m_modAuto,   m_salva,     m_carica,      m_cancella,   m_azzera,    m_text1,
-                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_command3,  m_command2});
+                 m_modAuto,   m_salva,     m_carica,      m_cancella,   m_azzera,    m_copies,
+                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_toFight,  m_menu});
+    setTabChain({m_azzera, m_bestiario, m_incolla}); // below it, in the column of buttons
+    setTabChain({m_gruppoUnico, m_tiraPF});
 
     setSheet(Sheet{});
     refreshChooser();
-    showEncounterMode(m_command3->text());
+    showEncounterMode(m_toFight->text());
     hide();
 }
 
@@ -155,13 +172,14 @@ Sheet SheetWindow::sheet() const {
         s.car[i] = m_car[i]->text();
         s.carMod[i] = m_carMod[i]->text();
     }
-    s.note = toFileText(m_note->toPlainText());
+    s.note = record::toCrLf(m_note->toPlainText());
     return s;
 }
 
 void SheetWindow::setSheet(const Sheet &s) {
     m_name->setText(s.name);
     m_pf->setText(s.pf);
+    m_pf->setCursorPosition(0); // the average in sight when the hit dice after it do not fit
     if (m_ownPF)
         m_ownPF = s.pf;
     m_ba->setText(s.ba);
@@ -171,22 +189,26 @@ void SheetWindow::setSheet(const Sheet &s) {
         m_car[i]->setText(s.car[i]);
         m_carMod[i]->setText(s.carMod[i]);
     }
-    m_note->setPlainText(toWidgetText(s.note));
+    m_note->setPlainText(record::fromCrLf(s.note));
+}
+
+DataFolder &SheetWindow::folder() {
+    return m_items->folder();
 }
 
 DataFolder::Status SheetWindow::caricaScheda(const QString &name) {
-    const auto result = m_folder.load(m_dialogs, name, Sheet::fieldCount);
+    const auto result = m_items->load(name);
     if (result.status == DataFolder::Status::Loaded)
         setSheet(Sheet::fromRecord(result.fields));
     return result.status;
 }
 
 bool SheetWindow::salvataggio() {
-    return m_folder.save(m_dialogs, m_name->text(), sheet().toRecord());
+    return m_items->save(m_name->text(), sheet().toRecord());
 }
 
 void SheetWindow::refreshChooser() {
-    refillChooser(m_chooser, m_folder.refresh(m_dialogs, Sheet::fieldCount));
+    m_items->refresh();
 }
 
 void SheetWindow::setEditable(bool editable) {
@@ -214,16 +236,17 @@ void SheetWindow::leaveViewing() {
 
 void SheetWindow::showEncounterMode(const QString &encounterCaption) {
     leaveViewing();
-    m_command3->setToolTip(QString());
+    m_toFight->setToolTip(QString());
     m_mode = Mode::Encounter;
     for (QWidget *w :
-         std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera, m_frame1, m_party,
-                                          m_piu, m_cancella, m_aggiungi, m_command3})
+         std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera, m_chooserFrame,
+                                          m_party, m_copyFrame, m_cancella, m_aggiungi, m_toFight})
         w->show();
-    m_command2->hide();
-    m_command3->setText(encounterCaption);
-    m_command3->move(m_command3->x(), twips(7080));
-    m_frame1->move(m_frame1->x(), twips(6240));
+    m_menu->hide();
+    m_toFight->setText(encounterCaption);
+    m_toFight->move(m_toFight->x(), twips(7080));
+    m_chooserFrame->move(m_chooserFrame->x(), twips(6240));
+    showSheetSources(true, true);
     setEditable(true);
     setOuterHeight(encounterHeight);
     refreshAddButton();
@@ -232,14 +255,15 @@ void SheetWindow::showEncounterMode(const QString &encounterCaption) {
 void SheetWindow::showEditingMode() {
     leaveViewing();
     m_mode = Mode::Editing;
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_aggiungi, m_piu, m_gruppoUnico, m_party, m_command3})
+    for (QWidget *w : std::initializer_list<QWidget *>{m_aggiungi, m_copyFrame, m_gruppoUnico,
+                                                       m_party, m_toFight})
         w->hide();
     for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
-                                                       m_frame1, m_cancella, m_command2})
+                                                       m_chooserFrame, m_cancella, m_menu})
         w->show();
-    m_command2->move(m_command2->x(), twips(5260));
-    m_frame1->move(m_frame1->x(), twips(5140));
+    m_menu->move(m_menu->x(), twips(5260));
+    m_chooserFrame->move(m_chooserFrame->x(), twips(5140));
+    showSheetSources(true, false);
     setEditable(true);
     setOuterHeight(editingHeight);
 }
@@ -250,25 +274,37 @@ void SheetWindow::showViewingMode(const QString &rowPF) {
     m_pf->setText(rowPF);
     m_mode = Mode::Viewing;
     for (QWidget *w : std::initializer_list<QWidget *>{m_salva, m_modAuto, m_carica, m_azzera,
-                                                       m_frame1, m_piu, m_cancella, m_command2,
-                                                       m_aggiungi, m_party, m_gruppoUnico})
+                                                       m_chooserFrame, m_copyFrame, m_cancella,
+                                                       m_menu, m_aggiungi, m_party, m_gruppoUnico})
         w->hide();
-    m_command3->setText(QStringLiteral("Torna allo Scontro"));
-    m_command3->setToolTip(QStringLiteral("Esc"));
-    m_command3->move(m_command3->x(), twips(4560));
-    m_command3->show();
+    m_toFight->setText(QStringLiteral("Torna allo Scontro"));
+    m_toFight->setToolTip(QStringLiteral("Esc"));
+    m_toFight->move(m_toFight->x(), twips(4560));
+    m_toFight->show();
+    showSheetSources(false, false);
     setEditable(false);
     setOuterHeight(viewingHeight);
 }
 
 QString SheetWindow::copyText() const {
-    return m_text1->text();
+    return m_copies->text();
 }
 void SheetWindow::setCopyText(const QString &text) {
-    m_text1->setText(text);
+    m_copies->setText(text);
 }
 bool SheetWindow::asOneGroup() const {
     return m_gruppoUnico->isChecked();
+}
+bool SheetWindow::rollsHitPoints() const {
+    return m_tiraPF->isEnabled() && m_tiraPF->isChecked();
+}
+
+// The bestiary and a pasted statblock fill the sheet while it is typed; the hit points are
+// rolled for the copies added to an encounter.
+void SheetWindow::showSheetSources(bool buttons, bool rollOption) {
+    m_bestiario->setVisible(buttons);
+    m_incolla->setVisible(buttons);
+    m_tiraPF->setVisible(rollOption);
 }
 
 void SheetWindow::onCopyTextChanged(const QString &text) {
@@ -276,8 +312,8 @@ void SheetWindow::onCopyTextChanged(const QString &text) {
     if (!count) {
         m_dialogs.inform(QStringLiteral("Il numero di PNG non è valido: puoi aggiungerne al "
                                         "massimo 32767 alla volta."));
-        const QSignalBlocker blocker(m_text1);
-        m_text1->setText(m_lastValidCopyText);
+        const QSignalBlocker blocker(m_copies);
+        m_copies->setText(m_lastValidCopyText);
         return;
     }
     m_lastValidCopyText = text;
@@ -297,16 +333,16 @@ void SheetWindow::onPiuClicked() {
 
 void SheetWindow::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape && m_mode == Mode::Viewing) {
-        m_command3->click(); // back to the encounter
+        m_toFight->click(); // back to the encounter
         return;
     }
     Form::keyPressEvent(event);
 }
 
 bool SheetWindow::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_piu && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == m_copyFrame && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
-        m_piu->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        m_copyFrame->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
         onPiuClicked();
         return true;
     }
@@ -317,7 +353,7 @@ void SheetWindow::refreshAddButton() {
     m_aggiungi->setText(QStringLiteral("AGGIUNGI ") + QString::number(m_numeroPNG) +
                         QStringLiteral(" ") + m_name->text() +
                         QStringLiteral(" AL COMBATTIMENTO!"));
-    m_gruppoUnico->setVisible(m_mode == Mode::Encounter && numeric::leading(m_text1->text()) > 1);
+    m_gruppoUnico->setVisible(m_mode == Mode::Encounter && numeric::leading(m_copies->text()) > 1);
 }
 
 void SheetWindow::modAuto() {
@@ -333,17 +369,13 @@ void SheetWindow::modAuto() {
 }
 
 void SheetWindow::azzera() {
-    if (!m_dialogs.ask(QStringLiteral("Sei sicuro?"), QStringLiteral("Confermi?")))
+    if (!m_items->confirmClear())
         return;
     setSheet(Sheet{});
 }
 
 void SheetWindow::salva() {
-    if (!m_dialogs.ask(QStringLiteral("Vuoi salvare ''") + m_name->text() + QStringLiteral("''?"),
-                       QStringLiteral("Confermi?")))
-        return;
-    if (salvataggio())
-        refreshChooser();
+    m_items->saveAsked(m_name->text(), [this] { return std::optional(sheet().toRecord()); });
 }
 
 void SheetWindow::carica() {
@@ -351,8 +383,7 @@ void SheetWindow::carica() {
 }
 
 void SheetWindow::cancella() {
-    if (m_folder.remove(m_dialogs, m_name->text()))
-        refreshChooser();
+    m_items->removeAsked(m_name->text());
 }
 
 void SheetWindow::viewCreature(const QString &name, const QString &rowPF) {
@@ -367,7 +398,7 @@ void SheetWindow::viewCreature(const QString &name, const QString &rowPF) {
 }
 
 SheetSource::Read SheetWindow::read(const QString &name) {
-    const auto result = m_folder.read(name, Sheet::fieldCount);
+    const auto result = folder().read(name, Sheet::fieldCount);
     switch (result.status) {
     case DataFolder::Status::Loaded:
         return {Status::Loaded, Sheet::fromRecord(result.fields)};
@@ -379,11 +410,34 @@ SheetSource::Read SheetWindow::read(const QString &name) {
 }
 
 void SheetWindow::keep(const Sheet &kept) {
-    if (!m_folder.exists(kept.name))
+    if (!folder().exists(kept.name))
         salvataggio(); // silently; a failure is reported and the rows stay
 }
 
 int SheetWindow::copies() const {
     const QString typed = copyText();
     return typed.isEmpty() || numeric::leading(typed) < 1 ? 1 : numeroPNG();
+}
+
+void SheetWindow::hideEvent(QHideEvent *event) {
+    Form::hideEvent(event);
+    emit hidden();
+}
+
+void SheetWindow::incollaStatblock() {
+    const Statblock block = readStatblock(QGuiApplication::clipboard()->text());
+    if (block.found.none()) {
+        m_dialogs.inform(QStringLiteral("Negli appunti non c'è uno statblock: copia le sue righe, "
+                                        "come \"Hit Dice: 1d8+1 (5 hp)\" e \"Armor Class: 15\", "
+                                        "poi premi di nuovo \"Incolla statblock\"."));
+        return;
+    }
+    Sheet filled = sheet();
+    block.applyTo(filled);
+    setSheet(filled);
+    if (!block.complete())
+        m_dialogs.inform(QStringLiteral("Nello statblock incollato non ho trovato: ") +
+                         block.missing().join(QStringLiteral(", ")) +
+                         QStringLiteral(". I campi della scheda che mancavano sono rimasti "
+                                        "com'erano."));
 }

@@ -16,6 +16,7 @@ class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class SavedItemsPanel;
 
 // The creature sheet window (Form1): one sheet, its storage buttons and, in encounter mode, the
 // controls that put copies of it into the fight. It is where the fight finds the creatures'
@@ -30,12 +31,13 @@ public:
     Sheet sheet() const;
     void setSheet(const Sheet &sheet);
 
-    // Carica_Scheda: loads the named sheet into the fields. Fields stay untouched when the file
-    // is empty, missing or not a sheet (the last two are reported to the user).
+    // Loads the named sheet into the fields. Fields stay untouched when the file is empty,
+    // missing or not a sheet (the last two are reported to the user).
     DataFolder::Status caricaScheda(const QString &name);
-    // Salvataggio: writes the sheet shown; false, with the user told why, when it was not saved.
+    // Writes the sheet shown under its name; false, with the user told why, when it was not
+    // saved. The chooser is not refilled.
     bool salvataggio();
-    DataFolder &folder() { return m_folder; }
+    DataFolder &folder();
 
     // Encounter mode with the given caption on the way to the encounter ("Vai allo Scontro" or
     // "Torna allo Scontro"), sheet-editing mode, or read-only viewing of a roster row.
@@ -63,18 +65,23 @@ public:
     QString copyText() const;
     void setCopyText(const QString &text);
     bool asOneGroup() const;
+    // "PF tirati per ogni copia": ticked while PF holds hit dice ("5 (1d8+1)").
+    bool rollsHitPoints() const;
 
-    void refreshChooser(); // Refresh_File_Caricabili
+    void refreshChooser(); // fills "Png da Caricare" from the list file
 
 signals:
     void addClicked();       // Aggiungi
     void encounterClicked(); // Command3
     void menuClicked();      // Command2
     void partyClicked();     // Party
+    void bestiaryClicked();  // Bestiario
+    void hidden();           // the window left the screen (the bestiary goes with it)
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void setEditable(bool editable);
@@ -88,9 +95,11 @@ private:
     void salva();
     void carica();
     void cancella();
+    void incollaStatblock();
+    void showSheetSources(bool buttons, bool rollOption);
 
     Dialogs &m_dialogs;
-    DataFolder m_folder;
+    SavedItemsPanel *m_items;
     Mode m_mode = Mode::Encounter;
     std::int16_t m_numeroPNG = 1;
     QString m_lastValidCopyText = QStringLiteral("1");
@@ -109,14 +118,17 @@ private:
     QPushButton *m_carica;
     QPushButton *m_cancella;
     QPushButton *m_azzera;
-    QGroupBox *m_frame1;
+    QGroupBox *m_chooserFrame;
     QComboBox *m_chooser;
     QPushButton *m_refresh;
     QPushButton *m_party;
-    QGroupBox *m_piu;
-    QLineEdit *m_text1;
+    QGroupBox *m_copyFrame; // a click on the frame adds one copy
+    QLineEdit *m_copies;    // how many copies "AGGIUNGI" puts into the fight
     QCheckBox *m_gruppoUnico;
     QPushButton *m_aggiungi;
-    QPushButton *m_command3;
-    QPushButton *m_command2;
+    QPushButton *m_toFight; // "Vai allo Scontro", "Torna allo Scontro"
+    QPushButton *m_menu;    // "Menù", when only editing sheets
+    QPushButton *m_bestiario;
+    QPushButton *m_incolla;
+    QCheckBox *m_tiraPF;
 };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -15,6 +16,9 @@ Form::Form(const QString &objectName, QWidget *parent) : QWidget(parent) {
     setObjectName(objectName);
     setWindowTitle(QStringLiteral("Torvane"));
     setPalette(look::palette());
+    // Ctrl+Q leaves the program from every window, as the main menu's "Esci" does.
+    auto *leave = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(leave, &QShortcut::activated, this, &Form::leaveRequested);
 }
 
 QWidget *Form::canvas() {

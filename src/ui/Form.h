@@ -33,6 +33,7 @@ public:
 
 signals:
     void closeRequested();
+    void leaveRequested(); // Ctrl+Q: the program closes, a fight in progress stays saved
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -99,6 +99,22 @@ const QColor &yellow() {
 const QColor &greyedText() {
     return greyed;
 }
+const QColor &marked() {
+    static const QColor colour(205, 226, 255);
+    return colour;
+}
+const QColor &markedStrong() {
+    static const QColor colour(110, 165, 255);
+    return colour;
+}
+const QColor &comaText() {
+    static const QColor colour(150, 70, 0);
+    return colour;
+}
+const QColor &deadText() {
+    static const QColor colour(170, 0, 0);
+    return colour;
+}
 
 QPalette palette() {
     QPalette p(ink, window);

@@ -23,6 +23,12 @@ const QColor &white();
 const QColor &yellow();
 // Texts that cannot be edited (the roster's and the panel's names).
 const QColor &greyedText();
+// The rows the hit-point buttons act on: their cells, and their number and mark, stronger.
+const QColor &marked();
+const QColor &markedStrong();
+// Hit points of a creature in coma, and of a dead one.
+const QColor &comaText();
+const QColor &deadText();
 
 // The roster's colours: white fields, black text, names in the greyed colour.
 void setRosterColours(QAbstractItemView *view);

@@ -186,6 +186,45 @@ private slots:
         QVERIFY(!app->visible("Form7") && app->visible("Form2"));
     }
 
+    // In each window that keeps items by name: without a name nothing is saved and the user is
+    // told; saved items are listed in the order saved; a deleted one leaves the chooser.
+    void savingByName_data() { fileTable(); }
+    void savingByName() {
+        const auto [form, nameBox] = cells<2>();
+        app->windows->form(form)->show();
+        if (form == "Form6") { // a group of one, past its count
+            app->type(form, "NumeroPG", "1");
+            app->click(form, "InserisciPG");
+        }
+        auto *name = app->control<QLineEdit>(form, nameBox);
+        auto *chooser = app->control<QComboBox>(form, "ElencoFile");
+        const auto press = [&, form = form](const char *button, const QString &text) {
+            name->setText(text);
+            app->dialogs.yes();
+            app->click(form, button);
+        };
+        press("Salva", "");
+        QCOMPARE(app->dialogs.questions, QStringList{"Confermi?: Vuoi salvare ''''?"});
+        QCOMPARE(app->dialogs.informed, QStringList{"Il File non è stato salvato. Devi dare un "
+                                                    "nome al file prima di salvarlo!"});
+        QDirIterator files(app->root.path(), QDir::Files | QDir::Hidden,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) { // nothing but the lock the program holds on its data
+            const QString file = files.next();
+            QVERIFY2(file == app->root.filePath("Torvane.lock"), qPrintable(file));
+        }
+        press("Salva", "Uno");
+        press("Salva", "Due");
+        QCOMPARE(chooser->count(), 2);
+        QCOMPARE(chooser->itemText(0) + " " + chooser->itemText(1), "Uno Due");
+        press("Cancella", "Uno");
+        QCOMPARE(app->dialogs.questions.last(),
+                 "Attenzione!: Sei sicuro di voler cancellare ''Uno''?");
+        QCOMPARE(app->dialogs.informed.last(), "Cancellato!");
+        QCOMPARE(chooser->count(), 1);
+        QCOMPARE(chooser->currentText(), "Due");
+    }
+
     void scrollingTheRoster() {
         const QStringList controls{"Sux3", "Sux2",  "Su",   "IndiceScelto", "VaiIndiceScelto",
                                    "Giu",  "Giux2", "Giux3"};

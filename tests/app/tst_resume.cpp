@@ -32,6 +32,8 @@ Point pointOf(Windows &windows) {
 void scriptedFight(Windows &windows, int actions, const std::function<void(int)> &done) {
     QRandomGenerator random(12);
     Encounter &enc = windows.encounter();
+    QRandomGenerator dice(7);
+    enc.setRandom(&dice);
     EncounterWindow &fight = windows.encounterWindow();
     windows.groups().setGroup(Group{{}, "3", {"Aragorn", "Legolas", "Gimli"}}, true);
     windows.menu().findChild<QPushButton *>("Command2")->click(); // "Gestisci uno Scontro"
@@ -57,13 +59,20 @@ void scriptedFight(Windows &windows, int actions, const std::function<void(int)>
             enc.acceptParty({"Aragorn", "Legolas", "Gimli"}, int(random.bounded(4)));
         },
         [&](int) { enc.setPartyIniz(int(random.bounded(3)), QString::number(random.bounded(25))); },
+        [&](int row) {
+            enc.conditions().apply({row}, "Stordito", int(random.bounded(4)), random.bounded(2),
+                                   false);
+        },
+        // Dice in the amount, rolled with dice of their own: a resume must not roll them again.
+        [&](int) { enc.applyAmount(QStringLiteral("2d6+1"), false); },
     };
     for (int action = 1; action <= actions; ++action) {
         const int rows = enc.creatures();
         const int row = rows > 0 ? 1 + int(random.bounded(rows)) : 0;
-        kinds[rows < 3 ? 0 : random.bounded(14)](row);
+        kinds[rows < 3 ? 0 : random.bounded(16)](row);
         done(action);
     }
+    enc.setRandom(nullptr);
 }
 
 // What a fight holds, as text: the rows, the table entries that differ from the start, the

@@ -1,3 +1,5 @@
+#include "core/dice/Dice.h"
+#include "core/fight/Conditions.h"
 #include "core/fight/Encounter.h"
 #include "core/fight/Rules.h"
 #include "core/fight/SheetSource.h"
@@ -209,6 +211,56 @@ private slots:
         QCOMPARE(m_dialogs.informed.join(u'\n'), message);
     }
 
+    // Dice in the amount are rolled once a press, the same for every marked row, and the roll is
+    // in the history; what only looks like dice is told and changes nothing; undo puts all back.
+    void diceInTheAmount_data() { fileTable(); }
+    void diceInTheAmount() {
+        const auto [amount, lowest, highest, told] = cells<4>();
+        add("A", 3, false, {}, "40");
+        enc().setMarked({1, 2, 3});
+        const EncounterState before = enc().capture();
+        const int steps = enc().history().size();
+        const auto roll = enc().applyAmount(amount, false);
+        if (told != "-") {
+            QVERIFY(!roll);
+            QVERIFY2(m_dialogs.informed.value(0).startsWith(told),
+                     qPrintable(m_dialogs.informed.value(0)));
+            QVERIFY(enc().capture() == before);
+            QCOMPARE(enc().history().size(), steps);
+            return;
+        }
+        const double dealt = 40 - text(1, Col::PF).toDouble();
+        QVERIFY(dealt >= lowest.toDouble() && dealt <= highest.toDouble());
+        QCOMPARE(texts({2, 3}, {Col::PF}), text(1, Col::PF) + " / " + text(1, Col::PF));
+        QCOMPARE(roll.has_value(), lowest != highest || amount.contains('d'));
+        if (dealt == 0) { // nothing changed: no step
+            QCOMPARE(enc().history().size(), steps);
+            return;
+        }
+        if (roll)
+            QCOMPARE(enc().history().step(steps).headline,
+                     roll->expression + " = " + QString::number(dealt));
+        QVERIFY(enc().undo() && enc().capture() == before);
+    }
+
+    // Each copy added with its hit points rolled gets its own roll, never below 1, as its hit
+    // points and its ceiling, and the roll is in the history.
+    void rolledHitPoints() {
+        enc().addCopies(Sheet{.name = "Goblin", .pf = "5 (1d8-3)"}, 200, false, {}, true);
+        QSet<int> seen;
+        for (int r = 1; r <= 200; ++r) {
+            const int pf = text(r, Col::PF).toInt();
+            QVERIFY(pf >= 1 && pf <= 5);
+            QCOMPARE(enc().tables()[r].pfMassimi, pf);
+            seen << pf;
+        }
+        QCOMPARE(seen, (QSet<int>{1, 2, 3, 4, 5}));
+        const Step &added = enc().history().step(enc().history().size() - 1);
+        QVERIFY(added.events.first().startsWith("(1) Goblin: 1d8-3 = "));
+        enc().addCopies(Sheet{.name = "Orco", .pf = "15 (2d8+6)"}, 1, false, {}, false);
+        QCOMPARE(text(201, Col::PF), "15 (2d8+6)"); // not ticked: the sheet's text, as ever
+    }
+
     void limiterOffAndOn() {
         add("A", 1, false, {}, "20");
         enc().applyAmount("3", false); // nothing selected
@@ -269,24 +321,96 @@ private slots:
         QCOMPARE(told.mid(3), told.mid(0, 5));
         QCOMPARE(boxes.join(u' '), oneBox ? "1 1 1 1 1 1 1 1" : "1 2 1 1 2 1 1 2");
         QCOMPARE(shown.join(u' '), "1 23 P 1 23 P 1 23");
-        QCOMPARE(positions.join(u' '), "2/1 4/1 1/2 2/2 4/2 1/3 2/3 4/3");
+        QCOMPARE(positions.join(u' '), "2/1 4/1 1/1 2/2 4/2 1/2 2/3 4/3");
         QCOMPARE(enc().turnText(), "Deve agire: (2) C2, (3) C3 — 12");
         enc().end();
         QCOMPARE(QString::number(enc().round()) + enc().turnText(), "1");
     }
 
-    void turnAnnouncements_data() { fileTable(); }
-    void turnAnnouncements() {
-        const auto [rows, players, position, announced, next, round] = cells<6>();
-        initiatives(numbers(rows));
+    // The turn follows the combatants: a removal never skips anyone, a newcomer whose value has
+    // passed acts next round, one who has acted does not act again, the dead and those in coma
+    // are passed over; the round goes up on the press that begins it.
+    void turnOrder_data() { fileTable(); }
+    void turnOrder() {
+        const auto [rows, players, script, announced] = cells<4>();
+        int added = 0;
+        auto creature = [&](const QString &iniz) {
+            add(QString("C%1").arg(++added));
+            enc().setText(enc().creatures(), Col::Iniz, iniz);
+        };
+        for (const QString &iniz : rows.split(u' ', Qt::SkipEmptyParts))
+            creature(iniz);
         party(players.split(u' ', Qt::SkipEmptyParts));
-        enc().setIndiceIniz(position);
-        Strings who;
-        for (const QString &message : press())
-            who << message.section(u' ', 2, 2);
-        QCOMPARE(who.join(u' '), announced);
-        QCOMPARE(enc().indiceIniz(), next);
-        QCOMPARE(QString::number(enc().round()), round);
+        QString said;
+        for (const QString &call : script.split(u';')) {
+            const QStringList w = call.trimmed().split(u' ');
+            if (w[0] == "next") {
+                const qint64 round = enc().round();
+                QStringList who;
+                for (const QString &name : (press(), enc().turn().who))
+                    who << name.section(u' ', -1); // "(2) C3" → "C3"
+                said += (enc().round() > round ? " // " : " / ") +
+                        (who.isEmpty() ? QString("-") : who.join(u'+'));
+            } else if (w[0] == "remove") {
+                m_dialogs.yes();
+                enc().remove(w[1].toInt());
+            } else if (w[0] == "add") {
+                creature(w[1]);
+            } else if (w[0] == "hero") {
+                enc().setPartyIniz(w[1].toInt(), w[2]);
+            } else {
+                enc().setText(w[1].toInt(), w[0] == "iniz" ? Col::Iniz : Col::PF, w[2]);
+            }
+        }
+        QCOMPARE(said.trimmed(), announced);
+    }
+
+    // A condition of N rounds ends just before the count it began on comes again, N rounds later;
+    // its rounds left go down on the same reckoning.
+    void conditions_data() { fileTable(); }
+    void conditions() {
+        const auto [rows, players, script, said] = cells<4>();
+        int added = 0;
+        for (const QString &iniz : rows.split(u' ', Qt::SkipEmptyParts)) {
+            add(QString("C%1").arg(++added));
+            enc().setText(added, Col::Iniz, iniz);
+        }
+        party(players.split(u' ', Qt::SkipEmptyParts));
+        auto target = [](const QString &word) {
+            return word.startsWith('P') ? conditions::ofSlot(word.mid(1).toInt())
+                                        : conditions::ofRow(word.toInt());
+        };
+        QString told;
+        for (const QString &call : script.split(u';')) {
+            const QStringList w = call.trimmed().split(u' ');
+            if (w[0] == "next") {
+                const qint64 round = enc().round();
+                QStringList who;
+                for (const QString &name : (press(), enc().turn().who))
+                    who << name.section(u' ', -1);
+                told += (enc().round() > round ? " // " : " / ") + who.join(u'+');
+                if (m_dialogs.informed.last().startsWith("Condizioni terminate:\n"))
+                    told += " {" +
+                            m_dialogs.informed.last().section(u'\n', 1).replace(u'\n', u';') + "}";
+            } else if (w[0] == "cond") {
+                QVERIFY(enc().conditions().apply({target(w[1])}, w[2], w[3].toInt(),
+                                                 w.contains("fine"), w.contains("nascosta")));
+            } else if (w[0] == "show") {
+                told += " <" +
+                        conditions::list(enc().recorder().conditionsOf(target(w[1])), false) + ">";
+            } else if (w[0] == "remove") {
+                m_dialogs.yes();
+                enc().remove(w[1].toInt());
+            } else if (w[0] == "end") {
+                enc().end();
+            } else if (w[0] == "add") {
+                add(QString("C%1").arg(++added));
+                enc().setText(enc().creatures(), Col::Iniz, w[1]);
+            } else {
+                enc().setText(w[1].toInt(), Col::Iniz, w[2]);
+            }
+        }
+        QCOMPARE(told.trimmed(), said);
     }
 
     void initiativeTextIsCopiedAsTyped() {
@@ -562,7 +686,10 @@ private slots:
             {"accept", [&](Words w) { enc().acceptParty(w.mid(1), int(w.size() - 1)); }},
             {"panel", [&](Words w) { enc().setPartyIniz(0, w[1]); }},
             {"count", [&](Words w) { enc().setNumeroControlli(w[1]); }},
-            {"layout", [&](Words) { enc().creaRighe(); }}};
+            {"layout", [&](Words) { enc().creaRighe(); }},
+            {"cond", [&](Words w) {
+                 enc().conditions().apply({w[1].toInt()}, "Stordito", w[2].toInt(), false, false);
+             }}};
         for (const QString &call : operation.split(u';')) {
             const QStringList words = call.trimmed().split(u' ');
             calls.at(words[0])(words);
@@ -780,7 +907,7 @@ private slots:
             QCOMPARE(next, enc().turn().who);
             QCOMPARE(names(PlayersModel::NowRole), enc().turn().who);
         }
-        QCOMPARE(m_view->nowText(), "Tocca a: (2) Goblin, (3) Goblin, Aragorn");
+        QCOMPARE(m_view->nowText(), "Tocca a: (2)–(3) Goblin, Aragorn");
         QCOMPARE(m_view->roundText(), "Round 2");
         enc().mark(2, Roster::Mark::Only);
         enc().toggleLimiter(); // the limiter's marker is the game master's business

@@ -75,6 +75,16 @@ private slots:
             bytesOf(path("Compagnia, la")).endsWith("\"Legolas\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
+    // A character's comma is written as a sheet writes it, and comes back as a comma.
+    void commaInACharacterName() {
+        saveGroup("Compagnia", {"Frodo, il portatore", "Sam"});
+        QVERIFY(bytesOf(path("Compagnia"))
+                    .startsWith("\"Compagnia\",\"2\",\"Frodo$ il portatore\",\"Sam\",\"\","));
+        slot(0)->clear();
+        click("Carica");
+        QCOMPARE(slot(0)->text(), "Frodo, il portatore");
+    }
+
     void nuovoKeepsTheNamePartyEmptiesIt() {
         saveGroup("Eroi", {"a"});
         app->dialogs.yes();

@@ -1,6 +1,7 @@
 #include "core/files/DataFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
+#include "ui/StorageDialogs.h"
 
 #include <cstdio>
 
@@ -41,7 +42,6 @@ int runSaver(const QString &root, int run) {
     std::puts("ready");
     std::fflush(stdout);
     QRandomGenerator random{quint32(run)};
-    YesDialogs yes;
     for (int counter = run * 1000000;; ++counter) {
         const Kind &kind = kinds[random.bounded(3)];
         DataFolder folder(kind.folder(root));
@@ -49,7 +49,7 @@ int runSaver(const QString &root, int run) {
         const int action = random.bounded(10);
         const QString old = listed.isEmpty() ? QString() : listed[random.bounded(listed.size())];
         if (action < 4 && !old.isNull()) {
-            folder.remove(yes, old);
+            folder.remove(old);
             continue;
         }
         QStringList record = fields(counter, kind.fields);
@@ -86,7 +86,7 @@ private slots:
             for (const Kind &kind : kinds) {
                 DataFolder folder(kind.folder(root.path()));
                 ScriptedDialogs dialogs;
-                const QStringList entries = folder.refresh(dialogs, kind.fields);
+                const QStringList entries = storageDialogs::refresh(dialogs, folder, kind.fields);
                 QCOMPARE(dialogs.informed, QStringList()); // its own lists are never damaged
                 QCOMPARE(folder.entries(), entries);       // what is shown is what is written
                 for (const QString &entry : entries)

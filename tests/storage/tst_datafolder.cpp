@@ -1,8 +1,9 @@
-#include "core/text/NumericText.h"
-#include "core/notepad/Page.h"
 #include "core/files/DataFolder.h"
+#include "core/notepad/Page.h"
+#include "core/text/NumericText.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
+#include "ui/StorageDialogs.h"
 
 #include <csignal>
 #include <linux/capability.h>
@@ -88,7 +89,7 @@ private:
     void writeItem(const QString &name, const QStringList &fields) {
         QVERIFY(writeBytes(m_folder->itemPath(name), record::encode(fields)));
     }
-    QStringList refresh() { return m_folder->refresh(m_dialogs, 2); }
+    QStringList refresh() { return storageDialogs::refresh(m_dialogs, *m_folder, 2); }
     const QString largest = QString::number(std::numeric_limits<double>::max(), 'g', 17);
     const QString largestText = "17976931348623157" + QString(292, u'0');
 
@@ -169,10 +170,10 @@ private slots:
         if (file == "yes")
             writeItem("Orco", {"Orco"});
         m_dialogs.no().yes();
-        QVERIFY(!m_folder->remove(m_dialogs, "Orco")); // declined: nothing changes
+        QVERIFY(!storageDialogs::remove(m_dialogs, *m_folder, "Orco")); // declined: nothing changes
         QCOMPARE(m_folder->entries().join(u' '), before);
         QCOMPARE(m_folder->exists("Orco"), file == "yes");
-        m_folder->remove(m_dialogs, "Orco");
+        storageDialogs::remove(m_dialogs, *m_folder, "Orco");
         QCOMPARE(m_folder->entries().join(u' '), after);
         QVERIFY(!m_folder->exists("Orco"));
         QCOMPARE(m_dialogs.questions.first(),
@@ -191,13 +192,34 @@ private slots:
     void names() {
         const auto [name, ok] = cells<2>();
         const bool fine = ok == "yes";
-        QCOMPARE(m_folder->save(m_dialogs, name, {name, "x"}), fine);
+        QCOMPARE(storageDialogs::save(m_dialogs, *m_folder, name, {name, "x"}), fine);
         QCOMPARE(m_folder->entries(), fine ? Strings{name} : Strings{});
         QCOMPARE(m_folder->read(name, 2).fields, (fine ? Strings{name, "x"} : Strings{}));
         QCOMPARE(m_dialogs.informed.value(0).startsWith("Il File non è stato salvato. Il nome"),
                  !fine);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).isEmpty(), !fine);
         QCOMPARE(m_folder->read(name, 1).status == DataFolder::Status::BadName, !fine);
+    }
+
+    // Without a name nothing is written, not even the list; a load without one asks for a choice.
+    // A file saved without a name by an older version can still be deleted.
+    void emptyName() {
+        QVERIFY(!m_folder->write("", {"", "x"}));
+        QVERIFY(!storageDialogs::save(m_dialogs, *m_folder, "", {"", "x"}));
+        QCOMPARE(storageDialogs::load(m_dialogs, *m_folder, "", 2).status,
+                 DataFolder::Status::BadName);
+        QCOMPARE(
+            m_dialogs.informed,
+            (Strings{"Il File non è stato salvato. Devi dare un nome al file prima di salvarlo!",
+                     "Non c'è nessun file da caricare: scegline uno dall'elenco."}));
+        QVERIFY(snapshot(m_folder->path()).isEmpty());
+        writeItem("", {"", "x"}); // as an older version saved it: it can still be deleted
+        writeList({"", "Orco"});
+        m_dialogs.yes();
+        QVERIFY(storageDialogs::remove(m_dialogs, *m_folder, ""));
+        QCOMPARE(m_dialogs.informed.last(), "Cancellato!");
+        QCOMPARE(snapshot(m_folder->path()).keys(), Strings{"ElencoFile.Melvo"});
+        QCOMPARE(m_folder->entries(), Strings{"Orco"});
     }
 
     void failuresChangeNothing_data() { fileTable(); }
@@ -247,8 +269,9 @@ private slots:
                 fileSizeLimit(limit.toInt() > 0 ? rlim_t(limit.toInt()) : RLIM_INFINITY);
             if (text == u"delete")
                 m_dialogs.yes();
-            done = text == u"delete" ? m_folder->remove(m_dialogs, "Orco")
-                                     : m_folder->save(m_dialogs, "Goblin", {"Goblin", text});
+            done = text == u"delete"
+                       ? storageDialogs::remove(m_dialogs, *m_folder, "Orco")
+                       : storageDialogs::save(m_dialogs, *m_folder, "Goblin", {"Goblin", text});
         }
         QVERIFY(!done);
         QCOMPARE(m_dialogs.informed, Strings{told.replace("%1", m_folder->path())});
@@ -259,24 +282,29 @@ private slots:
     void unreadableLoads_data() { fileTable(); }
     void unreadableLoads() {
         const auto [bytes, status, told] = cells<3>();
-        if (bytes == "link") {
+        if (bytes == "pipe") {
+            QVERIFY(mkfifo(QFile::encodeName(m_folder->itemPath("Orco")), 0600) == 0);
+        } else if (bytes == "link") {
             QVERIFY(writeBytes(m_root.filePath("fuori"), record::encode({"a", "b", "c"})));
             QVERIFY(QFile::link(m_root.filePath("fuori"), m_folder->itemPath("Orco")));
         } else if (bytes != "missing") {
             QVERIFY(writeBytes(m_folder->itemPath("Orco"),
                                bytes == "10 MB" ? QByteArray(10 << 20, ',') : bytes.toLatin1()));
         }
-        const int read = int(m_folder->load(m_dialogs, "Orco", 3).status);
+        const int read = int(storageDialogs::load(m_dialogs, *m_folder, "Orco", 3).status);
         QCOMPARE(Strings({"Loaded", "Empty", "Missing", "Malformed"}).value(read), status);
         QCOMPARE(m_dialogs.informed.join(u'\n'),
                  told.isEmpty() ? "" : "Impossibile caricare ''Orco''" + told);
+        // Only a whole item is listed.
+        const QStringList listed = storageDialogs::refresh(m_dialogs, *m_folder, 3);
+        QCOMPARE(listed, status == "Loaded" ? Strings{"Orco"} : Strings{});
     }
 
     // The user is told once and the original list is kept aside; the window's refresh gives
     // "refreshed" (then "Nuovo", saved after), and saving "Nuovo" first gives "saved".
     void damagedLists_data() { fileTable(); }
     void damagedLists() {
-        const auto [list, refreshed, saved] = cells<3>();
+        const auto [list, refreshed, saved, told] = cells<4>();
         for (const bool saveFirst : {false, true}) {
             init();
             for (const char *name : {"A", "B", "C"})
@@ -300,12 +328,17 @@ private slots:
             QVERIFY2(list != "0200" || !QFile(listPath).open(QIODevice::ReadOnly),
                      "mode 0200 must stop reading");
             if (saveFirst)
-                QVERIFY(m_folder->save(m_dialogs, "Nuovo", {"Nuovo", "x"}));
+                QVERIFY(storageDialogs::save(m_dialogs, *m_folder, "Nuovo", {"Nuovo", "x"}));
             refresh();
             if (!saveFirst)
                 QVERIFY(m_folder->write("Nuovo", {"Nuovo", "x"}));
             QCOMPARE(refresh().join(u' '), saveFirst ? saved : refreshed + " Nuovo");
             QCOMPARE(m_dialogs.informed.size(), 1);
+            QVERIFY(m_dialogs.informed[0].startsWith(
+                "L'elenco dei file della cartella " + m_folder->path() +
+                (told == "damaged" ? " era danneggiato: le voci leggibili sono state recuperate e"
+                                   : " non si poteva leggere ed è stato ricostruito dai file "
+                                     "salvati;")));
             QVERIFY(m_dialogs.informed[0].endsWith(
                 "l'originale è stato conservato come ''ElencoFile.Melvo.danneggiato''."));
             if (list == "0200")

@@ -27,6 +27,10 @@ enum Column : int {
     ColumnCount
 };
 
+// The roster grid's model has one column more, after the sixteen: the row's conditions.
+constexpr int Condizioni = ColumnCount;
+constexpr int modelColumns = ColumnCount + 1;
+
 constexpr int firstText = NomePNG;
 constexpr int lastText = Car;
 constexpr int textCount = lastText - firstText + 1;

@@ -1,6 +1,7 @@
 #include "core/fight/Encounter.h"
 
 #include "common/Dialogs.h"
+#include "core/fight/Conditions.h"
 #include "core/fight/InitiativeFromSheets.h"
 #include "core/fight/Messages.h"
 #include "core/fight/Rules.h"
@@ -14,21 +15,13 @@
 
 using namespace roster;
 
-namespace {
-
-QString plural(qsizetype n, const char *one, const char *many) {
-    return QString::number(n) + u' ' + QString::fromUtf8(n == 1 ? one : many);
-}
-
-// The rows a hit-point button acts on, as its step names them: the row, or how many.
-QString named(const std::vector<int> &rows, const std::function<QString(int)> &who) {
-    return rows.size() == 1 ? who(rows.front()) : plural(qsizetype(rows.size()), "PNG", "PNG");
-}
-
-} // namespace
-
 Encounter::Encounter(Dialogs &dialogs)
-    : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs) {}
+    : m_dialogs(dialogs), m_reactions(m_fight, dialogs), m_scroll(m_fight, dialogs),
+      m_conditions(*this, m_fight, dialogs), m_hitPoints(*this, m_fight, m_reactions, dialogs) {}
+
+QRandomGenerator &Encounter::random() const {
+    return m_random ? *m_random : *QRandomGenerator::global();
+}
 
 QString Encounter::who(int row) const {
     return rules::who(row, text(row, NomePNG), text(row, NoteNome));
@@ -119,8 +112,9 @@ void Encounter::layOut() {
 }
 
 void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
-                          const std::optional<QString> &note) {
+                          const std::optional<QString> &note, bool rollHitPoints) {
     Recorder::Operation step(m_fight);
+    const auto hitDice = rollHitPoints ? dice::hitDiceOf(sheet.pf) : std::nullopt;
     const std::int64_t rowsBefore =
         numeric::roundHalfEven(numeric::leading(numeroControlli())).value_or(1);
     const double ceiling = rules::ceiling(numeric::leading(sheet.pf));
@@ -135,8 +129,16 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
         m_reactions.setText(r, NomePNG, sheet.name);
         RowTables::Entry entry = tables()[r];
         entry.pfMassimi = ceiling;
+        QString pf = sheet.pf;
+        if (hitDice) { // each copy its own hit points, the ceiling at them
+            const dice::Roll roll = hitDice->roll(random());
+            entry.pfMassimi = std::max(1, roll.total);
+            pf = QString::number(entry.pfMassimi);
+            m_fight.say(rules::who(r, sheet.name, {}) + QStringLiteral(": ") + roll.expression +
+                        QStringLiteral(" = ") + pf + QStringLiteral(" PF"));
+        }
         m_fight.setEntry(r, entry);
-        m_reactions.setText(r, PF, sheet.pf);
+        m_reactions.setText(r, PF, pf);
         m_reactions.setText(r, BA, sheet.ba);
         m_reactions.setText(r, CA, sheet.ca);
         for (int a = 0; a < 6; ++a)
@@ -154,7 +156,8 @@ void Encounter::addCopies(const Sheet &sheet, int n, bool asGroup,
     m_scroll.updateControls();
 }
 
-bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup) {
+bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup,
+                             bool rollHitPoints) {
     const int room = RowTables::maxCreatures - creatures();
     if (copies > room) {
         m_dialogs.inform(messages::noRoom(copies, room));
@@ -168,67 +171,10 @@ bool Encounter::addFromSheet(SheetSource &sheets, int copies, int typedCount, bo
     if (asGroup && m_dialogs.ask(messages::commonNoteQuestion(), QStringLiteral("Torvane")))
         note = m_dialogs.input(messages::commonNotePrompt(), QStringLiteral("Torvane"), QString())
                    .value_or(QString());
-    addCopies(sheet, copies, asGroup, note);
+    addCopies(sheet, copies, asGroup, note, rollHitPoints);
     sheets.keep(sheet);
     m_dialogs.inform(messages::added(copies));
     return true;
-}
-
-// ---- hit points --------------------------------------------------------------------------------
-
-std::vector<int> Encounter::targets() {
-    const std::vector<int> marked(roster().marked().begin(), roster().marked().end());
-    if (marked.empty())
-        m_dialogs.inform(messages::noTarget());
-    return marked;
-}
-
-void Encounter::applyAmount(const QString &amount, bool heal) {
-    const std::vector<int> rows = targets();
-    if (rows.empty())
-        return;
-    Recorder::Operation step(m_fight);
-    const double d = numeric::leading(amount);
-    const QString what = heal ? QStringLiteral("una cura di ") + numeric::write(d)
-                              : numeric::write(d) + QStringLiteral(" danni");
-    m_fight.setAction(QStringLiteral("Applica ") + what + QStringLiteral(" a ") +
-                      named(rows, [this](int r) { return who(r); }));
-    for (int r : rows) {
-        const QString before = text(r, PF);
-        const double p = numeric::leading(before);
-        const QString after = numeric::write(heal ? rules::healed(p, d, tables()[r]) : p - d);
-        m_fight.say(who(r) + QStringLiteral(": ") + before + QStringLiteral(" → ") + after +
-                    QStringLiteral(" PF"));
-        m_reactions.setText(r, PF, after);
-    }
-}
-
-void Encounter::toggleLimiter() {
-    const std::vector<int> rows = targets();
-    if (rows.empty())
-        return;
-    Recorder::Operation step(m_fight, QStringLiteral("Limitatore PF di ") +
-                                          named(rows, [this](int r) { return who(r); }));
-    for (int r : rows) {
-        RowTables::Entry entry = tables()[r];
-        if (entry.limitatore) {
-            entry.limitatore = false;
-            m_fight.setEntry(r, entry);
-            m_fight.say(who(r) + QStringLiteral(": PF non limitati"));
-            m_dialogs.inform(messages::limiterOff(label(r)));
-            m_reactions.setText(r, NoteNome, rules::withLimiterMarker(text(r, NoteNome)));
-            continue;
-        }
-        entry.limitatore = true;
-        const bool number = numeric::hasLeadingNumber(text(r, PF));
-        if (number)
-            entry.pfMassimi = rules::ceiling(numeric::leading(text(r, PF)));
-        m_fight.setEntry(r, entry);
-        m_reactions.setText(r, NoteNome, rules::withoutLimiterMarker(text(r, NoteNome)));
-        const QString ceiling = numeric::write(entry.pfMassimi);
-        m_fight.say(who(r) + QStringLiteral(": limitatore a ") + ceiling + QStringLiteral(" PF"));
-        m_dialogs.inform(messages::limiterOn(label(r), ceiling, !number));
-    }
 }
 
 // ---- turns -------------------------------------------------------------------------------------
@@ -248,17 +194,30 @@ void Encounter::acceptParty(const QStringList &names, int n) {
         PartySlot s = party(i);
         s.shown = i < n;
         s.name = i < n ? names.value(i) : QString();
+        if (s.name != party(i).name) { // someone new in the slot: no turn taken, no condition
+            m_fight.setAnnounced({}, {i}, false);
+            m_fight.setConditions(conditions::ofSlot(i), {});
+        }
         m_fight.setParty(i, s);
     }
 }
 
 QString Encounter::turnText() const {
-    return turnOrder::text(turn());
+    QString text = turnOrder::text(turn());
+    QStringList held;
+    for (const auto &[target, list] : m_fight.conditions())
+        if (target > 0 ? roster().isHighlighted(target) : party(-1 - target).highlighted)
+            held << m_conditions.combatant(target) + QStringLiteral(": ") +
+                        conditions::list(list, false);
+    if (!text.isEmpty() && !held.isEmpty())
+        text += QStringLiteral(" · ") + held.join(QStringLiteral("; "));
+    return text;
 }
 
 void Encounter::nextToAct(bool oneMessage) {
     Recorder::Operation step(m_fight, QStringLiteral("Prossimo ad agire"));
-    const turnOrder::Turn next = turnOrder::next(m_fight, partyCount());
+    const int n = partyCount();
+    const turnOrder::Turn next = turnOrder::next(m_fight, n);
     m_fight.clearHighlights();
     for (int p = 0; p < partySlots; ++p) {
         PartySlot s = party(p);
@@ -270,7 +229,7 @@ void Encounter::nextToAct(bool oneMessage) {
     for (const turnOrder::Combatant &c : next.who)
         lines << messages::acts(c.name, next.value);
     if (oneMessage && !lines.isEmpty())
-        m_dialogs.inform(lines.join(u'\n'));
+        m_dialogs.inform(messages::joined(lines));
     for (std::size_t i = 0; i < next.who.size(); ++i) {
         if (!oneMessage)
             m_dialogs.inform(lines[qsizetype(i)]);
@@ -282,15 +241,14 @@ void Encounter::nextToAct(bool oneMessage) {
             m_fight.setParty(c.slot, s);
         }
     }
-    m_fight.say(lines.isEmpty() ? QStringLiteral("Turno: nessuno ha ") + next.value
-                                : QStringLiteral("Turno: Deve agire ") +
-                                      next.line.who.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" (") + next.value + u')');
-    m_fight.setTurn(next.line);
-    m_fight.setField(change::Field::IndiceIniz, next.position);
-    if (next.wraps && next.anyone) { // with nobody in the fight there are no rounds to count
-        m_fight.say(QStringLiteral("Fine del round ") + QString::number(round()));
-        m_fight.setRound(round() + 1);
+    turnOrder::take(m_fight, n, next);
+    // What runs out on this turn is told once, after the announcements.
+    if (const QStringList ended =
+            next.who.empty() ? QStringList() : m_conditions.press(round(), next.number);
+        !ended.isEmpty()) {
+        for (const QString &line : ended)
+            m_fight.say(QStringLiteral("Condizione terminata: ") + line);
+        m_dialogs.inform(messages::conditionsEnded(ended));
     }
 }
 
@@ -301,8 +259,7 @@ void Encounter::addInitiativeBonus(SheetSource &sheets) {
     const int groups = initiativeFromSheets(
         m_fight, m_reactions, sheets, [](double current, double b) { return current + b; },
         skipped);
-    m_fight.setHeadline(QStringLiteral("Bonus di iniziativa per ") +
-                        plural(groups, "gruppo", "gruppi"));
+    m_fight.setHeadline(QStringLiteral("Bonus di iniziativa per ") + logLines::groups(groups));
     if (!skipped.isEmpty())
         m_dialogs.inform(messages::bonusSkipped(skipped));
 }
@@ -310,13 +267,12 @@ void Encounter::addInitiativeBonus(SheetSource &sheets) {
 void Encounter::rollInitiative(SheetSource &sheets) {
     Recorder::Operation step(m_fight, QStringLiteral("Tira Iniziativa"));
     m_fight.setHeadline(QStringLiteral("Iniziativa tirata"));
-    QRandomGenerator *random = m_random ? m_random : QRandomGenerator::global();
+    QRandomGenerator &dice = random();
     QStringList skipped;
     const int groups = initiativeFromSheets(
         m_fight, m_reactions, sheets,
-        [random](double, double b) { return double(random->bounded(1, 21)) + b; }, skipped);
-    m_fight.setHeadline(QStringLiteral("Iniziativa tirata per ") +
-                        plural(groups, "gruppo", "gruppi"));
+        [&dice](double, double b) { return double(dice.bounded(1, 21)) + b; }, skipped);
+    m_fight.setHeadline(QStringLiteral("Iniziativa tirata per ") + logLines::groups(groups));
     m_dialogs.inform(messages::rolled(groups, skipped));
 }
 
@@ -334,19 +290,8 @@ void Encounter::remove(int i) {
     }
     Recorder::Operation step(m_fight, QStringLiteral("Elimina ") + who(i));
     m_fight.say(who(i) + QStringLiteral(" esce dallo scontro"));
-    if (i != last) {
-        // The last creature moves into the freed row. Every field of it arrives before its hit
-        // points are checked, so that a message about it never shows half a row.
-        m_fight.setEntry(i, tables()[last]);
-        const bool pfMoves = text(i, PF) != text(last, PF);
-        const bool inizMoves = text(i, Iniz) != text(last, Iniz);
-        for (int column = firstText; column <= lastText; ++column)
-            m_fight.setText(i, column, text(last, column));
-        if (pfMoves)
-            m_reactions.checkHitPoints(i);
-        if (inizMoves)
-            m_reactions.copyInitiative(i, roster().rowsOfGroup(tables(), tables()[i].gruppo));
-    }
+    if (i != last)
+        m_reactions.moveCreature(last, i); // the last creature fills the freed row
     m_fight.resize(last);
     m_fight.setField(change::Field::NumeroControlli, QString::number(last));
     m_fight.setEntry(last, RowTables::Entry{});
@@ -376,6 +321,8 @@ void Encounter::end() {
     }
     m_fight.setRound(1);
     m_fight.setTurn({});
+    turnOrder::forget(m_fight);
+    m_conditions.clear();
 }
 
 void Encounter::startNew() {
@@ -392,4 +339,6 @@ void Encounter::startNew() {
     m_scroll.updateControls();
     m_fight.setRound(1);
     m_fight.setTurn({});
+    turnOrder::forget(m_fight);
+    m_conditions.clear();
 }

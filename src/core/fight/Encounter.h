@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/dice/Dice.h"
+#include "core/fight/ConditionTracker.h"
+#include "core/fight/HitPoints.h"
 #include "core/fight/Reactions.h"
 #include "core/fight/Recorder.h"
 #include "core/fight/Scroll.h"
@@ -34,6 +37,8 @@ public:
     const History &history() const { return m_fight.history(); }
     Scroll &scroll() { return m_scroll; }
     const Scroll &scroll() const { return m_scroll; }
+    ConditionTracker &conditions() { return m_conditions; }
+    const ConditionTracker &conditions() const { return m_conditions; }
 
     // Number of creature rows N (rows 1 to N).
     int creatures() const { return roster().creatures(); }
@@ -57,22 +62,33 @@ public:
     void creaRighe();
 
     // Appends n copies of the sheet (n at least 1). With `asGroup` all copies share one group
-    // number and, when `note` holds a value, that common note.
-    void addCopies(const Sheet &sheet, int n, bool asGroup, const std::optional<QString> &note);
+    // number and, when `note` holds a value, that common note. With `rollHitPoints` and hit dice
+    // in the sheet's hit points ("5 (1d8+1)"), each copy gets its own roll (at least 1) as its
+    // hit points and ceiling.
+    void addCopies(const Sheet &sheet, int n, bool asGroup, const std::optional<QString> &note,
+                   bool rollHitPoints = false);
     // The sheet window's add button: `copies` of the sheet shown, after the questions it asks
     // (`typedCount` is the count as the window holds it); the sheet is saved when it has no file
     // yet. False when nothing was added.
-    bool addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup);
+    bool addFromSheet(SheetSource &sheets, int copies, int typedCount, bool asGroup,
+                      bool rollHitPoints = false);
 
-    // Hit points, on every marked row in row order.
-    void applyAmount(const QString &amount, bool heal); // "Applica"
-    void toggleLimiter();                               // "Abilita/Disabilita limitatore PF"
+    // Hit points, on every marked row in row order. The amount may be dice ("2d6+3"), rolled once
+    // for every row; the roll is returned. With `oneMessage` the coma and death messages of the
+    // press come in one box, a line each.
+    std::optional<dice::Roll> applyAmount(const QString &amount, bool heal,
+                                          bool oneMessage = false) { // "Applica"
+        return m_hitPoints.apply(amount, heal, oneMessage);
+    }
+    void toggleLimiter() { m_hitPoints.toggleLimiter(); } // "Abilita/Disabilita limitatore PF"
 
     // Turns. With `oneMessage` the combatants of the press are announced in one box, a line each.
     void nextToAct(bool oneMessage = false); // "Prossimo ad agire"
     std::int64_t round() const { return m_fight.round(); }
     const TurnLine &turn() const { return m_fight.turn(); }
-    QString turnText() const; // "Deve agire: (3) Goblin arciere, Aragorn — 14"
+    // "Deve agire: (3) Goblin arciere, Aragorn — 14", then the conditions of who acts, hidden
+    // ones marked: " · (3) Goblin arciere: Stordito (1)".
+    QString turnText() const;
     // "Aggiungi Bonus Iniziat.": each group's initiative modifier from its sheet, once.
     void addInitiativeBonus(SheetSource &sheets);
     // "Tira Iniziativa": one d20 per group whose modifier is still to be added, plus that
@@ -80,6 +96,10 @@ public:
     void rollInitiative(SheetSource &sheets);
     // The dice; QRandomGenerator::global() unless set.
     void setRandom(QRandomGenerator *random) { m_random = random; }
+    QRandomGenerator &random() const;
+
+    QString who(int row) const;   // "(3) Goblin arciere"
+    QString label(int row) const; // the same as the messages join it
 
     // Removal and the end.
     void remove(int row); // "X" of a row, with its question
@@ -107,15 +127,14 @@ public:
     EncounterState capture() const { return m_fight.capture(); }
 
 private:
-    QString who(int row) const;   // "(3) Goblin arciere"
-    QString label(int row) const; // the same as the messages join it
-    void layOut();                // the rows NumeroControlli asks for, in the home layout
-    std::vector<int> targets();   // the marked rows; with none the user is told
+    void layOut(); // the rows NumeroControlli asks for, in the home layout
 
     Dialogs &m_dialogs;
     Recorder m_fight;
     Reactions m_reactions;
     Scroll m_scroll;
+    ConditionTracker m_conditions;
+    HitPoints m_hitPoints;
     std::function<int()> m_partyCount;
     QRandomGenerator *m_random = nullptr;
 };

@@ -64,3 +64,8 @@ std::vector<int> InitiativeIndex::rowsWith(double value) const {
         return {};
     return {rows->second.begin(), rows->second.end()};
 }
+
+int InitiativeIndex::countAbove(double value) const {
+    return int(std::lower_bound(m_sorted.begin(), m_sorted.end(), value, std::greater<>()) -
+               m_sorted.begin());
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iterator>
 #include <map>
 #include <set>
 #include <vector>
@@ -19,6 +20,16 @@ public:
     double at(long long k, std::vector<double> others) const;
     // Rows whose value equals `value`, in row order.
     std::vector<int> rowsWith(double value) const;
+    // How many rows hold a value above `value`.
+    int countAbove(double value) const;
+    // The values at or below `bound`, highest first, each with its rows in row order, until
+    // `visit(value, rows)` returns true.
+    template <typename F> void forEachAtOrBelow(double bound, F visit) const {
+        for (auto value = std::make_reverse_iterator(m_rows.upper_bound(bound));
+             value != m_rows.rend(); ++value)
+            if (visit(value->first, value->second))
+                return;
+    }
     // Every row, highest value first, rows of one value in row order.
     template <typename F> void forEachDescending(F visit) const {
         for (auto value = m_rows.rbegin(); value != m_rows.rend(); ++value)

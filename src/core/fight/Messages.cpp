@@ -10,6 +10,14 @@ QString acts(const QString &who, const QString &value) {
            QStringLiteral(" nel tiro di iniziativa.");
 }
 
+QString joined(const QStringList &lines) {
+    constexpr qsizetype shown = 30;
+    if (lines.size() <= shown + 1)
+        return lines.join(u'\n');
+    return lines.mid(0, shown).join(u'\n') + QStringLiteral("\n… e altri ") +
+           QString::number(lines.size() - shown);
+}
+
 QString inComa(const QString &label) {
     return label + QStringLiteral(" è in coma.");
 }
@@ -79,6 +87,26 @@ QString notEnoughLines(int creatures) {
            QString::number(creatures) + QStringLiteral("!");
 }
 
+QString noConditionTarget() {
+    return QStringLiteral("Scegli almeno un combattente a cui applicare la condizione.");
+}
+
+QString noConditionName() {
+    return QStringLiteral("Scrivi il nome della condizione.");
+}
+
+QString longConditionName() {
+    return QStringLiteral("Il nome della condizione può avere al massimo 60 caratteri.");
+}
+
+QString noConditionChosen() {
+    return QStringLiteral("Seleziona nella lista le condizioni da rimuovere.");
+}
+
+QString conditionsEnded(const QStringList &lines) {
+    return QStringLiteral("Condizioni terminate:\n") + joined(lines);
+}
+
 QString noRoom(int copies, int room) {
     return QStringLiteral("Non è possibile aggiungere ") + QString::number(copies) +
            QStringLiteral(" PNG: uno scontro può contenere al massimo 5000 PNG. Ne puoi "
@@ -132,6 +160,15 @@ QString typed(int column, const QString &who, const QString &bare, const QString
     const QString caption =
         column == roster::Iniz ? QStringLiteral("iniziativa") : roster::caption(column);
     return who + QStringLiteral(": ") + caption + u' ' + from + QStringLiteral(" → ") + to;
+}
+
+QString rows(std::size_t count, const QString &only) {
+    return count == 1 ? only : QString::number(count) + QStringLiteral(" PNG");
+}
+
+QString groups(int count) {
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" gruppo") : QStringLiteral(" gruppi"));
 }
 
 } // namespace logLines

@@ -8,6 +8,9 @@ namespace messages {
 
 // "Prossimo ad agire": one combatant and its initiative.
 QString acts(const QString &who, const QString &value);
+// Several messages in one box, a line each; a long run is cut so that the box fits the screen:
+// the first lines, then "… e altri N".
+QString joined(const QStringList &lines);
 // `label` as rules::label gives it.
 QString inComa(const QString &label);
 QString dead(const QString &label);
@@ -24,6 +27,13 @@ QString endTitle();
 QString bonusSkipped(const QStringList &names);
 QString rolled(int groups, const QStringList &skipped);
 QString notEnoughLines(int creatures);
+
+// Conditions.
+QString noConditionTarget();
+QString noConditionName();
+QString longConditionName();
+QString noConditionChosen();
+QString conditionsEnded(const QStringList &lines); // "Condizioni terminate:" and a line each
 
 // Adding copies of a sheet.
 QString noRoom(int copies, int room);
@@ -44,5 +54,9 @@ QString entered(int first, int copies, const QString &name);
 // "(3) Goblin: nota «arciere»" (`bare` names the row without its note).
 QString typed(int column, const QString &who, const QString &bare, const QString &from,
               const QString &to);
+
+// The rows a hit-point button acts on: the row as `only` names it, or how many ("3 PNG").
+QString rows(std::size_t count, const QString &only);
+QString groups(int count); // "1 gruppo", "3 gruppi"
 
 } // namespace logLines

@@ -1,9 +1,12 @@
 #include "core/fight/PlayersView.h"
 
+#include "core/fight/Conditions.h"
 #include "core/fight/Encounter.h"
 #include "core/fight/Rules.h"
 #include "core/fight/TurnOrder.h"
 #include "core/text/NumericText.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <numeric>
@@ -19,6 +22,7 @@ std::vector<Entry> entries(const Encounter &encounter) {
     if (encounter.ended())
         return entries;
     const Roster &roster = encounter.roster();
+    const Recorder &fight = encounter.recorder();
     const int n = encounter.partyCount();
     const std::vector<double> party = turnOrder::partyValues(encounter.recorder(), n);
     std::set<int> nextRows;
@@ -40,7 +44,12 @@ std::vector<Entry> entries(const Encounter &encounter) {
             if (value && party[static_cast<std::size_t>(p)] <= *value)
                 return;
             const PartySlot &slot = encounter.party(p);
-            entries.push_back({slot.name, {}, slot.highlighted, nextSlots.count(p) > 0, false});
+            entries.push_back({slot.name,
+                               {},
+                               slot.highlighted,
+                               nextSlots.count(p) > 0,
+                               false,
+                               conditions::list(fight.conditionsOf(conditions::ofSlot(p)), true)});
         }
     };
     roster.initiatives().forEachDescending([&](double value, int row) {
@@ -50,20 +59,54 @@ std::vector<Entry> entries(const Encounter &encounter) {
                                         rules::withoutMarkers(roster.text(row, NoteNome)));
         entries.push_back({name, rules::playersState(pf, encounter.tables()[row].pfMassimi),
                            roster.isHighlighted(row), nextRows.count(row) > 0,
-                           rules::health(pf) == rules::Health::Dead});
+                           rules::health(pf) == rules::Health::Dead,
+                           conditions::list(fight.conditionsOf(conditions::ofRow(row)), true)});
     });
     charactersAbove(std::nullopt);
     return entries;
 }
 
+QStringList nowNames(const Encounter &encounter) {
+    static const QRegularExpression numbered(QStringLiteral("^\\((\\d+)\\) (.*)$"));
+    QStringList names;
+    int first = 0;
+    int last = 0;
+    QString runName;
+    auto closeRun = [&] {
+        if (first > 0)
+            names << (first == last ? QStringLiteral("(%1) %2").arg(first)
+                                    : QStringLiteral("(%1)–(%2) %3").arg(first).arg(last))
+                         .arg(runName);
+        first = 0;
+    };
+    for (const QString &who : encounter.turn().who) {
+        const QString name = rules::withoutMarkers(who);
+        const auto match = numbered.match(name);
+        const int row = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (row > 0 && first > 0 && row == last + 1 && match.captured(2) == runName) {
+            last = row;
+            continue;
+        }
+        closeRun();
+        if (row > 0) {
+            first = last = row;
+            runName = match.captured(2);
+        } else {
+            names << name;
+        }
+    }
+    closeRun();
+    return names;
+}
+
 QString now(const Encounter &encounter) {
-    QStringList who;
-    for (const QString &name : encounter.turn().who)
-        who << rules::withoutMarkers(name);
+    const QStringList who = nowNames(encounter);
     return who.isEmpty() ? QString() : QStringLiteral("Tocca a: ") + who.join(QStringLiteral(", "));
 }
 
 QString round(const Encounter &encounter) {
+    if (encounter.ended())
+        return QString();
     return QStringLiteral("Round ") + QString::number(encounter.round());
 }
 

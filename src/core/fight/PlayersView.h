@@ -18,13 +18,17 @@ struct Entry {
     bool now = false;  // announced by the last press
     bool next = false; // to be announced by the next press
     bool dead = false;
+    QString conditions; // those not hidden, "Stordito (2), Prono"
     bool operator==(const Entry &) const = default;
 };
 
 // Empty after "Scontro Terminato".
 std::vector<Entry> entries(const Encounter &encounter);
+// Who acts now, as the players see them: creatures of one name and note on rows that follow
+// each other as one, "(1)–(12) Goblin".
+QStringList nowNames(const Encounter &encounter);
 // "Tocca a: (2) Goblin, Aragorn", or empty before the first turn.
 QString now(const Encounter &encounter);
-QString round(const Encounter &encounter); // "Round 2"
+QString round(const Encounter &encounter); // "Round 2"; empty after "Scontro Terminato"
 
 } // namespace playersView

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class Dialogs;
@@ -21,7 +22,19 @@ public:
     // A row's initiative text copied to every row of `group`, character for character.
     void copyInitiative(int row, const std::vector<int> &group);
 
+    // A creature moves whole from row `from` into row `to`: its texts, its table entry, its turn
+    // taken this round and its conditions. Every field of it arrives before its hit points are
+    // checked, so that a message about it never shows half a row; its group then shares its
+    // initiative.
+    void moveCreature(int from, int to);
+
+    // From here the coma and death messages are gathered instead of shown, until taken.
+    void gather() { m_gathering = true; }
+    QStringList takeGathered();
+
 private:
     Recorder &m_fight;
     Dialogs &m_dialogs;
+    bool m_gathering = false;
+    QStringList m_gathered;
 };

@@ -190,6 +190,12 @@ void Recorder::resize(int rows) {
     if (rows == before)
         return;
     sealLit(); // before the rows it names may go
+    // Rows cut off take with them their place among those announced this round, and their
+    // conditions.
+    const std::set<int> &announced = m_fields.progress.rows;
+    setAnnounced({announced.lower_bound(rows), announced.end()}, {}, false);
+    while (!m_fields.conditions.empty() && m_fields.conditions.rbegin()->first >= rows)
+        setConditions(m_fields.conditions.rbegin()->first, {});
     change::Rows change{before, rows, {}};
     auto cut = putRows(rows);
     change.removed = std::move(cut);
@@ -254,9 +260,61 @@ void Recorder::setTurn(const TurnLine &value) {
     putTurn(value);
 }
 
+void Recorder::setAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on) {
+    const TurnProgress &progress = m_fields.progress;
+    change::Announced change{{}, {}, on};
+    for (int r : rows)
+        if ((progress.rows.count(r) > 0) != on)
+            change.rows.push_back(r);
+    for (int p : party)
+        if ((progress.party.count(p) > 0) != on)
+            change.party.push_back(p);
+    if (change.rows.empty() && change.party.empty())
+        return;
+    putAnnounced(change.rows, change.party, on);
+    record(std::move(change));
+}
+
+void Recorder::setLastAnnounced(std::optional<double> value) {
+    if (m_fields.progress.last == value)
+        return;
+    record(change::LastAnnounced{m_fields.progress.last, value});
+    m_fields.progress.last = value;
+}
+
+const std::vector<Condition> &Recorder::conditionsOf(int target) const {
+    static const std::vector<Condition> none;
+    const auto found = m_fields.conditions.find(target);
+    return found == m_fields.conditions.end() ? none : found->second;
+}
+
+void Recorder::setConditions(int target, const std::vector<Condition> &list) {
+    const std::vector<Condition> &before = conditionsOf(target);
+    if (before == list)
+        return;
+    record(change::Conditions{target, before, list});
+    putConditions(target, list);
+}
+
+void Recorder::putConditions(int target, const std::vector<Condition> &list) {
+    if (list.empty())
+        m_fields.conditions.erase(target);
+    else
+        m_fields.conditions[target] = list;
+    emit conditionsChanged(target);
+}
+
 void Recorder::resetTables() {
     Q_ASSERT(m_resetting);
     m_fields.tables = RowTables{};
+}
+
+void Recorder::putAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on) {
+    TurnProgress &progress = m_fields.progress;
+    for (int r : rows)
+        on ? void(progress.rows.insert(r)) : void(progress.rows.erase(r));
+    for (int p : party)
+        on ? void(progress.party.insert(p)) : void(progress.party.erase(p));
 }
 
 void Recorder::putText(int row, int column, const QString &text) {

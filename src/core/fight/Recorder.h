@@ -34,6 +34,10 @@ public:
     }
     std::int64_t round() const { return m_fields.round; }
     const TurnLine &turn() const { return m_fields.turn; }
+    const TurnProgress &progress() const { return m_fields.progress; }
+    const ConditionTable &conditions() const { return m_fields.conditions; }
+    // A combatant's conditions (conditions::ofRow, conditions::ofSlot); none when it has none.
+    const std::vector<Condition> &conditionsOf(int target) const;
     const RosterViewState &view() const { return m_view; }
     const History &history() const { return m_history; }
     // The memory the history may take (History::defaultBudget unless set).
@@ -110,6 +114,11 @@ public:
     void setParty(int slot, const PartySlot &value);
     void setRound(std::int64_t value);
     void setTurn(const TurnLine &value);
+    // Creatures and characters announced this round (`on`), or no longer; those already so are
+    // left alone.
+    void setAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on);
+    void setLastAnnounced(std::optional<double> value);
+    void setConditions(int target, const std::vector<Condition> &conditions);
     void resetTables(); // every entry and the group counter back to the start
 
     // Around the steps.
@@ -145,6 +154,7 @@ signals:
     void fieldsChanged();      // NumeroControlli, IndiceIniz, the top row
     void partyChanged();
     void turnChanged(); // the round or who acts
+    void conditionsChanged(int target);
     void viewChanged();
     void scrollControlsChanged(bool shown);
     void aboutToRestore(); // the whole roster is replaced
@@ -180,6 +190,8 @@ private:
     void putParty(int slot, const PartySlot &value);
     void putRound(std::int64_t value);
     void putTurn(const TurnLine &value);
+    void putAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on);
+    void putConditions(int target, const std::vector<Condition> &conditions);
     void putView(const RosterViewState &view);
     void moveHistory(int done);
 

@@ -73,6 +73,21 @@ bool Recorder::applyChange(const Change &change, bool forward) {
                 putRound(forward ? c.after : c.before);
             } else if constexpr (std::is_same_v<T, change::Turn>) {
                 putTurn(forward ? c.after : c.before);
+            } else if constexpr (std::is_same_v<T, change::Announced>) {
+                for (int r : c.rows)
+                    if (r < 0 || r >= RowTables::size)
+                        return false;
+                for (int p : c.party)
+                    if (p < 0 || p >= partySlots)
+                        return false;
+                putAnnounced(c.rows, c.party, forward ? c.on : !c.on);
+            } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
+                m_fields.progress.last = forward ? c.after : c.before;
+            } else if constexpr (std::is_same_v<T, change::Conditions>) {
+                if (c.target < -partySlots || c.target == 0 || c.target >= RowTables::size ||
+                    conditionsOf(c.target) != (forward ? c.before : c.after))
+                    return false;
+                putConditions(c.target, forward ? c.after : c.before);
             }
             return true;
         },

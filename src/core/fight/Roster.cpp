@@ -7,13 +7,23 @@
 using namespace roster;
 
 QString roster::caption(int column) {
-    static const std::array<const char *, ColumnCount> captions{
-        "",           "Nome PNG",    "Note aggiuntive Nome",
-        "PF",         "Iniziativa",  "BA",
-        "CA",         "For",         "Des",
-        "Cos",        "Int",         "Sag",
-        "Car",        "Modifica PF", "Elimina",
-        "Vedi Scheda"};
+    static const std::array<const char *, modelColumns> captions{"",
+                                                                 "Nome PNG",
+                                                                 "Note aggiuntive Nome",
+                                                                 "PF",
+                                                                 "Iniziativa",
+                                                                 "BA",
+                                                                 "CA",
+                                                                 "For",
+                                                                 "Des",
+                                                                 "Cos",
+                                                                 "Int",
+                                                                 "Sag",
+                                                                 "Car",
+                                                                 "Modifica PF",
+                                                                 "Elimina",
+                                                                 "Vedi Scheda",
+                                                                 "Condizioni"};
     return QString::fromUtf8(captions[static_cast<std::size_t>(column)]);
 }
 

@@ -54,11 +54,24 @@ struct Round {
 struct Turn {
     TurnLine before, after;
 };
+struct Announced { // creatures and characters announced this round (on), or no longer (off)
+    std::vector<int> rows;
+    std::vector<int> party;
+    bool on;
+};
+struct LastAnnounced { // the value the last press announced
+    std::optional<double> before, after;
+};
+struct Conditions { // a combatant's conditions (a creature's row, or -1 - a character's slot)
+    int target;
+    std::vector<Condition> before, after;
+};
 } // namespace change
 
 using Change =
     std::variant<change::Cell, change::Rows, change::Highlight, change::Entry, change::Group,
-                 change::Field, change::Party, change::Round, change::Turn, change::Highlights>;
+                 change::Field, change::Party, change::Round, change::Turn, change::Announced,
+                 change::LastAnnounced, change::Conditions, change::Highlights>;
 
 // One step of the fight: what the user did, in words for the undo buttons and for the history,
 // and every change it made.

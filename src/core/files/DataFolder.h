@@ -1,44 +1,28 @@
 #pragma once
 
+#include "core/files/FileNames.h"
+#include "core/files/Folders.h"
+#include "core/files/ListFile.h"
+#include "core/files/WholeFile.h"
 #include "core/text/Record.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-class Dialogs;
-
-// The folders below the data root that hold the saved items.
-namespace folders {
-QString sheets(const QString &root);  // Schede
-QString groups(const QString &root);  // Schede/Gruppi
-QString notepad(const QString &root); // Schede/Lavagna
-// Creates the three folders when missing; false when one cannot be made.
-bool ensure(const QString &root);
-// Where the data folders live: beside the program when it already keeps its data there, or when
-// it runs from a writable folder that is not an installed program folder ("bin"); otherwise in
-// the per-user data folder.
-QString chooseRoot(const QString &programDir, const QString &perUserDir);
-// Writes a file whole through a temporary file put in its place, every write and the sync
-// checked, then syncs its folder; false (and the old file as it was) on any failure.
-bool writeWhole(const QString &path, const QByteArray &bytes);
-// Makes renames and removals in a folder survive a power cut, where the system allows it.
-void syncFolder(const QString &folder);
-} // namespace folders
-
 // One data folder: item files named after their items ("Orco.Melvo") and the list file
-// "ElencoFile.Melvo" naming them in the order they were first saved. Every file is written whole
-// through QSaveFile, with each write, the flush and the sync checked, so neither a crash nor a
-// full disk leaves half a file behind; a failed save leaves every file as it was.
+// "ElencoFile.Melvo" naming them in the order they were first saved. Every file is written whole,
+// so neither a crash nor a full disk leaves half a file behind, and a failed save leaves every
+// file as it was. Each operation says what happened; telling the user is the windows' part.
 class DataFolder {
 public:
     explicit DataFolder(QString path);
 
     const QString &path() const { return m_path; }
     QString itemPath(const QString &name) const;
-    QString listPath() const;
+    QString listPath() const { return m_list.path(); }
 
-    // True when the item file of that name exists (Esiste_File).
+    // True when the item file of that name exists.
     bool exists(const QString &name) const;
 
     // The entries of the list file that can be read, first to last; empty when it is missing or
@@ -46,48 +30,64 @@ public:
     QStringList entries() const;
 
     // What fills a chooser: finishes what an interrupted save or delete left behind, adds the
-    // entry of every whole item file (`fieldCount` fields) that has none, and returns the list.
-    // A damaged list is kept aside before it is rewritten, and the user is told.
-    QStringList refresh(Dialogs &dialogs, int fieldCount);
+    // entry of every whole item file (`fieldCount` fields) that has none, and gives the list. A
+    // damaged list is kept aside before it is rewritten.
+    struct Refreshed {
+        QStringList entries;
+        ListRepair list;
+    };
+    Refreshed refresh(int fieldCount);
 
-    // Why a name cannot name an item file on every desktop system; std::nullopt when it can.
-    static std::optional<QString> nameProblem(const QString &name);
+    // Why a name cannot name an item file; std::nullopt when it can.
+    static std::optional<fileNames::Problem> nameProblem(const QString &name) {
+        return fileNames::problem(name);
+    }
 
     enum class Status { Loaded, Empty, Missing, Malformed, BadName };
+    // Why a file was Malformed.
+    enum class Fault { None, NotRegular, TooLarge, Unreadable, NotARecord };
     struct Read {
         Status status;
         QStringList fields;
+        Fault fault = Fault::None;
+        std::optional<fileNames::Problem> nameProblem; // BadName: why
     };
     // Reads the first record of an item file.
     Read read(const QString &name, int fieldCount) const;
 
+    struct Saved {
+        enum class Result { Saved, BadName, TextNotRepresentable, ThroughLink, WriteFailed };
+        Result result;
+        std::optional<fileNames::Problem> nameProblem; // BadName: why
+        ListRepair list;
+        explicit operator bool() const { return result == Result::Saved; }
+    };
     // Writes the item file, then adds its list entry when the file did not exist before (or
     // exists without an entry). On failure every file is left as it was.
-    bool write(const QString &name, const QStringList &fields);
+    Saved write(const QString &name, const QStringList &fields);
 
-    // The same with the user told what went wrong.
-    bool save(Dialogs &dialogs, const QString &name, const QStringList &fields);
-
-    // Reads the item and tells the user why it could not be loaded; nothing is said for an
-    // empty file, which simply loads nothing.
-    Read load(Dialogs &dialogs, const QString &name, int fieldCount) const;
-
-    // Asks, deletes the item file and the last list entry equal to the name, says "Cancellato!".
-    // True when anything was deleted.
-    bool remove(Dialogs &dialogs, const QString &name);
+    struct Removed {
+        enum class Result { Deleted, BadName, NothingSaved, NotDeleted, ListNotUpdated };
+        Result result;
+        std::optional<fileNames::Problem> nameProblem; // BadName: why
+        ListRepair list;
+        // Anything was deleted (ListNotUpdated: the file went, the list still names it until
+        // the next refresh).
+        explicit operator bool() const {
+            return result == Result::Deleted || result == Result::ListNotUpdated;
+        }
+    };
+    // Deletes the item file and the last list entry equal to the name.
+    Removed remove(const QString &name);
 
     // Largest item file and list file that are read; a larger one is not a file of this program.
     static constexpr qint64 maxItemBytes = 4 * 1024 * 1024;
-    static constexpr qint64 maxListBytes = 4 * 1024 * 1024;
+    static constexpr qint64 maxListBytes = ListFile::maxBytes;
 
 private:
-    struct List;
-    List readList() const;
     QStringList wholeItems(int fieldCount, const QStringList &except) const;
-    std::optional<QString> store(const QString &name, const QStringList &fields, QString &notice);
-    bool replaceList(const QStringList &entries, bool keepAside, QString &aside);
-    QString listNotice(bool unreadable, const QString &aside) const;
     void settle();
 
     QString m_path;
+    ListFile m_list;
 };

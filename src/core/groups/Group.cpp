@@ -5,8 +5,6 @@
 
 #include <algorithm>
 
-using record::Scheme;
-
 int Group::countOf(const QString &text) {
     const auto whole = numeric::roundHalfEven(numeric::leading(text));
     if (!whole)
@@ -15,12 +13,10 @@ int Group::countOf(const QString &text) {
 }
 
 QStringList Group::toRecord() const {
-    QString countText = count;
-    countText.replace(u'"', QStringLiteral("''"));
-    QStringList fields{record::substitute(name, Scheme::Sheet), countText};
+    QStringList fields{record::substitute(name, scheme), record::quoteSafe(count)};
     const int used = n();
     for (int i = 0; i < maxCharacters; ++i)
-        fields << (i < used ? record::substitute(names[static_cast<std::size_t>(i)], Scheme::Sheet)
+        fields << (i < used ? record::substitute(names[static_cast<std::size_t>(i)], scheme)
                             : QString());
     return fields;
 }
@@ -28,10 +24,9 @@ QStringList Group::toRecord() const {
 Group Group::fromRecord(const QStringList &fields, const QString &loadedAs, const Group &previous) {
     Group group = previous;
     group.name = loadedAs;
-    group.count = fields.value(1).replace(QStringLiteral("''"), QStringLiteral("\""));
+    group.count = record::quoteBack(fields.value(1));
     const int used = std::min(group.n(), maxCharacters);
     for (int i = 0; i < used; ++i)
-        group.names[static_cast<std::size_t>(i)] =
-            record::restore(fields.value(2 + i), Scheme::Sheet);
+        group.names[static_cast<std::size_t>(i)] = record::restore(fields.value(2 + i), scheme);
     return group;
 }

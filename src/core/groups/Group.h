@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/Record.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -8,6 +10,8 @@
 struct Group {
     static constexpr int fieldCount = 10;
     static constexpr int maxCharacters = 8;
+    // The group's name and its characters' names keep their commas as a sheet does.
+    static constexpr record::Scheme scheme = record::Scheme::Sheet;
 
     QString name;
     QString count = QStringLiteral("0"); // as typed

@@ -13,18 +13,10 @@ namespace {
 // File order of the abilities: For, Des, Cos, Int, Sag, Car.
 constexpr std::array<int, 6> fileOrder{1, 2, 3, 4, 5, 0};
 
-// A double quote would end the field early: every field other than the notes keeps it as two
-// apostrophes in the file.
-QString quoteSafe(const QString &text) {
-    QString copy = text;
-    return copy.replace(u'"', QStringLiteral("''"));
-}
-QString quoteBack(const QString &text) {
-    QString copy = text;
-    return copy.replace(QStringLiteral("''"), QStringLiteral("\""));
-}
-
 } // namespace
+
+using record::quoteBack;
+using record::quoteSafe;
 
 QStringList Sheet::toRecord() const {
     QStringList fields{name, quoteSafe(pf), quoteSafe(ba), quoteSafe(ca), quoteSafe(iniziativa)};

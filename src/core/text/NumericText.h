@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-// Numbers live in texts. These three helpers are the only way the program reads and writes them.
+// Numbers live in texts. These helpers are the only way the program reads and writes them.
 namespace numeric {
 
 // Leading-number rule: leading blanks are skipped, then the longest leading decimal number

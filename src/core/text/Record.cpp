@@ -142,17 +142,36 @@ QByteArray encodeList(const QStringList &entries) {
     return bytes;
 }
 
+QString quoteSafe(QString text) {
+    return text.replace(u'"', QStringLiteral("''"));
+}
+
+QString quoteBack(QString text) {
+    return text.replace(QStringLiteral("''"), QStringLiteral("\""));
+}
+
+namespace {
+
+QString commaFor(Scheme scheme) {
+    return scheme == Scheme::Sheet ? QStringLiteral("$") : QStringLiteral("$£$");
+}
+
+} // namespace
+
 QString substitute(QString text, Scheme scheme) {
-    text.replace(u',', scheme == Scheme::Sheet ? QStringLiteral("$") : QStringLiteral("$£$"));
-    text.replace(u'"', QStringLiteral("''"));
-    return text;
+    return quoteSafe(text.replace(u',', commaFor(scheme)));
 }
 
 QString restore(QString text, Scheme scheme) {
-    text.replace(scheme == Scheme::Sheet ? QStringLiteral("$") : QStringLiteral("$£$"),
-                 QStringLiteral(","));
-    text.replace(QStringLiteral("''"), QStringLiteral("\""));
-    return text;
+    return quoteBack(text.replace(commaFor(scheme), QStringLiteral(",")));
+}
+
+QString toCrLf(QString text) {
+    return text.replace(u'\n', QStringLiteral("\r\n"));
+}
+
+QString fromCrLf(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 } // namespace record

@@ -32,11 +32,20 @@ QByteArray encodeList(const QStringList &entries);
 // True when every character of the text has a byte of its own in Windows-1252.
 bool representable(const QString &text);
 
-enum class Scheme { Sheet, Notepad };
+// A double quote would end its field early: in the files it stands as two apostrophes.
+QString quoteSafe(QString text);
+// ...and back when read: every two apostrophes become a double quote, two typed ones too.
+QString quoteBack(QString text);
 
-// Substitutions applied to free-text fields before writing ("," and the double quote)...
+// Free texts keep each comma as "$" (sheets and groups) or "$£$" (notepad pages) in the files,
+// and each double quote as `quoteSafe` does...
+enum class Scheme { Sheet, Notepad };
 QString substitute(QString text, Scheme scheme);
 // ...and reversed after reading.
 QString restore(QString text, Scheme scheme);
+
+// Line breaks: the files hold CR LF, the text boxes a bare LF.
+QString toCrLf(QString text);
+QString fromCrLf(QString text);
 
 } // namespace record

@@ -184,6 +184,16 @@ QString In::s() {
     return v;
 }
 
+QByteArray In::bytes(std::size_t size) {
+    if (!m_ok || size > std::size_t(m_end - m_p) || !spend(size)) {
+        fail();
+        return {};
+    }
+    const QByteArray v(m_p, qsizetype(size));
+    m_p += size;
+    return v;
+}
+
 std::size_t In::count(std::size_t most, std::size_t itemBytes) {
     const quint64 n = u();
     if (n > most || n > quint64(m_end - m_p) || !spend(std::size_t(n) * itemBytes))

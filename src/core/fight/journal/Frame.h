@@ -60,6 +60,8 @@ public:
     double finite();
     // A text of at most maxTextBytes.
     QString s();
+    // `size` bytes as they stand.
+    QByteArray bytes(std::size_t size);
     // A count of items that each take at least one byte, at most `most`, each held in
     // `itemBytes` of memory.
     std::size_t count(std::size_t most, std::size_t itemBytes);

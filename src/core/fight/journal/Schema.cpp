@@ -3,6 +3,7 @@
 #include "core/fight/journal/Frame.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 using frame::In;
@@ -45,6 +46,15 @@ template <> constexpr ChangeTag tagOf<change::Turn>() {
 template <> constexpr ChangeTag tagOf<change::Highlights>() {
     return ChangeTag::Highlights;
 }
+template <> constexpr ChangeTag tagOf<change::Announced>() {
+    return ChangeTag::Announced;
+}
+template <> constexpr ChangeTag tagOf<change::LastAnnounced>() {
+    return ChangeTag::LastAnnounced;
+}
+template <> constexpr ChangeTag tagOf<change::Conditions>() {
+    return ChangeTag::Conditions;
+}
 
 // The tags are the file's: each keeps its value for ever.
 static_assert(quint8(ChangeTag::Cell) == 0);
@@ -57,6 +67,9 @@ static_assert(quint8(ChangeTag::Party) == 6);
 static_assert(quint8(ChangeTag::Round) == 7);
 static_assert(quint8(ChangeTag::Turn) == 8);
 static_assert(quint8(ChangeTag::Highlights) == 9);
+static_assert(quint8(ChangeTag::Announced) == 12);
+static_assert(quint8(ChangeTag::LastAnnounced) == 13);
+static_assert(quint8(ChangeTag::Conditions) == 14);
 static_assert(quint8(RecordKind::Start) == 1);
 static_assert(quint8(RecordKind::Step) == 2);
 static_assert(quint8(RecordKind::Move) == 3);
@@ -65,6 +78,11 @@ static_assert(quint8(RecordKind::Sidelines) == 5);
 static_assert(quint8(RecordKind::Checkpoint) == 6);
 static_assert(quint8(RecordKind::Marks) == 7);
 static_assert(quint8(RecordKind::End) == 8);
+static_assert(quint8(RecordKind::Begin) == 9);
+static_assert(quint8(RecordKind::SidelinesMore) == 10);
+static_assert(quint8(Section::TurnProgress) == 1);
+static_assert(quint8(Section::SidelinesMore) == 2);
+static_assert(quint8(Section::Conditions) == 3);
 static_assert(int(change::Field::NumeroControlli) == 0 && int(change::Field::IndiceIniz) == 1);
 
 constexpr qint64 rowMax = RowTables::size;
@@ -169,6 +187,133 @@ Sidelines readSidelines(In &in) {
         name = in.s();
     w.groupNamesOpen = in.b();
     return w;
+}
+
+// Row or slot numbers, each in [low, high].
+void writeNumbers(Out &out, const auto &numbers) {
+    out.u(quint64(numbers.size()));
+    for (int n : numbers)
+        out.i(n);
+}
+std::vector<int> readNumbers(In &in, qint64 low, qint64 high) {
+    std::vector<int> numbers(in.count(std::size_t(high - low + 1), sizeof(int)));
+    for (int &n : numbers)
+        n = int(in.in(low, high));
+    return numbers;
+}
+
+void writeOptional(Out &out, const std::optional<double> &value) {
+    out.b(value.has_value());
+    if (value)
+        out.d(*value);
+}
+std::optional<double> readOptional(In &in) {
+    if (!in.b())
+        return std::nullopt;
+    return in.finite();
+}
+
+void writeProgress(Out &out, const TurnProgress &p) {
+    writeOptional(out, p.last);
+    writeNumbers(out, p.rows);
+    writeNumbers(out, p.party);
+}
+TurnProgress readProgress(In &in) {
+    TurnProgress p;
+    p.last = readOptional(in);
+    for (int r : readNumbers(in, 1, RowTables::maxCreatures))
+        p.rows.insert(r);
+    for (int slot : readNumbers(in, 0, EncounterState::partySlots - 1))
+        p.party.insert(slot);
+    return p;
+}
+
+void writeConditions(Out &out, const std::vector<Condition> &list) {
+    out.u(quint64(list.size()));
+    for (const Condition &c : list) {
+        out.s(c.name);
+        out.i(c.duration);
+        out.b(c.endOfTurn);
+        out.b(c.hidden);
+        out.i(c.round);
+        writeOptional(out, c.count);
+        out.i(c.elapsed);
+        out.b(c.lastTurn);
+    }
+}
+std::vector<Condition> readConditions(In &in) {
+    std::vector<Condition> list(in.count(1 << 16, sizeof(Condition)));
+    for (Condition &c : list) {
+        c.name = in.s();
+        c.duration = int(in.in(0, std::numeric_limits<int>::max()));
+        c.endOfTurn = in.b();
+        c.hidden = in.b();
+        c.round = in.in(1, maxRound);
+        c.count = readOptional(in);
+        c.elapsed = int(in.in(0, c.duration));
+        c.lastTurn = in.b();
+    }
+    return list;
+}
+constexpr qint64 lowestTarget = -EncounterState::partySlots; // the last character's slot
+
+void writeConditionTable(Out &out, const ConditionTable &table) {
+    out.u(quint64(table.size()));
+    for (const auto &[target, list] : table) {
+        out.i(target);
+        writeConditions(out, list);
+    }
+}
+ConditionTable readConditionTable(In &in) {
+    ConditionTable table;
+    // A node of the table and its list.
+    const std::size_t n = in.count(RowTables::size + EncounterState::partySlots, 64);
+    for (std::size_t k = 0; k < n && in.ok(); ++k) {
+        const int target = int(in.in(lowestTarget, RowTables::maxCreatures));
+        table[target] = readConditions(in);
+    }
+    return table;
+}
+
+// The sections of a Begin record: each its tag, its length and its fields.
+void writeSection(Out &out, Section tag, const std::function<void(Out &)> &fields) {
+    Out section;
+    fields(section);
+    out.u(quint64(tag));
+    out.u(quint64(section.bytes.size()));
+    out.bytes += section.bytes;
+}
+void writeSections(Out &out, const EncounterState &state, const Sidelines &sidelines) {
+    out.u(3);
+    writeSection(out, Section::TurnProgress, [&](Out &o) { writeProgress(o, state.progress); });
+    writeSection(out, Section::SidelinesMore, [&](Out &o) { o.b(sidelines.oneMessage); });
+    writeSection(out, Section::Conditions,
+                 [&](Out &o) { writeConditionTable(o, state.conditions); });
+}
+bool readSections(In &in, EncounterState &state, Sidelines &sidelines) {
+    const std::size_t sections = in.count(8, 0);
+    for (std::size_t k = 0; k < sections && in.ok(); ++k) {
+        const quint64 tag = in.u();
+        const std::size_t size = in.count(std::size_t(std::numeric_limits<int>::max()), 0);
+        const QByteArray bytes = in.bytes(size);
+        In section(bytes.constData(), bytes.size());
+        switch (Section(std::min<quint64>(tag, std::numeric_limits<quint8>::max()))) {
+        case Section::TurnProgress:
+            state.progress = readProgress(section);
+            break;
+        case Section::SidelinesMore:
+            sidelines.oneMessage = section.b();
+            break;
+        case Section::Conditions:
+            state.conditions = readConditionTable(section);
+            break;
+        default:
+            return false; // written by a later version
+        }
+        if (!section.ok() || !section.atEnd())
+            return false;
+    }
+    return in.ok();
 }
 
 void writeState(Out &out, const EncounterState &s) {
@@ -279,6 +424,17 @@ void writeChange(Out &out, const Change &change) {
             } else if constexpr (std::is_same_v<T, change::Highlights>) {
                 writeRuns(out, c.lit);
                 writeRuns(out, c.unlit);
+            } else if constexpr (std::is_same_v<T, change::Announced>) {
+                writeNumbers(out, c.rows);
+                writeNumbers(out, c.party);
+                out.b(c.on);
+            } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
+                writeOptional(out, c.before);
+                writeOptional(out, c.after);
+            } else if constexpr (std::is_same_v<T, change::Conditions>) {
+                out.i(c.target);
+                writeConditions(out, c.before);
+                writeConditions(out, c.after);
             }
         },
         change);
@@ -335,6 +491,25 @@ std::optional<Change> readChange(In &in) {
         c.unlit = readRuns(in);
         return c;
     }
+    case ChangeTag::Announced: {
+        change::Announced c;
+        c.rows = readNumbers(in, 0, rowMax - 1);
+        c.party = readNumbers(in, 0, EncounterState::partySlots - 1);
+        c.on = in.b();
+        return c;
+    }
+    case ChangeTag::LastAnnounced: {
+        change::LastAnnounced c;
+        c.before = readOptional(in);
+        c.after = readOptional(in);
+        return c;
+    }
+    case ChangeTag::Conditions: {
+        change::Conditions c{int(in.in(lowestTarget, RowTables::maxCreatures)), {}, {}};
+        c.before = readConditions(in);
+        c.after = readConditions(in);
+        return c;
+    }
     }
     return std::nullopt;
 }
@@ -389,9 +564,10 @@ QByteArray write(const Record &record) {
         [&](const auto &r) {
             using T = std::decay_t<decltype(r)>;
             if constexpr (std::is_same_v<T, Start>) {
-                out.u(quint64(RecordKind::Start));
+                out.u(quint64(RecordKind::Begin));
                 writeState(out, r.state);
                 writeSidelines(out, r.sidelines);
+                writeSections(out, r.state, r.sidelines);
             } else if constexpr (std::is_same_v<T, StepRecord>) {
                 out.u(quint64(RecordKind::Step));
                 writeStepFields(out, r.step, r.merged);
@@ -402,12 +578,14 @@ QByteArray write(const Record &record) {
                 out.u(quint64(RecordKind::Ambient));
                 writeAmbient(out, r);
             } else if constexpr (std::is_same_v<T, Sidelines>) {
-                out.u(quint64(RecordKind::Sidelines));
+                out.u(quint64(RecordKind::SidelinesMore));
                 writeSidelines(out, r);
+                out.b(r.oneMessage);
             } else if constexpr (std::is_same_v<T, Checkpoint>) {
                 out.u(quint64(RecordKind::Checkpoint));
                 writeState(out, r.state);
                 writeSidelines(out, r.sidelines);
+                writeSections(out, r.state, r.sidelines);
                 out.i(r.anchor);
                 out.b(r.joinable);
                 out.i(r.dropped);
@@ -436,10 +614,14 @@ QByteArray writeStep(const Step &step, bool merged) {
 std::optional<Record> read(const char *data, qsizetype size) {
     In in(data, size);
     std::optional<Record> record;
-    switch (RecordKind(std::min<quint64>(in.u(), std::numeric_limits<quint8>::max()))) {
-    case RecordKind::Start: {
+    const auto kind = RecordKind(std::min<quint64>(in.u(), std::numeric_limits<quint8>::max()));
+    switch (kind) {
+    case RecordKind::Start:
+    case RecordKind::Begin: {
         Start start{readState(in), {}};
         start.sidelines = readSidelines(in);
+        if (kind == RecordKind::Begin && !readSections(in, start.state, start.sidelines))
+            return std::nullopt;
         record = std::move(start);
         break;
     }
@@ -459,6 +641,8 @@ std::optional<Record> read(const char *data, qsizetype size) {
     case RecordKind::Checkpoint: {
         Checkpoint c{readState(in), {}};
         c.sidelines = readSidelines(in);
+        if (!readSections(in, c.state, c.sidelines))
+            return std::nullopt;
         c.anchor = int(in.in(-1, rowMax - 1));
         c.joinable = in.b();
         c.dropped = in.in(0, std::numeric_limits<int>::max());
@@ -476,6 +660,12 @@ std::optional<Record> read(const char *data, qsizetype size) {
     case RecordKind::End:
         record = End{};
         break;
+    case RecordKind::SidelinesMore: {
+        Sidelines sidelines = readSidelines(in);
+        sidelines.oneMessage = in.b();
+        record = sidelines;
+        break;
+    }
     }
     if (!in.ok() || !in.atEnd())
         return std::nullopt;

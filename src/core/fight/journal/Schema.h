@@ -15,14 +15,23 @@
 namespace schema {
 
 enum class RecordKind : quint8 {
-    Start = 1,      // the encounter as the fight started, and the sidelines
-    Step = 2,       // a step with all its changes
-    Move = 3,       // undo, redo or a jump through the history
-    Ambient = 4,    // the marks and the view
-    Sidelines = 5,  // the amount, the choice, the group being prepared
-    Checkpoint = 6, // the whole fight as it stands; the steps of its history follow it
-    Marks = 7,      // the marks and the view, and where a range of marks starts
-    End = 8,        // the fight was ended, where its file could not be removed
+    Start = 1,          // the encounter as the fight started, and the sidelines (read only)
+    Step = 2,           // a step with all its changes
+    Move = 3,           // undo, redo or a jump through the history
+    Ambient = 4,        // the marks and the view (read only)
+    Sidelines = 5,      // the amount, the choice, the group being prepared (read only)
+    Checkpoint = 6,     // the whole fight as it stands; the steps of its history follow it
+    Marks = 7,          // the marks and the view, and where a range of marks starts
+    End = 8,            // the fight was ended, where its file could not be removed
+    Begin = 9,          // the start, with the sections that came after the first version
+    SidelinesMore = 10, // the sidelines with the one box a turn
+};
+
+// The sections a Begin or a Checkpoint record adds to the encounter, each tagged.
+enum class Section : quint8 {
+    TurnProgress = 1,  // who has been announced this round, and the value last announced
+    SidelinesMore = 2, // the sidelines beyond the first version's
+    Conditions = 3,    // every combatant's conditions
 };
 
 enum class ChangeTag : quint8 {
@@ -36,6 +45,9 @@ enum class ChangeTag : quint8 {
     Round = 7,
     Turn = 8,
     Highlights = 9,
+    Announced = 12,
+    LastAnnounced = 13,
+    Conditions = 14,
 };
 
 // What the reader accepts, and so what the writer writes, beside the texts' bound (Frame.h): the

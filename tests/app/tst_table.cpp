@@ -1,0 +1,315 @@
+#include "AppFixture.h"
+#include "app/MessageBoxDialogs.h"
+#include "core/fight/Messages.h"
+#include "encounter/PlayersModel.h"
+#include "encounter/PlayersWindow.h"
+#include "ui/Look.h"
+
+// What the game master meets at the table: the boxes of a turn or a press, the choice of heal or
+// damage, the states and marks in the roster, leaving the program, and the players' view.
+class TestTable : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<AppFixture> app;
+
+    // A fight of `n` goblins (7 hit points, initiative 10) and, when asked, two characters.
+    void fight(int n) {
+        app->click("Form4", "Command2");
+        app->addFromSheet("Goblin", n, "7");
+        app->click("Form1", "Command3");
+        for (int r = 1; r <= n; ++r)
+            app->enc().setText(r, Col::Iniz, "10");
+        app->dialogs.clear();
+    }
+    QBrush cell(int row, int column, int role) {
+        return app->model().index(row, column).data(role).value<QBrush>();
+    }
+    void restart() {
+        app->windows.reset();
+        app->dialogs.clear();
+        app->windows = std::make_unique<Windows>(app->dialogs, app->root.path());
+    }
+
+private slots:
+    void init() { app = std::make_unique<AppFixture>(); }
+    void cleanup() { app.reset(); }
+
+    // One box a turn fits the screen whatever the crowd; and it holds the coma messages of one
+    // press, a line each, where without it each has its box.
+    void oneBoxATurn() {
+        QStringList many;
+        for (int i = 1; i <= 300; ++i)
+            many << messages::acts(QString("(%1) Goblin della palude").arg(i), "12");
+        const QString joined = messages::joined(many);
+        QMessageBox box(QMessageBox::NoIcon, "Torvane", joined, QMessageBox::Ok);
+        QVERIFY(box.sizeHint().height() <= 1080 - 80);
+        QVERIFY(joined.endsWith("… e altri 270"));
+
+        fight(8);
+        for (bool oneBox : {false, true}) {
+            app->control<QCheckBox>("Form2", "AnnuncioUnico")->setChecked(oneBox);
+            for (int r = 1; r <= 6; ++r)
+                app->enc().mark(r, r == 1 ? Roster::Mark::Only : Roster::Mark::Toggle);
+            app->dialogs.clear();
+            app->type("Form2", "DanniPF", "9");
+            app->click("Form2", "Command2");
+            QCOMPARE(app->dialogs.informed.size(), oneBox ? 1 : 6);
+            QCOMPARE(app->dialogs.informed.join('\n').count("è in coma."), 6);
+            app->click("Form2", "Annulla");
+        }
+    }
+
+    // The choice of one box a turn is kept with the fight and comes back with it.
+    void oneBoxATurnIsResumed() {
+        fight(2);
+        app->control<QCheckBox>("Form2", "AnnuncioUnico")->setChecked(true);
+        restart();
+        app->dialogs.yes();
+        app->windows->start();
+        QVERIFY(app->control<QCheckBox>("Form2", "AnnuncioUnico")->isChecked());
+    }
+
+    // Hit points rolled for each copy from the sheet's hit dice, and an amount of dice shown
+    // beside the amount once applied.
+    void rolledAtTheTable() {
+        app->click("Form4", "Command2");
+        app->type("Form1", "PF", "5 (1d8+1)");
+        auto *roll = app->control<QCheckBox>("Form1", "TiraPF");
+        QVERIFY(roll->isEnabled());
+        roll->setChecked(true);
+        app->type("Form1", "NomePNG", "Goblin");
+        app->type("Form1", "Text1", "30");
+        app->click("Form1", "Aggiungi");
+        QSet<QString> rolled;
+        for (int r = 1; r <= 30; ++r) {
+            const int pf = app->enc().text(r, Col::PF).toInt();
+            QVERIFY(pf >= 2 && pf <= 9);
+            rolled << app->enc().text(r, Col::PF);
+        }
+        QVERIFY(rolled.size() > 3);
+        app->click("Form1", "Command3");
+        for (int r = 1; r <= 3; ++r)
+            app->enc().mark(r, r == 1 ? Roster::Mark::Only : Roster::Mark::Toggle);
+        app->type("Form2", "DanniPF", "2d6+3");
+        app->click("Form2", "Command2");
+        const QString shown = app->control<QLabel>("Form2", "UltimoTiro")->text();
+        QVERIFY2(shown.endsWith(" = 2d6+3"), qPrintable(shown));
+        const int dealt = shown.section(' ', 0, 0).toInt();
+        QVERIFY(dealt >= 5 && dealt <= 15);
+    }
+
+    // Return answers No where Yes removes a creature or ends the fight, Yes elsewhere.
+    void returnOnAQuestion_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("removal") << "Vuoi davvero eliminare (2) Goblin  dallo scontro?"
+                                 << "Confermi?" << false;
+        QTest::newRow("end") << "Sei sicuro di voler terminare lo scontro?"
+                             << "Terminare?" << false;
+        QTest::newRow("save") << "Vuoi salvare ''Orco''?"
+                              << "Confermi?" << true;
+    }
+    void returnOnAQuestion() {
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QFETCH(bool, yes);
+        MessageBoxDialogs dialogs;
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        QCOMPARE(dialogs.ask(text, title), yes);
+    }
+
+    // A sign typed before an amount chooses for that amount only.
+    void aSignChoosesForOneAmount() {
+        fight(2);
+        app->enc().mark(1, Roster::Mark::Only);
+        auto *amount = app->control<QLineEdit>("Form2", "DanniPF");
+        amount->setFocus();
+        amount->selectAll();
+        QTest::keyClicks(amount, "+2");
+        QTest::keyClick(amount, Qt::Key_Return);
+        QCOMPARE(app->enc().text(1, Col::PF), "7"); // healed up to the ceiling
+        QVERIFY(app->control<QRadioButton>("Form2", "Sottrai")->isChecked());
+        QTest::keyClicks(amount, "3");
+        QTest::keyClick(amount, Qt::Key_Return);
+        QCOMPARE(app->enc().text(1, Col::PF), "4");
+    }
+
+    // Coma and death show in the hit points' colour whatever the note, the whole note is in the
+    // tooltip, the marked rows stand out but never as yellow; every colour reads.
+    void statesAndMarksInTheRoster() {
+        fight(4);
+        app->enc().setText(2, Col::NoteNome, QString(80, u'x'));
+        app->enc().setText(2, Col::PF, "-3");
+        app->enc().setText(3, Col::PF, "-30");
+        app->enc().mark(4, Roster::Mark::Only);
+        app->enc().setText(1, Col::Iniz, "15");
+        app->click("Form2", "Command4"); // row 1 on yellow
+        const QColor standing = cell(1, Col::PF, Qt::ForegroundRole).color();
+        const QColor coma = cell(2, Col::PF, Qt::ForegroundRole).color();
+        const QColor dead = cell(3, Col::PF, Qt::ForegroundRole).color();
+        QVERIFY(coma != standing && dead != standing && coma != dead);
+        QCOMPARE(app->model().index(2, Col::NoteNome).data(Qt::ToolTipRole).toString(),
+                 QString(80, u'x') + " (Coma)");
+        const QColor marked = cell(4, Col::Forz, Qt::BackgroundRole).color();
+        QVERIFY(marked != look::white() && marked != look::yellow());
+        QVERIFY(cell(4, Col::Selezione, Qt::BackgroundRole).color() != look::white());
+        QCOMPARE(cell(1, Col::Forz, Qt::BackgroundRole).color(), look::yellow());
+        for (const QColor &ground : {look::white(), look::yellow(), look::marked()})
+            for (const QColor &ink : {coma, dead, QColor(Qt::black)})
+                QVERIFY(look::contrast(ink, ground) >= 4.5);
+        QHeaderView *header = app->roster()->horizontalHeader();
+        QCOMPARE(header->sectionResizeMode(Col::NoteNome), QHeaderView::Interactive);
+        const QFontMetrics cells(app->roster()->font());
+        QVERIFY(cells.horizontalAdvance("45 | +17") < header->sectionSize(Col::Forz) - 4);
+    }
+
+    // Ctrl+Q leaves from every window, as "Esci" does: the fight is offered at the next start.
+    void ctrlQLeaves_data() {
+        QTest::addColumn<QString>("form");
+        for (const char *form : {"Form2", "Form1", "Form7"})
+            QTest::newRow(form) << form;
+    }
+    void ctrlQLeaves() {
+        QFETCH(QString, form);
+        fight(2);
+        if (form == "Form1")
+            app->click("Form2", "Command1");
+        if (form == "Form7")
+            app->click("Form2", "Lavagnetta");
+        QWidget *window = app->windows->form(form);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        for (const char *name : {"Form1", "Form2", "Form4", "Form7"})
+            QVERIFY2(!app->visible(name), name);
+        restart();
+        app->dialogs.yes();
+        app->windows->start();
+        QCOMPARE(app->enc().creatures(), 2);
+        QCOMPARE(app->dialogs.questions.size(), 1);
+    }
+
+    // The players' view goes on the other screen when there is one, else beside the encounter
+    // window on the side with room, narrowed to it.
+    void wherePlayersGo_data() {
+        QTest::addColumn<QRect>("opener");
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QRect>("place");
+        const QRect laptop(0, 0, 1920, 1080);
+        QTest::newRow("room on the right")
+            << QRect(0, 0, 1000, 700) << QList{laptop} << QRect(1000, 0, 900, 700);
+        QTest::newRow("room on the left")
+            << QRect(900, 100, 1000, 700) << QList{laptop} << QRect(0, 100, 900, 700);
+        QTest::newRow("little room: narrowed")
+            << QRect(200, 0, 1400, 700) << QList{laptop} << QRect(1600, 0, 320, 700);
+        QTest::newRow("a second screen")
+            << QRect(0, 0, 1000, 700) << QList{laptop, QRect(1920, 0, 1280, 1024)}
+            << QRect(2110, 162, 900, 700);
+    }
+    void wherePlayersGo() {
+        QFETCH(QRect, opener);
+        QFETCH(QList<QRect>, screens);
+        QFETCH(QRect, place);
+        QCOMPARE(PlayersWindow::placeFor(opener, screens, QSize(900, 700), 320), place);
+    }
+
+    // Conditions through their window: the marked rows come checked, a bad request is told and
+    // changes nothing, the roster, the panel, the turn line and the players' view show them (the
+    // players never a hidden one); a press that ends them says so once; undo brings them back.
+    void conditionsAtTheTable() {
+        fight(3);
+        app->enc().setText(1, Col::Iniz, "15");
+        app->enc().setText(2, Col::Iniz, "12");
+        app->click("Form1", "Party");
+        app->type("Form6", "NumeroPG", "1");
+        app->click("Form6", "InserisciPG");
+        app->type("Form6", "NomePG(0)", "Aragorn");
+        app->click("Form6", "Accetta");
+        app->type("Form2", "InizPG(0)", "20");
+        app->enc().mark(2, Roster::Mark::Only);
+        app->enc().mark(3, Roster::Mark::Toggle);
+        QWidget *encounter = app->windows->form("Form2");
+        encounter->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(encounter));
+        QTest::keyClick(encounter, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(app->visible("FormCondizioni"));
+        auto *targets = app->control<QListWidget>("FormCondizioni", "Bersagli");
+        QStringList checked;
+        for (int i = 0; i < targets->count(); ++i)
+            if (targets->item(i)->checkState() == Qt::Checked)
+                checked << targets->item(i)->text();
+        QCOMPARE(targets->count(), 4);
+        QCOMPARE(checked, (QStringList{"(2) Goblin", "(3) Goblin"}));
+        auto *name = app->control<QComboBox>("FormCondizioni", "NomeCondizione");
+        QCOMPARE(name->count(), 26);
+        const int before = app->enc().history().size();
+        for (const QString &bad : {QString(), QString(61, u'x')}) {
+            name->setEditText(bad);
+            app->click("FormCondizioni", "ApplicaCondizione");
+        }
+        QCOMPARE(app->dialogs.informed,
+                 (QStringList{"Scrivi il nome della condizione.",
+                              "Il nome della condizione può avere al massimo 60 caratteri."}));
+        QCOMPARE(app->enc().history().size(), before);
+        name->setEditText("Stordito");
+        app->control<QSpinBox>("FormCondizioni", "DurataRound")->setValue(1);
+        app->click("FormCondizioni", "ApplicaCondizione");
+        targets->item(1)->setCheckState(Qt::Unchecked);
+        targets->item(2)->setCheckState(Qt::Unchecked);
+        targets->item(3)->setCheckState(Qt::Checked); // Aragorn
+        name->setEditText("Invisibile");
+        app->control<QSpinBox>("FormCondizioni", "DurataRound")->setValue(0);
+        app->control<QCheckBox>("FormCondizioni", "CondizioneNascosta")->setChecked(true);
+        app->click("FormCondizioni", "ApplicaCondizione");
+        auto *active = app->control<QListWidget>("FormCondizioni", "CondizioniAttive");
+        QCOMPARE(active->item(0)->text(), "Aragorn: Invisibile [nascosta]");
+        QCOMPARE(app->model().index(2, roster::Condizioni).data().toString(), "Stordito (1)");
+        QCOMPARE(app->control<QLabel>("Form2", "CondizioniPG")->text(),
+                 "Aragorn: Invisibile [nascosta]");
+        app->dialogs.clear();
+        app->click("Form2", "Command4"); // Aragorn acts
+        QVERIFY(app->control<QLabel>("Form2", "TurnoCorrente")
+                    ->toolTip()
+                    .endsWith("· Aragorn: Invisibile [nascosta]"));
+        PlayersModel &players = app->windows->players().model();
+        QStringList seen;
+        for (int r = 0; r < players.rowCount(); ++r)
+            seen << players.index(r).data(PlayersModel::ConditionsRole).toString();
+        QCOMPARE(seen, (QStringList{"", "", "Stordito (1)", "Stordito (1)"}));
+        for (int press = 0; press < 4; ++press)
+            app->click("Form2", "Command4"); // round 2 begins with Aragorn; then 15, then 12
+        QCOMPARE(app->dialogs.informed.last(),
+                 "Condizioni terminate:\n(2) Goblin: Stordito\n(3) Goblin: Stordito");
+        QCOMPARE(app->model().index(2, roster::Condizioni).data().toString(), QString());
+        app->click("Form2", "Annulla");
+        QCOMPARE(app->model().index(3, roster::Condizioni).data().toString(), "Stordito (1)");
+        active->item(0)->setSelected(true); // Aragorn's, the only one checked
+        app->click("FormCondizioni", "RimuoviCondizione");
+        QCOMPARE(app->control<QLabel>("Form2", "CondizioniPG")->text(), QString());
+    }
+
+    // "Tocca a" keeps to two lines: the rows of one name run together, then "… e altri N". After
+    // "Scontro Terminato" the view says nothing of rounds.
+    void whoActsOnTwoLines() {
+        fight(12);
+        app->click("Form2", "Command4");
+        auto &players = app->windows->players();
+        QCOMPARE(players.model().nowNames(), QStringList{"(1)–(12) Goblin"});
+        const QFontMetrics metrics(QFont("Liberation Sans", 28));
+        QStringList names;
+        for (int i = 1; i <= 40; ++i)
+            names << QString("(%1) Goblin della palude").arg(2 * i);
+        const QString line = PlayersWindow::fitted(names, metrics, 500);
+        QVERIFY(line.contains("… e altri "));
+        QVERIFY(metrics.boundingRect(QRect(0, 0, 500, 10000), Qt::TextWordWrap, line).height() <=
+                2 * metrics.lineSpacing());
+        app->dialogs.yes();
+        app->click("Form2", "Command3");
+        QCOMPARE(players.model().roundText(), QString());
+    }
+};
+
+QTEST_MAIN(TestTable)
+#include "tst_table.moc"
