@@ -15,8 +15,10 @@
 // depends on the steps alone, so a fight replayed step by step lets go of the same ones.
 class History {
 public:
-    // About 64 MB of steps: some thousands of presses over 5000 creatures.
-    static constexpr std::size_t defaultBudget = std::size_t(64) << 20;
+    // About 32 MB of steps: tens of thousands of ordinary steps, a thousand and more presses over
+    // 5000 tied creatures. The saved fight, started afresh, holds them all: the larger the
+    // budget, the longer that fresh start (about 0.2 s at this one) and the resume.
+    static constexpr std::size_t defaultBudget = std::size_t(32) << 20;
     // The most a step holds: keystrokes beyond it start a step of their own.
     static constexpr std::size_t maxChanges = std::size_t(1) << 18;
     static constexpr std::size_t maxEvents = std::size_t(1) << 14;
