@@ -2,6 +2,7 @@
 
 #include "app/MainMenu.h"
 #include "common/Dialogs.h"
+#include "core/files/DataFolder.h"
 #include "encounter/EncounterWindow.h"
 #include "encounter/HistoryWindow.h"
 #include "encounter/PlayersWindow.h"
@@ -9,7 +10,7 @@
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
-#include "core/files/DataFolder.h"
+#include "web/PlayersWeb.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,6 +39,8 @@ Windows::Windows(Dialogs &dialogs, const QString &dataRoot)
 }
 
 Windows::~Windows() {
+    if (m_web)
+        m_web->turn(false);
     if (m_players)
         m_players->rememberPlace();
 }
@@ -307,8 +310,15 @@ PlayersWindow &Windows::players() {
             m_players->rememberPlace();
             hideBeside(players());
         });
+        m_web = std::make_unique<PlayersWeb>(*m_players, m_dialogs,
+                                             QDir(m_dataRoot).filePath(settingsFileName));
     }
     return *m_players;
+}
+
+PlayersWeb &Windows::web() {
+    players();
+    return *m_web;
 }
 
 void Windows::startEncounter() {
@@ -337,6 +347,8 @@ void Windows::fromSheetToMenu() {
 
 void Windows::exit() {
     m_fight->sync(); // a fight not ended is taken up again at the next start
+    if (m_web)
+        m_web->turn(false); // every page open on a phone shows that the view has ended
     if (m_players)
         m_players->rememberPlace();
     for (QWidget *w : existing())

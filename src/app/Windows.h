@@ -15,6 +15,7 @@ class HistoryWindow;
 class MainMenu;
 class NotepadWindow;
 class PlayersWindow;
+class PlayersWeb;
 class QWidget;
 class SheetWindow;
 
@@ -44,6 +45,7 @@ public:
     NotepadWindow &notepad();           // Form7
     HistoryWindow &history();           // Cronologia
     PlayersWindow &players();           // FormGiocatori
+    PlayersWeb &web();                  // the players' view on their phones
     Encounter &encounter() { return m_encounter; }
     FightFile &fightFile() { return *m_fight; }
 
@@ -80,4 +82,5 @@ private:
     std::unique_ptr<NotepadWindow> m_notepad;
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<PlayersWindow> m_players;
+    std::unique_ptr<PlayersWeb> m_web; // goes before the view it serves
 };

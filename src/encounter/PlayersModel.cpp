@@ -34,6 +34,8 @@ QVariant PlayersModel::data(const QModelIndex &index, int role) const {
         return entry.next;
     case DeadRole:
         return entry.dead;
+    case ConditionsRole:
+        return QString(); // no condition is tracked yet
     }
     return {};
 }

@@ -19,6 +19,7 @@ public:
         NowRole,                      // announced by the last press
         NextRole,                     // to be announced by the next press
         DeadRole,
+        ConditionsRole, // the conditions the players may see, e.g. "Stordito (2), Prono"
     };
 
     explicit PlayersModel(Encounter &encounter, QObject *parent = nullptr);

@@ -2,14 +2,21 @@
 
 #include "ui/Form.h"
 
+#include <QImage>
+
 class Encounter;
 class PlayersModel;
+class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QListView;
 
 // The players' view ("Torvane — Giocatori"): for a second screen turned to the table, the round,
 // who acts now and the initiative order with each creature's state, in large type on a dark
 // ground. F11 turns full screen on and off. It shows nothing the players may not know.
+// A small strip at the bottom turns on the same view on the players' phones ("VistaWeb") and then
+// shows the address to open ("IndirizzoWeb") and, in the top corner, its QR code ("CodiceQR");
+// F10 hides and shows the strip and the code.
 class PlayersWindow : public Form {
     Q_OBJECT
 public:
@@ -21,6 +28,12 @@ public:
     // Shows the window where it was last time (or beside the opener the very first time).
     void open(const QWidget *opener);
     void rememberPlace();
+    // The address of the view on the phones, shown as text and as a QR code; empty when it is
+    // off, which also unticks "Mostra sui telefoni dei giocatori".
+    void showWebAddress(const QString &url);
+
+signals:
+    void webViewToggled(bool on);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -29,11 +42,17 @@ protected:
 private:
     void refreshLines();
     void applySizes();
+    void applyCode();
 
     PlayersModel *m_model;
     QString m_settingsFile;
     QLabel *m_round;
     QLabel *m_now;
     QListView *m_order;
+    QWidget *m_strip;
+    QCheckBox *m_web;
+    QLineEdit *m_address;
+    QLabel *m_qr;
+    QImage m_code;
     bool m_restored = false;
 };
