@@ -25,6 +25,7 @@ const QColor dim(185, 185, 185);
 const QColor nowGround(255, 214, 10);
 const QColor nowInk(15, 15, 15);
 const QColor nextEdge(90, 170, 255);
+const QColor boxGround(52, 52, 64);
 
 // One combatant a line: the name on the left, the state on the right; who acts now on amber,
 // who acts next edged in blue, the dead struck through.
@@ -129,11 +130,18 @@ PlayersWindow::PlayersWindow(Encounter &encounter, QString settingsFile, QWidget
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         quiet.setColor(group, QPalette::WindowText, dim);
         quiet.setColor(group, QPalette::Text, dim);
+        quiet.setColor(group, QPalette::Base, boxGround); // the box to tick, seen on the dark
+        quiet.setColor(group, QPalette::Button, boxGround);
     }
     m_strip->setPalette(quiet);
+    QPalette plain = quiet; // the address reads as text, not as a field to fill
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        plain.setColor(group, QPalette::Base, ground);
+    m_address->setPalette(plain);
     strip->addWidget(m_web);
     strip->addSpacing(16);
-    strip->addWidget(m_address, 1);
+    strip->addWidget(m_address);
+    strip->addStretch();
     layout->addWidget(m_strip);
     connect(m_web, &QCheckBox::toggled, this, &PlayersWindow::webViewToggled);
     connect(&encounter, &Encounter::changed, this, &PlayersWindow::refreshLines);
@@ -169,6 +177,7 @@ void PlayersWindow::applySizes() {
     QFont small = this->font();
     small.setPixelSize(std::max(13, names / 2));
     m_strip->setFont(small);
+    m_address->setMinimumWidth(QFontMetrics(small).horizontalAdvance(m_address->text()) + 12);
     applyCode();
 }
 
@@ -186,6 +195,7 @@ void PlayersWindow::showWebAddress(const QString &url) {
     m_code = url.isEmpty() ? QImage() : qrCode(url);
     m_address->setText(url);
     m_address->setCursorPosition(0);
+    m_address->setMinimumWidth(m_address->fontMetrics().horizontalAdvance(url) + 12);
     m_address->setVisible(!url.isEmpty());
     m_qr->setVisible(!url.isEmpty() && !m_strip->isHidden());
     const QSignalBlocker quiet(m_web);

@@ -121,8 +121,8 @@ public:
         type("Form6", "NomePG(1)", "Legolas");
         click("Form6", "Accetta");
         click("Form1", "Command3"); // "Vai allo Scontro"
-        typeCell(1, Col::Iniz, "10");
-        typeCell(4, Col::Iniz, "10");
+        for (int row = 1; row <= 4; ++row)
+            typeCell(row, Col::Iniz, "10");
         type("Form2", "InizPG(0)", "15");
         type("Form2", "InizPG(1)", "5");
         click("Form2", "Command5"); // the bonus: goblins 12, orc 11
