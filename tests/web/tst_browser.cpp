@@ -107,6 +107,21 @@ private:
     QString modelText() { return modelLines(app->model()).join(u'\n'); }
     QString pageText() { return tools().evaluate(pageLines).toString(); }
 
+    void stopBrowser() {
+        devTools.reset();
+        if (browser.state() != QProcess::NotRunning) {
+            browser.terminate();
+            if (!browser.waitForFinished(5000))
+                browser.kill();
+            browser.waitForFinished();
+        }
+        // The browser's helpers may still write into its profile for a moment after it ends.
+        for (int i = 0; profile && i < 20 && !profile->remove(); ++i)
+            QTest::qWait(100);
+        profile.reset();
+        app.reset();
+    }
+
 private slots:
     void initTestCase() {
         chromium = QStandardPaths::findExecutable("chromium");
@@ -116,6 +131,7 @@ private slots:
     }
 
     void init() {
+        stopBrowser(); // a failed set-up is not cleaned up after
         app = std::make_unique<WebFixture>();
         profile = std::make_unique<QTemporaryDir>();
         devTools = std::make_unique<DevTools>();
@@ -153,18 +169,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pageText(), modelText(), 10000);
     }
 
-    void cleanup() {
-        devTools.reset();
-        browser.terminate();
-        if (!browser.waitForFinished(5000))
-            browser.kill();
-        browser.waitForFinished();
-        // The browser's helpers may still write into its profile for a moment after it ends.
-        for (int i = 0; i < 20 && !profile->remove(); ++i)
-            QTest::qWait(100);
-        profile.reset();
-        app.reset();
-    }
+    void cleanup() { stopBrowser(); }
+    void cleanupTestCase() { stopBrowser(); }
 
     void followsAPressAndEnds() {
         // The moment the line of who acts changes on the page, by the same clock as the press.

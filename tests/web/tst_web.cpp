@@ -80,6 +80,7 @@ private slots:
         QTest::newRow("no code") << "/" << QByteArray() << "404";
         QTest::newRow("another code") << "/AAAAAAAAAAAAAAAAAAAAAAAA" << QByteArray() << "404";
         QTest::newRow("the code cut short") << "{short}" << QByteArray() << "404";
+        QTest::newRow("the code, its last letter changed") << "{last}" << QByteArray() << "404";
         QTest::newRow("the code and a slash") << code + "/" << QByteArray() << "404";
         QTest::newRow("the code and a query") << code + "?x=1" << QByteArray() << "404";
         QTest::newRow("a file") << "/etc/passwd" << QByteArray() << "404";
@@ -113,6 +114,7 @@ private slots:
         const QString code = app->url().path();
         target.replace("{code}", code);
         target.replace("{short}", code.chopped(1));
+        target.replace("{last}", code.chopped(1) + (code.endsWith(u'A') ? u'B' : u'A'));
         target.replace("{encoded}",
                        "/%" + QString::number(int(code[1].unicode()), 16) + code.mid(2));
         const QByteArray answer = rawRequest(app->port, request(target, extra));
@@ -201,6 +203,18 @@ private slots:
         QVERIFY(!app->control("FormGiocatori", "IndirizzoWeb")->isVisible());
         QVERIFY(app->control<QLabel>("FormGiocatori", "CodiceQR")->pixmap().isNull());
         QCOMPARE(rawRequest(app->port, request(first.path())), "not connected");
+
+        // F10 puts the strip and the code away and back, the view on the phones staying on.
+        app->turn(true);
+        auto *players = app->windows->form("FormGiocatori");
+        QTRY_VERIFY(players->isVisible());
+        QTest::keyClick(players, Qt::Key_F10);
+        QCOMPARE(app->shown("FormGiocatori", {"VistaWeb", "IndirizzoWeb", "CodiceQR"}), "000");
+        QVERIFY(app->server().running());
+        QTest::keyClick(players, Qt::Key_F10);
+        QCOMPARE(app->shown("FormGiocatori", {"VistaWeb", "IndirizzoWeb", "CodiceQR"}), "111");
+        app->turn(false);
+        QCOMPARE(app->shown("FormGiocatori", {"VistaWeb", "IndirizzoWeb", "CodiceQR"}), "100");
 
         // On again: the same port, a new code; the old address is gone.
         app->turn(true);
