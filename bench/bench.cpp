@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -115,8 +116,9 @@ double threadCpuMs(const std::function<void()> &operation) {
     return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
 }
 
-// Ten phones with the players' view open, on a thread of their own so that their work is not
-// counted as the table's.
+// Ten phones with the players' view open, on a thread of their own. While a step is timed they
+// are held still, as phones are other devices: their reading does not take this machine's
+// processors from the program (what the program sends waits in their sockets meanwhile).
 class Phones {
 public:
     Phones(const QUrl &page, int n) {
@@ -141,8 +143,18 @@ public:
         m_thread.wait();
     }
     int received() const { return m_received.load(); }
+    void hold() {
+        QMetaObject::invokeMethod(m_home, [this] {
+            m_held.release();
+            m_gate.acquire();
+        });
+        m_held.acquire();
+    }
+    void letGo() { m_gate.release(); }
 
 private:
+    QSemaphore m_held;
+    QSemaphore m_gate;
     QThread m_thread;
     QObject *m_home;
     std::atomic<int> m_received{0};
@@ -389,10 +401,14 @@ int main(int argc, char *argv[]) {
                     phones(on);
                     step.setUp();
                     settle();
+                    if (on)
+                        phoneSet->hold();
                     if (i % 4 < 2)
                         (on ? with : without).push_back(timed(step.step));
                     else
                         (on ? cpuWith : cpuWithout).push_back(threadCpuMs(step.step));
+                    if (on)
+                        phoneSet->letGo();
                 }
                 const QString name = QStringLiteral("players' view open: ") + step.name;
                 record(name, size, without);

@@ -345,10 +345,12 @@ void PageServer::send(const QString &message) {
     for (const QPointer<QWebSocket> &socket : sockets) {
         if (!socket)
             continue;
-        if (socket->bytesToWrite() > maxBacklog)
+        if (socket->bytesToWrite() > maxBacklog) {
             socket->abort(); // it catches up whole when it comes back
-        else
-            socket->sendTextMessage(message);
+            continue;
+        }
+        socket->sendTextMessage(message);
+        socket->flush(); // out now, rather than at the socket's next turn in the event loop
     }
 }
 
