@@ -67,6 +67,24 @@ PlayersFeed::Line PlayersFeed::read(int row) const {
     return line;
 }
 
+bool PlayersFeed::same(int row, const Line &line) const {
+    // Most rows of a long roster are only compared, at every step: without copying a text and
+    // stopping at the first difference.
+    const QModelIndex index = m_model.index(row, 0);
+    auto equal = [&](int role, const QString &kept) {
+        const QVariant value = index.data(role);
+        return value.metaType() == QMetaType::fromType<QString>()
+                   ? *static_cast<const QString *>(value.constData()) == kept
+                   : value.toString() == kept;
+    };
+    const int flags = (index.data(PlayersModel::NowRole).toBool() ? 1 : 0) |
+                      (index.data(PlayersModel::NextRole).toBool() ? 2 : 0) |
+                      (index.data(PlayersModel::DeadRole).toBool() ? 4 : 0);
+    return flags == line.flags && equal(PlayersModel::StateRole, line.state) &&
+           equal(Qt::DisplayRole, line.name) &&
+           equal(PlayersModel::ConditionsRole, line.conditions);
+}
+
 void PlayersFeed::setFollowing(bool on) {
     if (on == m_following)
         return;
@@ -118,12 +136,11 @@ void PlayersFeed::flush() {
     std::vector<int> rows;
     const int end = std::min(m_dirtyEnd, n);
     for (int row = std::max(m_dirtyFirst, 0); row < end; ++row) {
-        Line line = read(row);
-        auto &kept = m_lines[std::size_t(row)];
-        if (std::size_t(row) >= before || !(line == kept)) {
-            kept = std::move(line);
-            rows.push_back(row);
-        }
+        Line &kept = m_lines[std::size_t(row)];
+        if (std::size_t(row) < before && same(row, kept))
+            continue;
+        kept = read(row);
+        rows.push_back(row);
     }
     m_dirtyFirst = m_dirtyEnd = 0;
     bool headChanged = false;

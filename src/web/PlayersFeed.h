@@ -36,9 +36,9 @@ private:
         QString state;
         QString conditions;
         int flags = 0;
-        bool operator==(const Line &) const = default;
     };
     Line read(int row) const;
+    bool same(int row, const Line &line) const;
     void touch(int first, int last); // last < 0: to the end
     void flush();
     QString message(const std::vector<int> &rows) const;
