@@ -11,6 +11,8 @@
 #include "encounter/RosterModel.h"
 #include "encounter/RosterView.h"
 #include "sheets/SheetWindow.h"
+#include "web/PageServer.h"
+#include "web/PlayersWeb.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,11 +23,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
+#include <QWebSocket>
+
+#include <atomic>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,6 +41,7 @@
 #include <numeric>
 #include <set>
 #include <sys/resource.h>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -100,6 +107,61 @@ double timed(const std::function<void()> &operation) {
     settle();
     return double(timer.nsecsElapsed()) / 1e6;
 }
+
+// The processor time this thread spends on one operation, with what it leaves pending: on a
+// machine shared with other work, it tells a small cost that the wall clock's jitter hides.
+double threadCpuMs(const std::function<void()> &operation) {
+    timespec start{}, end{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+    operation();
+    settle();
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+    return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
+}
+
+// Ten phones with the players' view open, on a thread of their own. While a step is timed they
+// are held still, as phones are other devices: their reading does not take this machine's
+// processors from the program (what the program sends waits in their sockets meanwhile).
+class Phones {
+public:
+    Phones(const QUrl &page, int n) {
+        m_thread.start();
+        QUrl feed = page;
+        feed.setScheme(QStringLiteral("ws"));
+        m_home = new QObject;
+        m_home->moveToThread(&m_thread);
+        QMetaObject::invokeMethod(m_home, [this, feed, n] {
+            for (int i = 0; i < n; ++i) {
+                auto *socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, m_home);
+                QObject::connect(socket, &QWebSocket::textMessageReceived,
+                                 [this] { m_received.fetch_add(1); });
+                socket->open(feed);
+            }
+        });
+    }
+    ~Phones() {
+        QMetaObject::invokeMethod(
+            m_home, [this] { delete m_home; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    int received() const { return m_received.load(); }
+    void hold() {
+        QMetaObject::invokeMethod(m_home, [this] {
+            m_held.release();
+            m_gate.acquire();
+        });
+        m_held.acquire();
+    }
+    void letGo() { m_gate.release(); }
+
+private:
+    QSemaphore m_held;
+    QSemaphore m_gate;
+    QThread m_thread;
+    QObject *m_home;
+    std::atomic<int> m_received{0};
+};
 
 class Bench {
 public:
@@ -223,6 +285,9 @@ int main(int argc, char *argv[]) {
     std::map<int, long> rss;
     std::map<int, double> historyMb, fightMb, resumeMs, tiedMb;
     QStringList longRows;
+    // What ten phones add to a step: the median with less the median without, in wall-clock and
+    // in this thread's processor time (ms).
+    std::map<QString, std::map<int, std::pair<double, double>>> phonesCost;
     QString typed;
     double idle = 0;
     auto record = [&](const QString &name, int size, const std::vector<double> &ms) {
@@ -250,6 +315,46 @@ int main(int argc, char *argv[]) {
                 bench.showFight();
             showAll();
         };
+        // Every creature its own initiative: each press announces one.
+        auto nextReady = [&] {
+            ready();
+            if (enc.text(size, roster::Iniz) != QString::number(size))
+                for (int r = 1; r <= enc.creatures(); ++r)
+                    enc.setText(r, roster::Iniz, QString::number(r));
+        };
+        // The view on ten phones, on or off; on, each phone has had the whole view.
+        std::unique_ptr<Phones> phoneSet;
+        auto phones = [&](bool on) {
+            PlayersWeb &web = bench.windows().web();
+            if (!on || !web.server().running() || web.server().pages() < 10) {
+                phoneSet.reset();
+                web.turn(false);
+                // The pages' goodbyes, and the deletions an event loop would make.
+                QElapsedTimer wait;
+                wait.start();
+                while (web.server().connections() > 0 && wait.elapsed() < 5000) {
+                    QApplication::processEvents(QEventLoop::AllEvents, 10);
+                    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                }
+            }
+            if (!on || web.server().running())
+                return;
+            web.listenOn(QHostAddress::LocalHost);
+            web.turn(true);
+            phoneSet = std::make_unique<Phones>(web.server().url(), 10);
+            QElapsedTimer wait;
+            wait.start();
+            while ((web.server().pages() < 10 || phoneSet->received() < 10) &&
+                   wait.elapsed() < 30000)
+                QApplication::processEvents(QEventLoop::AllEvents, 10);
+            // What the connections left behind is done before a step is timed, as it would be
+            // long before the next press at the table.
+            wait.restart();
+            while (wait.elapsed() < 50) {
+                QApplication::processEvents(QEventLoop::AllEvents, 10);
+                QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            }
+        };
         const std::vector<Operation> operations{
             {"add n copies in one press (n = size)",
              [&] {
@@ -268,21 +373,10 @@ int main(int argc, char *argv[]) {
                  }
              },
              [&] { bench.addPress(1); }},
-            {"\"Prossimo ad agire\"",
-             [&] {
-                 ready();
-                 // Every creature its own initiative: each press announces one.
-                 if (enc.text(size, roster::Iniz) != QString::number(size))
-                     for (int r = 1; r <= enc.creatures(); ++r)
-                         enc.setText(r, roster::Iniz, QString::number(r));
-             },
-             [&] { Bench::click(bench.fight(), "Command4"); }},
+            {"\"Prossimo ad agire\"", nextReady, [&] { Bench::click(bench.fight(), "Command4"); }},
             {"\"Prossimo ad agire\", three conditions on every creature",
              [&] {
-                 ready();
-                 if (enc.text(size, roster::Iniz) != QString::number(size))
-                     for (int r = 1; r <= enc.creatures(); ++r)
-                         enc.setText(r, roster::Iniz, QString::number(r));
+                 nextReady();
                  if (enc.recorder().conditions().size() < std::size_t(size)) {
                      std::vector<int> all(static_cast<std::size_t>(size));
                      std::iota(all.begin(), all.end(), 1);
@@ -390,6 +484,45 @@ int main(int argc, char *argv[]) {
                 record(QStringLiteral("  undo: ") + name, size, undo);
                 record(QStringLiteral("  redo: ") + name, size, redo);
             }
+        }
+        if (wanted("phones")) {
+            // A step with ten phones following the view, against the same step without them, in
+            // turns, so that the machine's own drift falls on both alike.
+            const std::vector<Operation> steps{
+                {"\"Applica\"",
+                 [&] {
+                     ready();
+                     enc.setMarked({5});
+                     Bench::edit(bench.fight(), "DanniPF", QStringLiteral("1"));
+                 },
+                 [&] { Bench::click(bench.fight(), "Command2"); }},
+                {"\"Prossimo ad agire\"", nextReady,
+                 [&] { Bench::click(bench.fight(), "Command4"); }},
+            };
+            bench.windows().players().open(nullptr);
+            for (const Operation &step : steps) {
+                std::vector<double> with, without, cpuWith, cpuWithout;
+                for (int i = 0; i < 4 * repetitions; ++i) {
+                    const bool on = i % 2 == 0;
+                    phones(on);
+                    step.setUp();
+                    settle();
+                    if (on)
+                        phoneSet->hold();
+                    if (i % 4 < 2)
+                        (on ? with : without).push_back(timed(step.step));
+                    else
+                        (on ? cpuWith : cpuWithout).push_back(threadCpuMs(step.step));
+                    if (on)
+                        phoneSet->letGo();
+                }
+                const QString name = QStringLiteral("players' view open: ") + step.name;
+                record(name, size, without);
+                record(name + QStringLiteral(", ten phones following"), size, with);
+                phonesCost[step.name][size] = {stats(with).median - stats(without).median,
+                                               stats(cpuWith).median - stats(cpuWithout).median};
+            }
+            phones(false);
         }
         bench.build(size);
         rss[size] = peakRssKb();
@@ -521,6 +654,13 @@ int main(int argc, char *argv[]) {
     for (int size : sizes)
         out << QString::asprintf(" %.1f |", tiedMb[size]);
     out << " |\n";
+    for (const auto &[step, costs] : phonesCost) {
+        out << "\nten phones following the players' view add to " << step
+            << " (wall clock / processor time of the program's thread):";
+        for (const auto &[size, ms] : costs)
+            out << QString::asprintf(" %.2f / %.2f ms at %d;", ms.first, ms.second, size);
+    }
+    out << "\n";
     if (!longRows.isEmpty())
         out << "\n| a long evening at 5000 creatures | |\n|---|---|\n"
             << longRows.join(u'\n') << "\n";

@@ -11,6 +11,7 @@
 #include "groups/GroupWindow.h"
 #include "notepad/NotepadWindow.h"
 #include "sheets/SheetWindow.h"
+#include "web/PlayersWeb.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,6 +38,8 @@ Windows::Windows(Dialogs &dialogs, const QString &dataRoot)
 }
 
 Windows::~Windows() {
+    if (m_web)
+        m_web->turn(false);
     if (m_players)
         m_players->rememberPlace();
 }
@@ -293,6 +296,8 @@ PlayersWindow &Windows::players() {
             hideBeside(players());
         });
         leaveWith(*m_players);
+        m_web = std::make_unique<PlayersWeb>(*m_players, m_dialogs,
+                                             QDir(m_dataRoot).filePath(settingsFileName));
     }
     return *m_players;
 }
@@ -331,6 +336,11 @@ LicenceWindow &Windows::licence() {
     return *m_licence;
 }
 
+PlayersWeb &Windows::web() {
+    players();
+    return *m_web;
+}
+
 void Windows::startEncounter() {
     menu().hide();
     sheet().showFrom(&menu());
@@ -353,6 +363,8 @@ void Windows::fromSheetToMenu() {
 
 void Windows::exit() {
     m_session.leave(); // a fight not ended is taken up again at the next start
+    if (m_web)
+        m_web->turn(false); // every page open on a phone shows that the view has ended
     if (m_players)
         m_players->rememberPlace();
     for (QWidget *w : existing())

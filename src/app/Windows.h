@@ -18,6 +18,7 @@ class HistoryWindow;
 class MainMenu;
 class NotepadWindow;
 class PlayersWindow;
+class PlayersWeb;
 class QLockFile;
 class QWidget;
 class SheetWindow;
@@ -51,6 +52,7 @@ public:
     ConditionsWindow &conditions();     // FormCondizioni
     BestiaryWindow &bestiary();         // FormBestiario
     LicenceWindow &licence();           // FormLicenza
+    PlayersWeb &web();                  // the players' view on their phones
     Encounter &encounter() { return m_encounter; }
     Session &session() { return m_session; }
 
@@ -91,4 +93,5 @@ private:
     std::unique_ptr<ConditionsWindow> m_conditions;
     std::unique_ptr<BestiaryWindow> m_bestiary;
     std::unique_ptr<LicenceWindow> m_licence;
+    std::unique_ptr<PlayersWeb> m_web; // goes before the view it serves
 };

@@ -60,17 +60,24 @@ void PlayersModel::refresh() {
     std::vector<playersView::Entry> fresh = playersView::entries(m_encounter);
     const std::size_t before = m_entries.size();
     const std::size_t after = fresh.size();
-    // Rows come and go at the end and the rest is told as changed, so that the view keeps its
-    // place and repaints only what it shows.
+    // Rows come and go at the end and, of the rest, the run from the first row that changed to
+    // the last is told as changed, so that the view keeps its place and repaints only that.
     if (after < before) {
         beginRemoveRows({}, int(after), int(before) - 1);
         m_entries.resize(after);
         endRemoveRows();
     }
     const std::size_t kept = std::min(before, after);
-    if (!std::equal(fresh.begin(), fresh.begin() + std::ptrdiff_t(kept), m_entries.begin())) {
-        std::copy(fresh.begin(), fresh.begin() + std::ptrdiff_t(kept), m_entries.begin());
-        emit dataChanged(index(0), index(int(kept) - 1));
+    std::size_t first = 0;
+    while (first < kept && fresh[first] == m_entries[first])
+        ++first;
+    if (first < kept) {
+        std::size_t last = kept - 1;
+        while (fresh[last] == m_entries[last])
+            --last;
+        std::copy(fresh.begin() + std::ptrdiff_t(first), fresh.begin() + std::ptrdiff_t(last) + 1,
+                  m_entries.begin() + std::ptrdiff_t(first));
+        emit dataChanged(index(int(first)), index(int(last)));
     }
     if (after > before) {
         beginInsertRows({}, int(before), int(after) - 1);
@@ -78,5 +85,11 @@ void PlayersModel::refresh() {
                          std::make_move_iterator(fresh.begin() + std::ptrdiff_t(before)),
                          std::make_move_iterator(fresh.end()));
         endInsertRows();
+    }
+    // The round and who acts now are the view's heading: told when they change, rows or not.
+    const QString heading = roundText() + u'\n' + nowText();
+    if (heading != m_heading) {
+        m_heading = heading;
+        emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
 }

@@ -40,4 +40,5 @@ public slots:
 private:
     Encounter &m_encounter;
     std::vector<playersView::Entry> m_entries;
+    QString m_heading; // the round and who acts now, as last told
 };

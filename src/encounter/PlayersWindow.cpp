@@ -2,10 +2,14 @@
 
 #include "core/fight/Encounter.h"
 #include "encounter/PlayersModel.h"
+#include "web/QrCode.h"
 
 #include <QGuiApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPainter>
 #include <QScreen>
@@ -13,6 +17,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,6 +29,7 @@ const QColor nowGround(255, 214, 10);
 const QColor nowInk(15, 15, 15);
 const QColor nextEdge(90, 170, 255);
 const QColor conditionInk(150, 215, 255);
+const QColor boxGround(52, 52, 64);
 
 // One combatant a line: the name on the left, its conditions after it in a lighter hand, the
 // state on the right; who acts now on amber, who acts next edged in blue, the dead struck through.
@@ -112,14 +119,58 @@ PlayersWindow::PlayersWindow(Encounter &encounter, QString settingsFile, QWidget
     m_order->setFocusPolicy(Qt::NoFocus);
     m_order->setFrameShape(QFrame::NoFrame);
     m_order->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    layout->addWidget(m_round);
-    layout->addWidget(m_now);
+    // The QR code of the view on the phones stands in the top corner, beside the round.
+    m_qr = new QLabel(this);
+    m_qr->setObjectName(QStringLiteral("CodiceQR"));
+    m_qr->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_qr->hide();
+    auto *top = new QHBoxLayout;
+    auto *lines = new QVBoxLayout;
+    lines->addWidget(m_round);
+    lines->addWidget(m_now);
+    lines->addStretch();
+    top->addLayout(lines, 1);
+    top->addWidget(m_qr, 0, Qt::AlignTop);
+    layout->addLayout(top);
     layout->addWidget(m_order, 1);
-    connect(&encounter.recorder(), &Recorder::changed, this, &PlayersWindow::refreshLines);
     m_keepPlace = new QTimer(this);
     m_keepPlace->setSingleShot(true);
     m_keepPlace->setInterval(300);
     connect(m_keepPlace, &QTimer::timeout, this, &PlayersWindow::rememberPlace);
+    // The game master's strip: small and dim, so that it does not take the table's eye.
+    m_strip = new QWidget(this);
+    auto *strip = new QHBoxLayout(m_strip);
+    strip->setContentsMargins(0, 0, 0, 0);
+    m_web = new QCheckBox(QStringLiteral("Mostra sui telefoni dei giocatori"), m_strip);
+    m_web->setObjectName(QStringLiteral("VistaWeb"));
+    m_web->setFocusPolicy(Qt::TabFocus);
+    m_web->setToolTip(QStringLiteral("Chi ha l'indirizzo, sulla rete locale, vede l'ordine, i "
+                                     "nomi e gli stati. F10 nasconde questa riga."));
+    m_address = new QLineEdit(m_strip);
+    m_address->setObjectName(QStringLiteral("IndirizzoWeb"));
+    m_address->setReadOnly(true);
+    m_address->setFrame(false);
+    m_address->setFocusPolicy(Qt::ClickFocus);
+    m_address->hide();
+    QPalette quiet = dark;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        quiet.setColor(group, QPalette::WindowText, dim);
+        quiet.setColor(group, QPalette::Text, dim);
+        quiet.setColor(group, QPalette::Base, boxGround); // the box to tick, seen on the dark
+        quiet.setColor(group, QPalette::Button, boxGround);
+    }
+    m_strip->setPalette(quiet);
+    QPalette plain = quiet; // the address reads as text, not as a field to fill
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        plain.setColor(group, QPalette::Base, ground);
+    m_address->setPalette(plain);
+    strip->addWidget(m_web);
+    strip->addSpacing(16);
+    strip->addWidget(m_address);
+    strip->addStretch();
+    layout->addWidget(m_strip);
+    connect(m_web, &QCheckBox::toggled, this, &PlayersWindow::webViewToggled);
+    connect(&encounter.recorder(), &Recorder::changed, this, &PlayersWindow::refreshLines);
     refreshLines();
     applySizes();
     hide();
@@ -149,6 +200,33 @@ void PlayersWindow::applySizes() {
     QFont round = now;
     round.setPixelSize(names * 4 / 3);
     m_round->setFont(round);
+    QFont small = this->font();
+    small.setPixelSize(std::max(13, names / 2));
+    m_strip->setFont(small);
+    m_address->setMinimumWidth(QFontMetrics(small).horizontalAdvance(m_address->text()) + 12);
+    applyCode();
+}
+
+void PlayersWindow::applyCode() {
+    if (m_code.isNull()) {
+        m_qr->clear();
+        return;
+    }
+    // Whole pixels a module, so that a phone reads it from across the table.
+    const int scale = std::max(3, std::clamp(height() / 5, 120, 320) / m_code.width());
+    m_qr->setPixmap(QPixmap::fromImage(m_code.scaled(m_code.size() * scale)));
+}
+
+void PlayersWindow::showWebAddress(const QString &url) {
+    m_code = url.isEmpty() ? QImage() : qrCode(url);
+    m_address->setText(url);
+    m_address->setCursorPosition(0);
+    m_address->setMinimumWidth(m_address->fontMetrics().horizontalAdvance(url) + 12);
+    m_address->setVisible(!url.isEmpty());
+    m_qr->setVisible(!url.isEmpty() && !m_strip->isHidden());
+    const QSignalBlocker quiet(m_web);
+    m_web->setChecked(!url.isEmpty());
+    applyCode();
 }
 
 void PlayersWindow::resizeEvent(QResizeEvent *event) {
@@ -210,6 +288,11 @@ QRect PlayersWindow::placeFor(const QRect &opener, const QList<QRect> &screens, 
 void PlayersWindow::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_F11) {
         setWindowState(windowState() ^ Qt::WindowFullScreen);
+        return;
+    }
+    if (event->key() == Qt::Key_F10) {
+        m_strip->setHidden(!m_strip->isHidden());
+        m_qr->setVisible(!m_strip->isHidden() && !m_code.isNull());
         return;
     }
     if (event->key() == Qt::Key_Escape && isFullScreen()) {
