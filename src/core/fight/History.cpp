@@ -68,7 +68,8 @@ std::size_t History::bytesOf(const Step &step) {
                     return textsBytes(c.before.who) + textBytes(c.before.value) +
                            textsBytes(c.after.who) + textBytes(c.after.value);
                 if constexpr (std::is_same_v<T, change::Announced>)
-                    return sizeof(int) * (c.rows.size() + c.party.size());
+                    return sizeof(std::pair<int, int>) * c.rows.size() +
+                           sizeof(int) * c.party.size();
                 if constexpr (std::is_same_v<T, change::Conditions>) {
                     std::size_t list = sizeof(Condition) * (c.before.size() + c.after.size());
                     for (const auto *side : {&c.before, &c.after})

@@ -262,16 +262,19 @@ void Recorder::setTurn(const TurnLine &value) {
 
 void Recorder::setAnnounced(const std::vector<int> &rows, const std::vector<int> &party, bool on) {
     const TurnProgress &progress = m_fields.progress;
-    change::Announced change{{}, {}, on};
+    std::vector<int> changedRows;
     for (int r : rows)
         if ((progress.rows.count(r) > 0) != on)
-            change.rows.push_back(r);
+            changedRows.push_back(r);
+    change::Announced change{{}, {}, on};
     for (int p : party)
         if ((progress.party.count(p) > 0) != on)
             change.party.push_back(p);
-    if (change.rows.empty() && change.party.empty())
+    if (changedRows.empty() && change.party.empty())
         return;
-    putAnnounced(change.rows, change.party, on);
+    putAnnounced(changedRows, change.party, on);
+    std::sort(changedRows.begin(), changedRows.end());
+    change.rows = change::Highlights::runsOf(changedRows);
     record(std::move(change));
 }
 

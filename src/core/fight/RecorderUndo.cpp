@@ -74,13 +74,17 @@ bool Recorder::applyChange(const Change &change, bool forward) {
             } else if constexpr (std::is_same_v<T, change::Turn>) {
                 putTurn(forward ? c.after : c.before);
             } else if constexpr (std::is_same_v<T, change::Announced>) {
-                for (int r : c.rows)
-                    if (r < 0 || r >= RowTables::size)
+                std::vector<int> rows;
+                for (const auto &[first, last] : c.rows) {
+                    if (first < 0 || last < first || last >= RowTables::size)
                         return false;
+                    for (int r = first; r <= last; ++r)
+                        rows.push_back(r);
+                }
                 for (int p : c.party)
                     if (p < 0 || p >= partySlots)
                         return false;
-                putAnnounced(c.rows, c.party, forward ? c.on : !c.on);
+                putAnnounced(rows, c.party, forward ? c.on : !c.on);
             } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
                 m_fields.progress.last = forward ? c.after : c.before;
             } else if constexpr (std::is_same_v<T, change::Conditions>) {

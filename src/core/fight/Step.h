@@ -54,8 +54,8 @@ struct Round {
 struct Turn {
     TurnLine before, after;
 };
-struct Announced { // creatures and characters announced this round (on), or no longer (off)
-    std::vector<int> rows;
+struct Announced {         // creatures and characters announced this round (on), or no longer (off)
+    Highlights::Runs rows; // a whole round of creatures is a few numbers
     std::vector<int> party;
     bool on;
 };

@@ -425,7 +425,7 @@ void writeChange(Out &out, const Change &change) {
                 writeRuns(out, c.lit);
                 writeRuns(out, c.unlit);
             } else if constexpr (std::is_same_v<T, change::Announced>) {
-                writeNumbers(out, c.rows);
+                writeRuns(out, c.rows);
                 writeNumbers(out, c.party);
                 out.b(c.on);
             } else if constexpr (std::is_same_v<T, change::LastAnnounced>) {
@@ -493,7 +493,7 @@ std::optional<Change> readChange(In &in) {
     }
     case ChangeTag::Announced: {
         change::Announced c;
-        c.rows = readNumbers(in, 0, rowMax - 1);
+        c.rows = readRuns(in);
         c.party = readNumbers(in, 0, EncounterState::partySlots - 1);
         c.on = in.b();
         return c;
