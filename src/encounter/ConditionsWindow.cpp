@@ -74,9 +74,25 @@ ConditionsWindow::ConditionsWindow(Encounter &encounter, QWidget *parent)
     connect(m_name->lineEdit(), &QLineEdit::returnPressed, this, &ConditionsWindow::apply);
     connect(m_remove, &QPushButton::clicked, this, &ConditionsWindow::remove);
     connect(m_targets, &QListWidget::itemChanged, this, &ConditionsWindow::refreshActive);
-    connect(&encounter.recorder(), &Recorder::changed, this, [this] {
-        if (isVisible())
+    // Only what changed is shown again, once a step is over: the combatants when rows come, go
+    // or are named anew, their conditions when those change.
+    const Recorder *fight = &encounter.recorder();
+    auto combatantsChanged = [this] { m_combatantsStale = true; };
+    connect(fight, &Recorder::rowsChanged, this, combatantsChanged);
+    connect(fight, &Recorder::restored, this, combatantsChanged);
+    connect(fight, &Recorder::partyChanged, this, combatantsChanged);
+    connect(fight, &Recorder::textChanged, this, [this](int, int column) {
+        if (column == roster::NomePNG || column == roster::NoteNome)
+            m_combatantsStale = true;
+    });
+    connect(fight, &Recorder::conditionsChanged, this, [this] { m_conditionsStale = true; });
+    connect(fight, &Recorder::changed, this, [this] {
+        if (!isVisible())
+            return;
+        if (m_combatantsStale)
             refresh();
+        else if (m_conditionsStale)
+            refreshActive();
     });
     setTabChain(
         {m_targets, m_name, m_duration, m_endOfTurn, m_hidden, m_apply, m_active, m_remove});
@@ -109,6 +125,7 @@ std::vector<int> ConditionsWindow::checked() const {
 }
 
 void ConditionsWindow::refresh() {
+    m_combatantsStale = false;
     const std::vector<int> wereChecked = checked();
     const QSet<int> keep(wereChecked.begin(), wereChecked.end());
     const QSignalBlocker quiet(m_targets);
@@ -124,6 +141,7 @@ void ConditionsWindow::refresh() {
 }
 
 void ConditionsWindow::refreshActive() {
+    m_conditionsStale = false;
     m_active->clear();
     const ConditionTracker &tracker = m_encounter.conditions();
     for (int target : checked()) {

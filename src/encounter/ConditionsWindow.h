@@ -40,4 +40,6 @@ private:
     QPushButton *m_apply;
     QListWidget *m_active;
     QPushButton *m_remove;
+    bool m_combatantsStale = true;
+    bool m_conditionsStale = true;
 };

@@ -285,6 +285,8 @@ private slots:
         QCOMPARE(app->model().index(2, roster::Condizioni).data().toString(), QString());
         app->click("Form2", "Annulla");
         QCOMPARE(app->model().index(3, roster::Condizioni).data().toString(), "Stordito (1)");
+        app->enc().setText(3, Col::NoteNome, "arciere"); // the open window follows a new note
+        QCOMPARE(targets->item(2)->text(), "(3) Goblin arciere");
         active->item(0)->setSelected(true); // Aragorn's, the only one checked
         app->click("FormCondizioni", "RimuoviCondizione");
         QCOMPARE(app->control<QLabel>("Form2", "CondizioniPG")->text(), QString());
