@@ -162,7 +162,19 @@ EncounterWindow::EncounterWindow(Encounter &encounter, QWidget *parent)
 
     const Recorder *fight = &m_encounter.recorder();
     connect(fight, &Recorder::viewChanged, this, &EncounterWindow::applyView);
-    connect(fight, &Recorder::fieldsChanged, this, &EncounterWindow::applyHiddenFields);
+    // The hidden fields are shown once a step is over, not at each of its thousand changes; a
+    // step that turns out empty tells no `changed`, and the queued call shows them then.
+    auto applyStaleFields = [this] {
+        if (m_hiddenFieldsStale)
+            applyHiddenFields();
+    };
+    connect(fight, &Recorder::fieldsChanged, this, [this, applyStaleFields] {
+        if (!m_encounter.recorder().busy())
+            return applyHiddenFields();
+        if (!std::exchange(m_hiddenFieldsStale, true))
+            QMetaObject::invokeMethod(this, applyStaleFields, Qt::QueuedConnection);
+    });
+    connect(fight, &Recorder::changed, this, applyStaleFields);
     connect(fight, &Recorder::scrollControlsChanged, this,
             &EncounterWindow::setScrollControlsVisible);
     connect(fight, &Recorder::partyChanged, this, [this] { m_party->apply(); });
@@ -445,6 +457,7 @@ void EncounterWindow::applyView() {
 }
 
 void EncounterWindow::applyHiddenFields() {
+    m_hiddenFieldsStale = false;
     m_numeroControlli->setText(m_encounter.numeroControlli());
     m_indiceIniz->setText(m_encounter.indiceIniz());
     m_indiceAlto->setText(m_encounter.indiceAlto());

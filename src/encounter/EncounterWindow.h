@@ -91,4 +91,5 @@ private:
     std::unique_ptr<ScrollColumn> m_scrollColumn;
     std::unique_ptr<PartyPanel> m_party;
     std::int64_t m_appliedOffsetEnd = 1; // rows below this index were last set shown
+    bool m_hiddenFieldsStale = false;    // changed during a step, shown when it is over
 };

@@ -242,6 +242,12 @@ private slots:
         app->addFromSheet("Goblin", 15);
         app->click("Form1", "Command3");
         QCOMPARE(app->shown("Form2", controls), "11111111");
+        // The hidden count follows a step, its undo and its redo.
+        for (const char *step : {"", "Annulla", "Ripeti"}) {
+            if (*step)
+                app->click("Form2", step);
+            QCOMPARE(app->text("Form2", "NumeroControlli"), *step == 'A' ? "16" : "31");
+        }
         app->click("Form2", "Giux3");
         app->click("Form2", "Su");
         QCOMPARE(firstShown(), 10);

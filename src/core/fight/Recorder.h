@@ -48,6 +48,9 @@ public:
     // Whether a keystroke would join the last step when it types into that step's field: nothing
     // happened around the steps since.
     bool joinable() const { return !m_ambientSinceStep; }
+    // A step, an undo or redo, a restore or a reset is under way: what it changes is told as it
+    // happens, and `changed` comes when it is over (unless the step turns out empty).
+    bool busy() const { return m_depth > 0 || m_applying || m_resetting; }
     EncounterState capture() const;
 
     // One user operation: the outermost opens the step and closes it, inner ones join it. A step
