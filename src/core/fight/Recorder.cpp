@@ -196,9 +196,8 @@ void Recorder::resize(int rows) {
     setAnnounced({announced.lower_bound(rows), announced.end()}, {}, false);
     while (!m_fields.conditions.empty() && m_fields.conditions.rbegin()->first >= rows)
         setConditions(m_fields.conditions.rbegin()->first, {});
-    change::Rows change{before, rows, {}};
-    auto cut = putRows(rows);
-    change.removed = std::move(cut);
+    // The rows cut off are kept only for a step: a reset forgets them.
+    change::Rows change{before, rows, putRows(rows, !m_resetting)};
     record(std::move(change));
 }
 
@@ -325,11 +324,11 @@ void Recorder::putText(int row, int column, const QString &text) {
     emit textChanged(row, column);
 }
 
-std::vector<RosterRow> Recorder::putRows(int rows) {
+std::vector<RosterRow> Recorder::putRows(int rows, bool keepCut) {
     const int before = m_roster.rows();
     const bool marksGone = !m_roster.marked().empty() && *m_roster.marked().rbegin() >= rows;
     emit rowsAboutToChange(before, rows);
-    auto cut = m_roster.resize(rows);
+    auto cut = m_roster.resize(rows, keepCut);
     emit rowsChanged(before, rows);
     if (marksGone)
         noteAmbient();

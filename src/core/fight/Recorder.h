@@ -186,7 +186,7 @@ private:
     bool applyChange(const Change &change, bool forward);
     // The changes themselves, with what they tell the views; neither checked nor recorded.
     void putText(int row, int column, const QString &text);
-    std::vector<RosterRow> putRows(int rows);
+    std::vector<RosterRow> putRows(int rows, bool keepCut);
     void putHighlight(int row, bool on);
     void putEntry(int row, const RowTables::Entry &entry);
     void putField(change::Field::Which which, const QString &text);

@@ -20,7 +20,7 @@ bool Recorder::applyChange(const Change &change, bool forward) {
                     (c.before > c.after &&
                      c.removed.size() != static_cast<std::size_t>(c.before - c.after)))
                     return false;
-                putRows(to);
+                putRows(to, false);
                 if (!forward && c.before > c.after) {
                     for (int k = 0; k < c.before - c.after; ++k) {
                         const RosterRow &row = c.removed[static_cast<std::size_t>(k)];

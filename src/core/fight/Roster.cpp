@@ -83,12 +83,13 @@ void Roster::store(int row, int column, const QString &value) {
     }
 }
 
-std::vector<RosterRow> Roster::resize(int count) {
+std::vector<RosterRow> Roster::resize(int count, bool keepCut) {
     count = std::max(count, 1);
     const int current = rows();
     std::vector<RosterRow> cut;
     if (count < current) {
-        cut.assign(m_rows.begin() + count, m_rows.begin() + current);
+        if (keepCut)
+            cut.assign(m_rows.begin() + count, m_rows.begin() + current);
         constexpr int fewRows = 64;
         m_count = count;
         if (current - count > fewRows) {

@@ -50,8 +50,9 @@ private:
     friend class Recorder;
 
     void store(int row, int column, const QString &text);
-    // Rows beyond `count` are cut off and returned; new rows are copies of the template row.
-    std::vector<RosterRow> resize(int count);
+    // Rows beyond `count` are cut off, and returned when `keepCut`; new rows are copies of the
+    // template row.
+    std::vector<RosterRow> resize(int count, bool keepCut);
     void setHighlighted(int row, bool on);
     // Rows that may be highlighted; the highlight is cleared through these alone.
     std::vector<int> takeHighlighted();
