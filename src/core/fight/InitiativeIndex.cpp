@@ -4,21 +4,28 @@
 #include <functional>
 
 void InitiativeIndex::add(int row, double value) {
-    const auto at = std::upper_bound(m_sorted.begin(), m_sorted.end(), value, std::greater<>());
-    m_sorted.insert(at, value);
-    m_rows[value].insert(row);
+    if (m_rows[value].insert(row).second)
+        m_sortedStale = true;
 }
 
 void InitiativeIndex::remove(int row, double value) {
-    const auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), value, std::greater<>());
-    if (at != m_sorted.end() && *at == value)
-        m_sorted.erase(at);
     const auto rows = m_rows.find(value);
-    if (rows != m_rows.end()) {
-        rows->second.erase(row);
+    if (rows != m_rows.end() && rows->second.erase(row) > 0) {
+        m_sortedStale = true;
         if (rows->second.empty())
             m_rows.erase(rows);
     }
+}
+
+// Made again only when read after a change: a step that changes a thousand values sorts once.
+const std::vector<double> &InitiativeIndex::sorted() const {
+    if (m_sortedStale) {
+        m_sorted.clear();
+        for (auto value = m_rows.rbegin(); value != m_rows.rend(); ++value)
+            m_sorted.insert(m_sorted.end(), value->second.size(), value->first);
+        m_sortedStale = false;
+    }
+    return m_sorted;
 }
 
 void InitiativeIndex::set(int row, double oldValue, double newValue) {
@@ -30,10 +37,12 @@ void InitiativeIndex::set(int row, double oldValue, double newValue) {
 
 void InitiativeIndex::clear() {
     m_sorted.clear();
+    m_sortedStale = false;
     m_rows.clear();
 }
 
 double InitiativeIndex::at(long long k, std::vector<double> others) const {
+    const std::vector<double> &ours = sorted();
     std::sort(others.begin(), others.end(), std::greater<>());
     const long long n = size();
     const long long m = static_cast<long long>(others.size());
@@ -42,16 +51,15 @@ double InitiativeIndex::at(long long k, std::vector<double> others) const {
     // The k highest values hold i of ours and k - i of the others; find the split.
     for (long long j = std::max(0LL, k - n); j <= std::min(m, k); ++j) {
         const long long i = k - j;
-        const bool oursFit =
-            i == 0 || j == m || m_sorted[static_cast<std::size_t>(i - 1)] >= others[j];
+        const bool oursFit = i == 0 || j == m || ours[static_cast<std::size_t>(i - 1)] >= others[j];
         const bool othersFit =
-            j == 0 || i == n || others[static_cast<std::size_t>(j - 1)] >= m_sorted[i];
+            j == 0 || i == n || others[static_cast<std::size_t>(j - 1)] >= ours[i];
         if (oursFit && othersFit) {
             if (i == 0)
                 return others[static_cast<std::size_t>(j - 1)];
             if (j == 0)
-                return m_sorted[static_cast<std::size_t>(i - 1)];
-            return std::min(m_sorted[static_cast<std::size_t>(i - 1)],
+                return ours[static_cast<std::size_t>(i - 1)];
+            return std::min(ours[static_cast<std::size_t>(i - 1)],
                             others[static_cast<std::size_t>(j - 1)]);
         }
     }
@@ -66,6 +74,6 @@ std::vector<int> InitiativeIndex::rowsWith(double value) const {
 }
 
 int InitiativeIndex::countAbove(double value) const {
-    return int(std::lower_bound(m_sorted.begin(), m_sorted.end(), value, std::greater<>()) -
-               m_sorted.begin());
+    const std::vector<double> &ours = sorted();
+    return int(std::lower_bound(ours.begin(), ours.end(), value, std::greater<>()) - ours.begin());
 }

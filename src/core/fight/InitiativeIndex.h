@@ -14,7 +14,7 @@ public:
     void remove(int row, double value);                  // a row went away
     void clear();
 
-    int size() const { return static_cast<int>(m_sorted.size()); }
+    int size() const { return static_cast<int>(sorted().size()); }
     // The value at 1-based position k of the creatures' values merged with `others`, both from
     // highest to lowest; 0 beyond the list.
     double at(long long k, std::vector<double> others) const;
@@ -38,6 +38,9 @@ public:
     }
 
 private:
-    std::vector<double> m_sorted; // highest first
+    const std::vector<double> &sorted() const;
+
+    mutable std::vector<double> m_sorted; // every row's value, highest first
+    mutable bool m_sortedStale = false;
     std::map<double, std::set<int>> m_rows;
 };
