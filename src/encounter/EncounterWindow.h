@@ -57,6 +57,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static constexpr int designHeight = 7635; // the design's client area, below the strip
+    static constexpr int gap = 45;            // between the right column's controls
+
     void buildTopStrip(int top, int height);
     int buildRightColumn(int left, int width, int shift); // returns its bottom
     void setKeyboardOrder();
