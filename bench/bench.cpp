@@ -1,5 +1,7 @@
 // Drives the real windows offscreen at rosters of 100, 1000 and 5000 creatures and prints one
 // table of timings (median and maximum over the repetitions) and the peak memory.
+#include "Harness.h"
+
 #include "app/MainMenu.h"
 #include "app/Windows.h"
 #include "bestiary/BestiaryWindow.h"
@@ -23,248 +25,20 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
-#include <QWebSocket>
-
-#include <atomic>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <malloc.h>
 #include <map>
 #include <numeric>
 #include <set>
-#include <sys/resource.h>
-#include <time.h>
 #include <vector>
 
-namespace {
-
-constexpr int repetitions = 21;
-
-// Answers Yes to every question and OK to every message, as a patient game master would.
-class YesDialogs : public Dialogs {
-public:
-    void inform(const QString &) override {}
-    bool ask(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override {
-        return QString();
-    }
-};
-
-struct Stats {
-    double median = 0;
-    double max = 0;
-};
-
-Stats stats(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.back()};
-}
-
-long statusKb(const char *field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-// The heap in use, in MB: what the program holds, whether or not freed memory went back to the
-// system (the resident size does not show what reuses memory freed before).
-double heapMb() {
-    return double(mallinfo2().uordblks) / (1024.0 * 1024.0);
-}
-
-long peakRssKb() {
-    return statusKb("VmHWM:");
-}
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec) + double(usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Handles what an operation left pending: delayed layouts first, then the repaints they ask for.
-void settle() {
-    for (int round = 0; round < 3; ++round)
-        QApplication::processEvents();
-}
-
-// Times one operation, including the layout and repaint it causes.
-double timed(const std::function<void()> &operation) {
-    QElapsedTimer timer;
-    timer.start();
-    operation();
-    settle();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// The processor time this thread spends on one operation, with what it leaves pending: on a
-// machine shared with other work, it tells a small cost that the wall clock's jitter hides.
-double threadCpuMs(const std::function<void()> &operation) {
-    timespec start{}, end{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
-    operation();
-    settle();
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
-    return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
-}
-
-// Ten phones with the players' view open, on a thread of their own. While a step is timed they
-// are held still, as phones are other devices: their reading does not take this machine's
-// processors from the program (what the program sends waits in their sockets meanwhile).
-class Phones {
-public:
-    Phones(const QUrl &page, int n) {
-        m_thread.start();
-        QUrl feed = page;
-        feed.setScheme(QStringLiteral("ws"));
-        m_home = new QObject;
-        m_home->moveToThread(&m_thread);
-        QMetaObject::invokeMethod(m_home, [this, feed, n] {
-            for (int i = 0; i < n; ++i) {
-                auto *socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, m_home);
-                QObject::connect(socket, &QWebSocket::textMessageReceived,
-                                 [this] { m_received.fetch_add(1); });
-                socket->open(feed);
-            }
-        });
-    }
-    ~Phones() {
-        QMetaObject::invokeMethod(
-            m_home, [this] { delete m_home; }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-    int received() const { return m_received.load(); }
-    void hold() {
-        QMetaObject::invokeMethod(m_home, [this] {
-            m_held.release();
-            m_gate.acquire();
-        });
-        m_held.acquire();
-    }
-    void letGo() { m_gate.release(); }
-
-private:
-    QSemaphore m_held;
-    QSemaphore m_gate;
-    QThread m_thread;
-    QObject *m_home;
-    std::atomic<int> m_received{0};
-};
-
-class Bench {
-public:
-    explicit Bench(const QString &root) : m_windows(m_dialogs, root) {
-        m_windows.start();
-        click(m_windows.menu(), "Command2"); // "Gestisci uno Scontro"
-        SheetWindow &sheet = m_windows.sheet();
-        edit(sheet, "NomePNG", QStringLiteral("Goblin"));
-        edit(sheet, "PF", QStringLiteral("7"));
-        edit(sheet, "Iniziativa", QStringLiteral("2"));
-        QApplication::processEvents();
-    }
-
-    Windows &windows() { return m_windows; }
-    Encounter &encounter() { return m_windows.encounter(); }
-    EncounterWindow &fight() { return m_windows.encounterWindow(); }
-
-    static void click(QWidget &form, const char *name) {
-        form.findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
-    }
-    static void edit(QWidget &form, const char *name, const QString &text) {
-        form.findChild<QLineEdit *>(QString::fromLatin1(name))->setText(text);
-    }
-
-    // A fresh encounter of n separate copies, shown in the encounter window. It starts as the
-    // user starts one, so that every step is saved as it is in use.
-    void build(int n) {
-        fight().hide();
-        click(m_windows.menu(), "Command2"); // "Gestisci uno Scontro"
-        addPress(n);
-        showFight();
-    }
-    void addPress(int n) {
-        edit(m_windows.sheet(), "Text1", QString::number(n));
-        click(m_windows.sheet(), "Aggiungi");
-    }
-    void showFight() {
-        click(m_windows.sheet(), "Command3");
-        QApplication::processEvents();
-    }
-
-private:
-    YesDialogs m_dialogs;
-    Windows m_windows;
-};
-
-// The saved fight taken up again by a second program, on a copy of the data folder (the first
-// program holds the folder), in milliseconds; -1 when it does not come back whole.
-double resumeTime(Windows &windows, int creatures) {
-    QTemporaryDir copy;
-    folders::ensure(copy.path());
-    const QString saved = windows.session().file().path();
-    QFile::copy(saved, QDir(copy.path()).filePath(QFileInfo(saved).fileName()));
-    QElapsedTimer timer;
-    timer.start();
-    YesDialogs yes;
-    Windows again(yes, copy.path());
-    again.start(); // "Riprendere?" Yes
-    settle();
-    const double ms = double(timer.nsecsElapsed()) / 1e6;
-    return again.encounter().creatures() == creatures ? ms : -1;
-}
-
-// A key pressed and released in a field, as the keyboard gives it.
-void press(QWidget *field, int key, const QString &text = QString()) {
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(field, &down);
-    QApplication::sendEvent(field, &up);
-}
-
-// The bestiary opened from the sheet window, the first time (its catalogue read) and again, and
-// each keystroke of a search typed and erased; a fresh program each repetition.
-struct BestiaryTimes {
-    std::vector<double> first, again, keystroke;
-    int monsters = 0;
-};
-BestiaryTimes benchBestiary() {
-    BestiaryTimes times;
-    const QString typed = QStringLiteral("giant fire");
-    for (int i = 0; i < repetitions; ++i) {
-        QTemporaryDir root;
-        folders::ensure(root.path());
-        YesDialogs yes;
-        Windows windows(yes, root.path());
-        windows.start();
-        Bench::click(windows.menu(), "Command2"); // "Gestisci uno Scontro"
-        settle();
-        times.first.push_back(timed([&] { Bench::click(windows.sheet(), "Bestiario"); }));
-        windows.bestiary().hide();
-        settle();
-        times.again.push_back(timed([&] { Bench::click(windows.sheet(), "Bestiario"); }));
-        auto *field = windows.bestiary().findChild<QLineEdit *>(QStringLiteral("CercaMostro"));
-        for (QChar c : typed)
-            times.keystroke.push_back(timed([&] { press(field, c.toUpper().unicode(), c); }));
-        for (qsizetype k = 0; k < typed.size(); ++k)
-            times.keystroke.push_back(timed([&] { press(field, Qt::Key_Backspace); }));
-        times.monsters = windows.bestiary().catalogue().size();
-    }
-    return times;
-}
-
-} // namespace
+using namespace bench;
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
