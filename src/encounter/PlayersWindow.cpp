@@ -4,8 +4,8 @@
 #include "encounter/PlayersModel.h"
 #include "web/QrCode.h"
 
-#include <QGuiApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -58,12 +59,15 @@ public:
         const QString conditions = index.data(PlayersModel::ConditionsRole).toString();
         const int room = text.width() - stateWidth - 20;
         const QFontMetrics names(font);
-        const int nameWidth = std::min(names.horizontalAdvance(index.data().toString()),
-                                       conditions.isEmpty() ? room : room * 3 / 5);
+        // The name is cut only where it does not fit: its width rounded up, as the text is laid
+        // out in fractions of a pixel.
+        const int limit = conditions.isEmpty() ? room : room * 3 / 5;
+        const QString name = names.elidedText(index.data().toString(), Qt::ElideRight, limit);
+        const int nameWidth =
+            std::min(limit, int(std::ceil(QFontMetricsF(font).horizontalAdvance(name))) + 1);
         painter->setPen(now ? nowInk : ink);
         painter->drawText(QRect(text.left(), text.top(), nameWidth, text.height()),
-                          Qt::AlignVCenter | Qt::AlignLeft,
-                          names.elidedText(index.data().toString(), Qt::ElideRight, nameWidth));
+                          Qt::AlignVCenter | Qt::AlignLeft, name);
         if (!conditions.isEmpty()) {
             QFont lighter = option.font;
             lighter.setItalic(true);
