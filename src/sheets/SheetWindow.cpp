@@ -111,8 +111,8 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
     m_toFight = place<QPushButton>(
         canvas(), "Command3", twipsRect(rightColumn, 7080, rightWidth, 495), "Vai allo Scontro");
     m_toFight->setFont(bold);
-    m_menu = place<QPushButton>(canvas(), "Command2",
-                                    twipsRect(rightColumn, 5260, rightWidth, 495), "Menù");
+    m_menu = place<QPushButton>(canvas(), "Command2", twipsRect(rightColumn, 5260, rightWidth, 495),
+                                "Menù");
     m_bestiario = place<QPushButton>(canvas(), "Bestiario",
                                      twipsRect(rightColumn, 3360, rightWidth, 375), "Bestiario…");
     m_incolla =
@@ -151,7 +151,7 @@ SheetWindow::SheetWindow(Dialogs &dialogs, const QString &folder, QWidget *paren
                  m_car[0],    m_carMod[1], m_carMod[2],   m_carMod[3],  m_carMod[4], m_carMod[5],
                  m_carMod[0], m_pf,        m_ca,          m_iniziativa, m_ba,        m_note,
                  m_modAuto,   m_salva,     m_carica,      m_cancella,   m_azzera,    m_copies,
-                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_toFight,  m_menu});
+                 m_party,     m_aggiungi,  m_gruppoUnico, m_chooser,    m_toFight,   m_menu});
     setTabChain({m_azzera, m_bestiario, m_incolla}); // below it, in the column of buttons
     setTabChain({m_gruppoUnico, m_tiraPF});
 
