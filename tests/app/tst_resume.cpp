@@ -3,14 +3,9 @@
 #include "core/fight/journal/Frame.h"
 #include "encounter/HistoryModel.h"
 #include "groups/GroupWindow.h"
+#include "support/SystemLimits.h"
 
-#include <csignal>
 #include <cstdio>
-#include <linux/capability.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 
 namespace {
 
@@ -197,45 +192,6 @@ EncounterState blankEncounter() {
     return blank;
 }
 
-// Mounts a tmpfs of `size` on `dir` in a mount namespace of this process's own, so that nothing
-// is seen outside it and nothing stays mounted after it; the reason when it cannot (it needs
-// root).
-QString mountSmallDisk(const QString &dir, const char *size) {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
-        return QStringLiteral("no mount namespace of its own: ") + qt_error_string(errno);
-    if (mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0,
-              QByteArray("size=").append(size).constData()) != 0)
-        return QStringLiteral("cannot mount a tmpfs: ") + qt_error_string(errno);
-    return {};
-}
-
-// Files written by this process stop growing at `bytes` (write fails with EFBIG) until
-// lifted with RLIM_INFINITY.
-void limitFileSize(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = std::min(bytes, limit.rlim_max);
-    setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-// As root, file modes do not stop writing; until the guard goes, with these capabilities off,
-// they do again.
-auto fileModesApply() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    std::array<__user_cap_data_struct, 2> saved{};
-    bool changed = false;
-    if (syscall(SYS_capget, &header, saved.data()) == 0) {
-        auto reduced = saved;
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        changed = syscall(SYS_capset, &header, reduced.data()) == 0;
-    }
-    return qScopeGuard([=]() mutable {
-        if (changed)
-            syscall(SYS_capset, &header, saved.data());
-    });
-}
-
 // The messages about saving the fight among those shown.
 QStringList aboutSaving(const QStringList &informed) {
     QStringList about;
@@ -255,12 +211,6 @@ private:
     std::unique_ptr<AppFixture> app;
 
     QString savedFight() { return app->windows->session().file().path(); }
-    // The program started again on the same folder.
-    void restart() {
-        app->windows.reset();
-        app->dialogs.clear();
-        app->windows = std::make_unique<Windows>(app->dialogs, app->root.path());
-    }
 
 private slots:
     void init() { app = std::make_unique<AppFixture>(); }
@@ -292,7 +242,7 @@ private slots:
         const Point before = pointOf(*app->windows);
         QCOMPARE(std::get<EncounterState>(before).ambient.view.offset, 5);
 
-        restart();
+        app->restart();
         app->dialogs.yes();
         app->windows->start();
         QCOMPARE(app->dialogs.questions,
@@ -327,7 +277,7 @@ private slots:
         app->enc().addCopies(Sheet{}, 3, false, {});
         if (file != "saved")
             QVERIFY(writeBytes(savedFight(), file == "garbage" ? QByteArray(300, '\x7f') : ""));
-        restart();
+        app->restart();
         resume ? app->dialogs.yes() : app->dialogs.no();
         app->windows->start();
         QVERIFY(app->visible("Form4"));
@@ -348,7 +298,7 @@ private slots:
         QFile::remove(savedFight());
         QVERIFY(QFile::copy(":/earlier-fight.torvane", savedFight()));
         QFile::setPermissions(savedFight(), QFile::ReadOwner | QFile::WriteOwner);
-        restart();
+        app->restart();
         app->dialogs.yes();
         app->windows->start();
         QVERIFY(app->visible("Form2"));
@@ -597,6 +547,7 @@ private slots:
         QVERIFY(folders::ensure(root));
         Point last;
         {
+            std::optional<decltype(fileSizeLimit(0))> limit;
             YesDialogs dialogs;
             Windows windows(dialogs, root);
             windows.start();
@@ -612,7 +563,8 @@ private slots:
                 }
                 filler.close();
             } else {
-                limitFileSize(rlim_t(QFileInfo(windows.session().file().path()).size() + 500));
+                limit.emplace(
+                    fileSizeLimit(rlim_t(QFileInfo(windows.session().file().path()).size() + 500)));
             }
             for (int step = 0; step < 3000 && aboutSaving(dialogs.informed).isEmpty(); ++step)
                 enc.applyAmount("1", false);
@@ -632,7 +584,7 @@ private slots:
             if (small)
                 QVERIFY(filler.remove());
             else
-                limitFileSize(RLIM_INFINITY);
+                limit.reset();
             QTRY_COMPARE_WITH_TIMEOUT(aboutSaving(dialogs.informed).size(), 2, 10000);
             QCOMPARE(dialogs.informed.last(), "Ora lo scontro viene salvato di nuovo, per intero: "
                                               "se il programma si chiude, potrà essere ripreso.");
@@ -666,7 +618,7 @@ private slots:
         app->enc().applyAmount("3", false); // the undone step with the text goes
         QTRY_COMPARE_WITH_TIMEOUT(aboutSaving(app->dialogs.informed).size(), 2, 10000);
         const Point last = pointOf(*app->windows);
-        restart();
+        app->restart();
         app->dialogs.yes();
         app->windows->start();
         QVERIFY(pointOf(*app->windows) == last);
@@ -699,7 +651,7 @@ private slots:
                                                     QDir::toNativeSeparators(path) + told});
         QVERIFY(QFile::exists(path));
         QCOMPARE(FightFile::endedAt(path), readOnly == "folder");
-        restart();
+        app->restart();
         if (readOnly == "folder") {
             app->windows->start();
             QCOMPARE(app->dialogs.questions, QStringList()); // never offered again
@@ -733,7 +685,7 @@ private slots:
         const auto contents = FightFile::read(savedFight());
         QCOMPARE(std::holds_alternative<schema::Checkpoint>(contents->records.front()),
                  restartAfter == 0);
-        restart();
+        app->restart();
         app->dialogs.yes();
         app->windows->start();
         app->enc().setText(3, Col::PF, "155");
