@@ -76,6 +76,9 @@ public:
         return windows->created(form) && windows->form(form)->isVisible();
     }
 
+    // Where the fight under way is saved.
+    QString savedFight() { return windows->session().file().path(); }
+
     // The roster grid of the encounter window.
     Encounter &enc() { return windows->encounter(); }
     RosterModel &model() { return windows->encounterWindow().rosterModel(); }
