@@ -28,6 +28,12 @@ public:
     ~AppFixture() { // at the end of a test: every scripted answer was asked for
         QTest::qVerify(dialogs.scriptUsed(), "dialogs.scriptUsed()", "", __FILE__, __LINE__);
     }
+    // The program started again on the same folder; the test scripts its answers, then starts it.
+    void restart() {
+        windows.reset();
+        dialogs.clear();
+        windows = std::make_unique<Windows>(dialogs, root.path());
+    }
 
     template <typename T = QWidget> T *control(const QString &form, const QString &name) {
         auto *w = windows->form(form)->findChild<T *>(name);
@@ -69,6 +75,9 @@ public:
     bool visible(const QString &form) {
         return windows->created(form) && windows->form(form)->isVisible();
     }
+
+    // Where the fight under way is saved.
+    QString savedFight() { return windows->session().file().path(); }
 
     // The roster grid of the encounter window.
     Encounter &enc() { return windows->encounter(); }

@@ -24,11 +24,6 @@ private:
     QBrush cell(int row, int column, int role) {
         return app->model().index(row, column).data(role).value<QBrush>();
     }
-    void restart() {
-        app->windows.reset();
-        app->dialogs.clear();
-        app->windows = std::make_unique<Windows>(app->dialogs, app->root.path());
-    }
 
 private slots:
     void init() { app = std::make_unique<AppFixture>(); }
@@ -63,7 +58,7 @@ private slots:
     void oneBoxATurnIsResumed() {
         fight(2);
         app->control<QCheckBox>("Form2", "AnnuncioUnico")->setChecked(true);
-        restart();
+        app->restart();
         app->dialogs.yes();
         app->windows->start();
         QVERIFY(app->control<QCheckBox>("Form2", "AnnuncioUnico")->isChecked());
@@ -184,7 +179,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
         for (const char *name : {"Form1", "Form2", "Form4", "Form7"})
             QVERIFY2(!app->visible(name), name);
-        restart();
+        app->restart();
         app->dialogs.yes();
         app->windows->start();
         QCOMPARE(app->enc().creatures(), 2);

@@ -2,16 +2,11 @@
 #include "core/notepad/Page.h"
 #include "core/text/NumericText.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SystemLimits.h"
 #include "support/Tables.h"
 #include "ui/StorageDialogs.h"
 
-#include <csignal>
-#include <linux/capability.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 
 using Strings = QStringList;
 
@@ -27,48 +22,6 @@ QMap<QString, QByteArray> snapshot(const QString &folder) {
                                  : info.isFile()  ? bytesOf(info.filePath())
                                                   : "(special)";
     return files;
-}
-
-// Until the guard goes, files written by this process stop growing at `bytes` (SIGXFSZ ignored,
-// write fails EFBIG).
-auto fileSizeLimit(rlim_t bytes) {
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, saved.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    return qScopeGuard([=] {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-    });
-}
-
-// As root, file modes do not stop reading; until the guard goes, with these capabilities off,
-// they do again.
-auto fileModesApply() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    std::array<__user_cap_data_struct, 2> saved{};
-    bool changed = false;
-    if (syscall(SYS_capget, &header, saved.data()) == 0) {
-        auto reduced = saved;
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        changed = syscall(SYS_capset, &header, reduced.data()) == 0;
-    }
-    return qScopeGuard([=]() mutable {
-        if (changed)
-            syscall(SYS_capset, &header, saved.data());
-    });
-}
-
-// Mounts a 64 KiB tmpfs on `dir` in a mount namespace of this process's own, so that nothing is
-// seen outside it and nothing stays mounted after it. Needs root (a user namespace would need a
-// process with one thread, and the test library runs a watchdog).
-QString mountSmallDisk(const QString &dir) {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
-        return QStringLiteral("no mount namespace of its own: ") + qt_error_string(errno);
-    if (mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=64k") != 0)
-        return QStringLiteral("cannot mount a tmpfs: ") + qt_error_string(errno);
-    return {};
 }
 
 } // namespace
@@ -229,7 +182,7 @@ private slots:
         const auto unmount = qScopeGuard([&] { umount2(QFile::encodeName(disk), MNT_DETACH); });
         if (limit == "full") {
             QVERIFY(QDir().mkpath(disk));
-            if (const QString why = mountSmallDisk(disk); !why.isEmpty())
+            if (const QString why = mountSmallDisk(disk, "64k"); !why.isEmpty())
                 QSKIP(qPrintable(why));
             QVERIFY(folders::ensure(disk));
             m_folder = std::make_unique<DataFolder>(folders::notepad(disk));
