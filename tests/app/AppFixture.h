@@ -72,6 +72,36 @@ public:
         type("Form1", "Text1", QString::number(n));
         click("Form1", "Aggiungi");
     }
+    // From the sheet window: the group window opened, these characters typed, and accepted.
+    void party(const QStringList &names) {
+        click("Form1", "Party");
+        type("Form6", "NumeroPG", QString::number(names.size()));
+        click("Form6", "InserisciPG");
+        for (int i = 0; i < names.size(); ++i)
+            type("Form6", QString("NomePG(%1)").arg(i), names[i]);
+        click("Form6", "Accetta");
+    }
+    // A fight typed from the main menu: three goblins as one group with the note "arcieri" (7 hit
+    // points, bonus +2), an orc (15, bonus +1), Aragorn and Legolas; 10 typed in the roster, 15
+    // and 5 in the panel, then the sheets' bonus: the goblins at 12, the orc at 11.
+    void typedFight() {
+        click("Form4", "Command2"); // "Gestisci uno Scontro"
+        type("Form1", "Iniziativa", "2");
+        control<QCheckBox>("Form1", "GruppoUnico")->setChecked(true);
+        dialogs.yes().answer("arcieri");
+        addFromSheet("Goblin", 3, "7");
+        control<QCheckBox>("Form1", "GruppoUnico")->setChecked(false);
+        type("Form1", "Iniziativa", "1");
+        addFromSheet("Orco", 1, "15");
+        party({"Aragorn", "Legolas"});
+        click("Form1", "Command3");   // "Vai allo Scontro"
+        typeCell(1, Col::Iniz, "10"); // the group's other rows follow
+        typeCell(4, Col::Iniz, "10");
+        type("Form2", "InizPG(0)", "15");
+        type("Form2", "InizPG(1)", "5");
+        click("Form2", "Command5"); // the sheets' bonus
+        dialogs.clear();
+    }
     bool visible(const QString &form) {
         return windows->created(form) && windows->form(form)->isVisible();
     }

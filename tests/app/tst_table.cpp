@@ -217,11 +217,7 @@ private slots:
         fight(3);
         app->enc().setText(1, Col::Iniz, "15");
         app->enc().setText(2, Col::Iniz, "12");
-        app->click("Form1", "Party");
-        app->type("Form6", "NumeroPG", "1");
-        app->click("Form6", "InserisciPG");
-        app->type("Form6", "NomePG(0)", "Aragorn");
-        app->click("Form6", "Accetta");
+        app->party({"Aragorn"});
         app->type("Form2", "InizPG(0)", "20");
         app->enc().mark(2, Roster::Mark::Only);
         app->enc().mark(3, Roster::Mark::Toggle);

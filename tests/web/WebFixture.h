@@ -104,29 +104,12 @@ inline quint16 freePort() {
     return probe.serverPort();
 }
 
-// The program with a fight of three goblins tied at 12, an orc at 11 and two characters at 15
-// and 5, and the view on the phones turned on at 127.0.0.1 on a free port.
+// The program with the typed fight, and the view on the phones turned on at 127.0.0.1 on a free
+// port.
 class WebFixture : public AppFixture {
 public:
     WebFixture() {
-        click("Form4", "Command2"); // "Gestisci uno Scontro"
-        type("Form1", "Iniziativa", "2");
-        addFromSheet("Goblin", 3, "7");
-        type("Form1", "Iniziativa", "1");
-        addFromSheet("Orco", 1, "15");
-        click("Form1", "Party");
-        type("Form6", "NumeroPG", "2");
-        click("Form6", "InserisciPG");
-        type("Form6", "NomePG(0)", "Aragorn");
-        type("Form6", "NomePG(1)", "Legolas");
-        click("Form6", "Accetta");
-        click("Form1", "Command3"); // "Vai allo Scontro"
-        for (int row = 1; row <= 4; ++row)
-            typeCell(row, Col::Iniz, "10");
-        type("Form2", "InizPG(0)", "15");
-        type("Form2", "InizPG(1)", "5");
-        click("Form2", "Command5"); // the bonus: goblins 12, orc 11
-        dialogs.clear();
+        typedFight();
         click("Form2", "VistaGiocatori");
         port = freePort();
         QSettings(root.filePath("Torvane.ini"), QSettings::IniFormat)
