@@ -414,14 +414,18 @@ private slots:
              at += frame::headerSize + frame::get32(bytes.constData() + at))
             starts.push_back(at);
         const int at = words.value(1).toInt();
-        if (words[0] == "cut") // from the end when negative
-            bytes.truncate(at < 0 ? bytes.size() + at : at);
+        const qsizetype from = at < 0 ? bytes.size() + at : at; // from the end when negative
+        if (words[0] == "cut")
+            bytes.truncate(from);
         else if (words[0] == "blank") // the last bytes zeroed, the length before them whole
             bytes.replace(bytes.size() - at, at, QByteArray(at, '\0'));
+        else if (words[0] == "zeroed") // "zeroed 1": record 1 zeroed whole
+            bytes.replace(starts[at], starts[at + 1] - starts[at],
+                          QByteArray(starts[at + 1] - starts[at], '\0'));
         else if (words[0] == "zeros")
             bytes.append(64, '\0');
         else if (words[0] == "flip")
-            bytes[at] = char(bytes[at] ^ 0x20);
+            bytes[from] = char(bytes[from] ^ 0x20);
         else if (words[0] == "set") // "set 16 2": byte 16 becomes 2
             bytes[at] = char(words[2].toInt());
         else if (words[0] == "length") // "length 1 40": record 1 says it is 40 bytes long
