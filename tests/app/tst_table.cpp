@@ -94,25 +94,13 @@ private slots:
     }
 
     // Return answers No where Yes removes a creature or ends the fight, Yes elsewhere.
-    void returnOnAQuestion_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("removal") << "Vuoi davvero eliminare (2) Goblin  dallo scontro?"
-                                 << "Confermi?" << false;
-        QTest::newRow("end") << "Sei sicuro di voler terminare lo scontro?"
-                             << "Terminare?" << false;
-        QTest::newRow("save") << "Vuoi salvare ''Orco''?"
-                              << "Confermi?" << true;
-    }
+    void returnOnAQuestion_data() { fileTable(); }
     void returnOnAQuestion() {
-        QFETCH(QString, text);
-        QFETCH(QString, title);
-        QFETCH(bool, yes);
+        const auto [text, title, yes] = cells<3>();
         MessageBoxDialogs dialogs;
         QTimer::singleShot(
             0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
-        QCOMPARE(dialogs.ask(text, title), yes);
+        QCOMPARE(dialogs.ask(text, title), yes == "yes");
     }
 
     // A sign typed before an amount chooses for that amount only.
@@ -161,13 +149,9 @@ private slots:
     }
 
     // Ctrl+Q leaves from every window, as "Esci" does: the fight is offered at the next start.
-    void ctrlQLeaves_data() {
-        QTest::addColumn<QString>("form");
-        for (const char *form : {"Form2", "Form1", "Form7"})
-            QTest::newRow(form) << form;
-    }
+    void ctrlQLeaves_data() { fileTable(); }
     void ctrlQLeaves() {
-        QFETCH(QString, form);
+        const QString form = cells<1>()[0];
         fight(2);
         if (form == "Form1")
             app->click("Form2", "Command1");
@@ -188,26 +172,18 @@ private slots:
 
     // The players' view goes on the other screen when there is one, else beside the encounter
     // window on the side with room, narrowed to it.
-    void wherePlayersGo_data() {
-        QTest::addColumn<QRect>("opener");
-        QTest::addColumn<QList<QRect>>("screens");
-        QTest::addColumn<QRect>("place");
-        const QRect laptop(0, 0, 1920, 1080);
-        QTest::newRow("room on the right")
-            << QRect(0, 0, 1000, 700) << QList{laptop} << QRect(1000, 0, 900, 700);
-        QTest::newRow("room on the left")
-            << QRect(900, 100, 1000, 700) << QList{laptop} << QRect(0, 100, 900, 700);
-        QTest::newRow("little room: narrowed")
-            << QRect(200, 0, 1400, 700) << QList{laptop} << QRect(1600, 0, 320, 700);
-        QTest::newRow("a second screen")
-            << QRect(0, 0, 1000, 700) << QList{laptop, QRect(1920, 0, 1280, 1024)}
-            << QRect(2110, 162, 900, 700);
-    }
+    void wherePlayersGo_data() { fileTable(); }
     void wherePlayersGo() {
-        QFETCH(QRect, opener);
-        QFETCH(QList<QRect>, screens);
-        QFETCH(QRect, place);
-        QCOMPARE(PlayersWindow::placeFor(opener, screens, QSize(900, 700), 320), place);
+        const auto [opener, screens, place] = cells<3>();
+        auto rects = [](const QString &text) { // four numbers a rectangle: x, y, width, height
+            const QList<int> n = numbers(text);
+            QList<QRect> found;
+            for (qsizetype i = 0; i + 3 < n.size(); i += 4)
+                found << QRect(n[i], n[i + 1], n[i + 2], n[i + 3]);
+            return found;
+        };
+        QCOMPARE(PlayersWindow::placeFor(rects(opener)[0], rects(screens), QSize(900, 700), 320),
+                 rects(place)[0]);
     }
 
     // Conditions through their window: the marked rows come checked, a bad request is told and
