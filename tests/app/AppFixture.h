@@ -7,6 +7,7 @@
 #include "sheets/SheetWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Tables.h"
+#include "ui/Look.h"
 
 #include <QtWidgets>
 #include <memory>
@@ -101,6 +102,24 @@ public:
         type("Form2", "InizPG(1)", "5");
         click("Form2", "Command5"); // the sheets' bonus
         dialogs.clear();
+    }
+    // What cannot be read of a window: the window when it does not fit on its screen, and each
+    // control whose text does not stand out from its background (4.5:1).
+    QStringList unreadable(const QString &form) {
+        QWidget *window = windows->form(form);
+        QStringList found;
+        if (!window->screen()->availableGeometry().contains(QRect({}, window->size())))
+            found << form;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            const bool field = qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w) ||
+                               qobject_cast<QAbstractItemView *>(w);
+            const auto group = w->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            const QPalette p = w->palette();
+            if (look::contrast(p.color(group, field ? QPalette::Text : QPalette::WindowText),
+                               p.color(group, field ? QPalette::Base : QPalette::Window)) < 4.5)
+                found << form + '/' + w->objectName();
+        }
+        return found;
     }
     bool visible(const QString &form) {
         return windows->created(form) && windows->form(form)->isVisible();

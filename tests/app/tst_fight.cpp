@@ -25,7 +25,7 @@ private slots:
     // The typed fight: the group's initiative typed once, the bonus button reads the sheets, the
     // party's panel lights whose turn it is, "Applica" hurts or heals the row clicked as chosen.
     // After "Scontro Terminato" the panel is reset, editing sheets touches nothing of the
-    // encounter, and a new encounter starts clean.
+    // encounter, and "Gestisci uno Scontro" starts a new one.
     void wholeFight() {
         app->typedFight();
         QCOMPARE(app->enc().text(3, Col::Iniz) + app->enc().text(4, Col::Iniz), "1211");
@@ -57,15 +57,10 @@ private slots:
         QVERIFY(app->enc().tables()[2] != RowTables::Entry{});
         app->click("Form4", "Command2");
         QCOMPARE(app->enc().tables()[2], RowTables::Entry{});
-        app->addFromSheet("Orco", 1, "15");
-        app->click("Form1", "Command3");
-        QCOMPARE(app->enc().creatures(), 1);
-        QCOMPARE(app->enc().tables()[1].gruppo, 2);
-        QCOMPARE(app->enc().text(1, Col::NoteNome), QString());
-        QCOMPARE(nextToAct().first(), acts("(1) Orco", "0"));
     }
 
-    // From "Gestisci uno Scontro" to "Scontro Terminato" with key presses alone.
+    // From "Gestisci uno Scontro" to "Scontro Terminato" with key presses alone; a sign typed
+    // before an amount chooses for that amount only.
     void keyboardOnly() {
         auto key = [](int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
             QWidget *target = QApplication::focusWidget();
@@ -111,6 +106,10 @@ private slots:
         type("+5");
         key(Qt::Key_Return); // "+" chose "Aggiungi": 3, the coma gone
         QCOMPARE(app->enc().text(2, Col::PF) + app->enc().text(2, Col::NoteNome), "3");
+        type("1");
+        key(Qt::Key_Return); // for that amount only: "Sottrai" again
+        QCOMPARE(app->enc().text(2, Col::PF), "2");
+        key(Qt::Key_Z, Qt::ControlModifier);
         key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(app->enc().text(2, Col::PF), "-2");
         key(Qt::Key_F5);

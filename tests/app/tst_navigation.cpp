@@ -164,11 +164,6 @@ private slots:
         QCOMPARE(app->text("Form7", "Command2"), "CHIUDI LAVAGNA");
         auto *text = app->control<QPlainTextEdit>("Form7", "Lavagna");
         QVERIFY(text->toPlainText().startsWith("Questo è il blocco appunti per il master,\n"));
-        app->dialogs.yes(); // saving without a name writes nothing
-        app->click("Form7", "Salva");
-        QCOMPARE(app->dialogs.informed, QStringList{"Il File non è stato salvato. Devi dare un "
-                                                    "nome al file prima di salvarlo!"});
-        QCOMPARE(QDir(folders::notepad(app->root.path())).entryList(QDir::Files), QStringList{});
         app->type("Form7", "NomeFile", "Piano");
         text->setPlainText("Orchi, goblin\n5$ d'oro");
         app->dialogs.yes();
@@ -218,8 +213,6 @@ private slots:
         QCOMPARE(chooser->count(), 2);
         QCOMPARE(chooser->itemText(0) + " " + chooser->itemText(1), "Uno Due");
         press("Cancella", "Uno");
-        QCOMPARE(app->dialogs.questions.last(),
-                 "Attenzione!: Sei sicuro di voler cancellare ''Uno''?");
         QCOMPARE(app->dialogs.informed.last(), "Cancellato!");
         QCOMPARE(chooser->count(), 1);
         QCOMPARE(chooser->currentText(), "Due");
@@ -326,21 +319,8 @@ private slots:
         app->addFromSheet("Goblin", 16, "12");
         app->click("Form1", "Command3");
         app->enc().acceptParty({"Aragorn"}, 1);
-        auto readable = [](QWidget *w, QPalette::ColorRole fg, QPalette::ColorRole bg) {
-            const auto group = w->isEnabled() ? QPalette::Active : QPalette::Disabled;
-            return look::contrast(w->palette().color(group, fg), w->palette().color(group, bg));
-        };
-        for (const char *form : {"Form1", "Form2", "Form4", "Form5", "Form6", "Form7"}) {
-            QWidget *window = app->windows->form(form); // on its screen, scrolling if need be
-            QVERIFY(window->screen()->availableGeometry().contains(QRect({}, window->size())));
-            for (QWidget *w : window->findChildren<QWidget *>()) {
-                const bool field =
-                    qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
-                const double ratio = field ? readable(w, QPalette::Text, QPalette::Base)
-                                           : readable(w, QPalette::WindowText, QPalette::Window);
-                QVERIFY2(ratio >= 4.5, qPrintable(w->objectName() + " in " + form));
-            }
-        }
+        for (const char *form : {"Form1", "Form2", "Form4", "Form5", "Form6", "Form7"})
+            QCOMPARE(app->unreadable(form).join(", "), QString()); // scrolling if need be
         const RosterModel &model = app->model();
         app->enc().nextToAct();
         for (int r : {1, 2})
@@ -356,9 +336,8 @@ private slots:
             for (const QString &word : roster::caption(c).split(u' '))
                 QVERIFY2(captions.horizontalAdvance(word) < header->sectionSize(c) - 4,
                          qPrintable(word));
-        for (const char *text : {"18 | +4", "(PF Non Limitati)"})
-            QVERIFY(cells.horizontalAdvance(text) < header->sectionSize(Col::NoteNome) &&
-                    cells.horizontalAdvance("18 | +4") < header->sectionSize(Col::Forz) - 4);
+        QVERIFY(cells.horizontalAdvance("(PF Non Limitati)") < header->sectionSize(Col::NoteNome));
+        QVERIFY(cells.horizontalAdvance("45 | +17") < header->sectionSize(Col::Forz) - 4);
         for (const char *box : {"InizPG(0)", "IndiceScelto"}) {
             auto *edit = app->control<QLineEdit>("Form2", box);
             QVERIFY2(edit->fontMetrics().horizontalAdvance("5000") < edit->width() - 8, box);
