@@ -7,13 +7,21 @@ class TestBestiary : public QObject {
 private:
     std::unique_ptr<AppFixture> app;
 
-    QString sheetScores(const char *field) {
-        QStringList values;
-        for (int i : {1, 2, 3, 4, 5, 0})
-            values << (app->text("Form1", item(field, i)).isEmpty()
-                           ? "none"
-                           : app->text("Form1", item(field, i)));
-        return values.join(' ');
+    // The sheet window's name, PF, CA, BA and initiative, then its scores and their modifiers For
+    // to Car ("none": empty), " | " between them.
+    QString sheetFields() {
+        QStringList fields;
+        for (const char *name : {"NomePNG", "PF", "CA", "BA", "Iniziativa"})
+            fields << app->text("Form1", name);
+        for (const char *field : {"Car", "CarMod"}) {
+            QStringList values;
+            for (int i : {1, 2, 3, 4, 5, 0})
+                values << (app->text("Form1", item(field, i)).isEmpty()
+                               ? "none"
+                               : app->text("Form1", item(field, i)));
+            fields << values.join(' ');
+        }
+        return fields.join(" | ");
     }
     QTableView *list() { return app->control<QTableView>("FormBestiario", "ElencoMostri"); }
     QString listed(int row) { return list()->model()->index(row, 0).data().toString(); }
@@ -66,13 +74,8 @@ private slots:
             app->click("FormBestiario", "CaricaMostro");
         }
         QVERIFY(!app->visible("FormBestiario") && app->visible("Form1"));
-        QCOMPARE(app->text("Form1", "NomePNG"), name);
-        QCOMPARE(app->text("Form1", "PF"), pf);
-        QCOMPARE(app->text("Form1", "CA"), ca);
-        QCOMPARE(app->text("Form1", "BA"), ba);
-        QCOMPARE(app->text("Form1", "Iniziativa"), initiative);
-        QCOMPARE(sheetScores("Car"), scores);
-        QCOMPARE(sheetScores("CarMod"), modifiers);
+        QCOMPARE(sheetFields(),
+                 QStringList({name, pf, ca, ba, initiative, scores, modifiers}).join(" | "));
         const QString notes = app->control<QPlainTextEdit>("Form1", "Note")->toPlainText();
         QVERIFY2(notes.split('\n').contains(note), qPrintable(notes));
         QVERIFY(app->control("Form1", "TiraPF")->isEnabled());

@@ -69,28 +69,22 @@ private slots:
     void rolledAtTheTable() {
         app->click("Form4", "Command2");
         app->type("Form1", "PF", "5 (1d8+1)");
-        auto *roll = app->control<QCheckBox>("Form1", "TiraPF");
-        QVERIFY(roll->isEnabled());
-        roll->setChecked(true);
+        app->control<QCheckBox>("Form1", "TiraPF")->setChecked(true);
         app->type("Form1", "NomePNG", "Goblin");
         app->type("Form1", "Text1", "30");
         app->click("Form1", "Aggiungi");
         QSet<QString> rolled;
-        for (int r = 1; r <= 30; ++r) {
-            const int pf = app->enc().text(r, Col::PF).toInt();
-            QVERIFY(pf >= 2 && pf <= 9);
+        for (int r = 1; r <= 30; ++r)
             rolled << app->enc().text(r, Col::PF);
-        }
         QVERIFY(rolled.size() > 3);
         app->click("Form1", "Command3");
-        for (int r = 1; r <= 3; ++r)
-            app->enc().mark(r, r == 1 ? Roster::Mark::Only : Roster::Mark::Toggle);
+        app->enc().mark(1, Roster::Mark::Only);
+        const int before = app->enc().text(1, Col::PF).toInt();
         app->type("Form2", "DanniPF", "2d6+3");
         app->click("Form2", "Command2");
         const QString shown = app->control<QLabel>("Form2", "UltimoTiro")->text();
         QVERIFY2(shown.endsWith(" = 2d6+3"), qPrintable(shown));
-        const int dealt = shown.section(' ', 0, 0).toInt();
-        QVERIFY(dealt >= 5 && dealt <= 15);
+        QCOMPARE(before - app->enc().text(1, Col::PF).toInt(), shown.section(' ', 0, 0).toInt());
     }
 
     // Return answers No where Yes removes a creature or ends the fight, Yes elsewhere.

@@ -5,12 +5,15 @@
 
 namespace {
 
-// The sheet's scores in the window's order, For to Car (the sheet keeps Car first).
-QString scores(const Sheet &sheet) {
-    QStringList s;
+// The sheet's name, PF, CA, BA and initiative, then its scores in the window's order, For to Car
+// (the sheet keeps Car first), " | " between them.
+QString fieldsOf(const Sheet &sheet) {
+    QStringList scores;
     for (int i : {1, 2, 3, 4, 5, 0})
-        s << sheet.car[std::size_t(i)];
-    return s.join(u' ');
+        scores << sheet.car[std::size_t(i)];
+    return QStringList{sheet.name, sheet.pf,         sheet.ca,
+                       sheet.ba,   sheet.iniziativa, scores.join(u' ')}
+        .join(" | ");
 }
 
 Monster allip() {
@@ -44,12 +47,8 @@ private slots:
         const Statblock block = readStatblock(text);
         Sheet sheet;
         block.applyTo(sheet);
-        QCOMPARE(sheet.name, name);
-        QCOMPARE(sheet.pf, pf);
-        QCOMPARE(sheet.ca, ca);
-        QCOMPARE(sheet.ba, ba);
-        QCOMPARE(sheet.iniziativa, initiative);
-        QCOMPARE(scores(sheet), scoreText);
+        QCOMPARE(fieldsOf(sheet),
+                 QStringList({name, pf, ca, ba, initiative, scoreText}).join(" | "));
         QCOMPARE(block.missing().join(", "), missing == u"—" ? QString() : missing);
         QCOMPARE(block.complete(), missing == u"—");
         if (!block.has(Statblock::Attack) && !block.has(Statblock::SizeType))
@@ -60,12 +59,7 @@ private slots:
     // with no modifier, and the notes say so.
     void toSheet() {
         const Sheet sheet = ::toSheet(allip());
-        QCOMPARE(sheet.name, "Allip");
-        QCOMPARE(sheet.pf, "26 (4d12)");
-        QCOMPARE(sheet.ca, "15");
-        QCOMPARE(sheet.ba, "2");
-        QCOMPARE(sheet.iniziativa, "5");
-        QCOMPARE(scores(sheet), "0 12 0 11 9 18");
+        QCOMPARE(fieldsOf(sheet), "Allip | 26 (4d12) | 15 | 2 | 5 | 0 12 0 11 9 18");
         QCOMPARE(sheet.carMod, (std::array<QString, 6>{"+4", "", "+1", "", "+0", "-1"}));
         QCOMPARE(sheet.note, "Medium Undead (Incorporeal), GS 3\r\n"
                              "For, Cos: \u2014 (nessun punteggio; 0 sulla scheda)\r\n"
