@@ -133,8 +133,9 @@ private slots:
         QCOMPARE(app->text("Form1", "NomePNG") + " " + app->text("Form1", "PF"), "Orco 5");
         QCOMPARE(app->text("Form1", "Iniziativa"), sheet == "gone" ? "9" : "3");
         QCOMPARE(app->shown("Form1", {"Salva", "Carica", "Cancella", "Azzera", "ModAuto", "Frame1",
-                                      "Piu", "Aggiungi", "Party", "Command2", "GruppoUnico"}),
-                 "00000000000");
+                                      "Piu", "Aggiungi", "Party", "Command2", "GruppoUnico",
+                                      "Bestiario", "IncollaStatblock", "TiraPF"}),
+                 "00000000000000");
         QCOMPARE(app->text("Form1", "Command3"), "Torna allo Scontro");
         QCOMPARE(app->control("Form1", "Command3")->y(), twips(4560));
         QVERIFY(!sheetEditable());
