@@ -100,6 +100,7 @@ private slots:
         app->click("Form2", "Giux2");
         app->control<QRadioButton>("Form2", "Aggiungi")->click();
         app->type("Form2", "DanniPF", "4");
+        app->control<QCheckBox>("Form2", "AnnuncioUnico")->setChecked(true);
         const Point before = pointOf(*app->windows);
         QCOMPARE(std::get<EncounterState>(before).ambient.view.offset, 5);
 
@@ -112,6 +113,7 @@ private slots:
         QVERIFY(pointOf(*app->windows) == before);
         QVERIFY(app->visible("Form2") && !app->visible("Form4"));
         QVERIFY(app->windows->groups().namesMode());
+        QVERIFY(app->control<QCheckBox>("Form2", "AnnuncioUnico")->isChecked());
         QCOMPARE(app->text("Form2", "NomePG(1)"), "Legolas");
         QVERIFY(app->roster()->isRowHidden(5) && !app->roster()->isRowHidden(6));
         // The history goes on, and so does the fight.

@@ -54,16 +54,6 @@ private slots:
         }
     }
 
-    // The choice of one box a turn is kept with the fight and comes back with it.
-    void oneBoxATurnIsResumed() {
-        fight(2);
-        app->control<QCheckBox>("Form2", "AnnuncioUnico")->setChecked(true);
-        app->restart();
-        app->dialogs.yes();
-        app->windows->start();
-        QVERIFY(app->control<QCheckBox>("Form2", "AnnuncioUnico")->isChecked());
-    }
-
     // Hit points rolled for each copy from the sheet's hit dice, and an amount of dice shown
     // beside the amount once applied.
     void rolledAtTheTable() {
@@ -235,13 +225,8 @@ private slots:
         QCOMPARE(app->control<QLabel>("Form2", "CondizioniPG")->text(), QString());
     }
 
-    // "Tocca a" keeps to two lines: the rows of one name run together, then "… e altri N". After
-    // "Scontro Terminato" the view says nothing of rounds.
+    // "Tocca a" keeps to two lines, then "… e altri N".
     void whoActsOnTwoLines() {
-        fight(12);
-        app->click("Form2", "Command4");
-        auto &players = app->windows->players();
-        QCOMPARE(players.model().nowNames(), QStringList{"(1)–(12) Goblin"});
         const QFontMetrics metrics(QFont("Liberation Sans", 28));
         QStringList names;
         for (int i = 1; i <= 40; ++i)
@@ -250,9 +235,6 @@ private slots:
         QVERIFY(line.contains("… e altri "));
         QVERIFY(metrics.boundingRect(QRect(0, 0, 500, 10000), Qt::TextWordWrap, line).height() <=
                 2 * metrics.lineSpacing());
-        app->dialogs.yes();
-        app->click("Form2", "Command3");
-        QCOMPARE(players.model().roundText(), QString());
     }
 };
 

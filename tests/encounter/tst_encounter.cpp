@@ -385,7 +385,7 @@ private slots:
 
     // Highest first, ties as announced; the ones marked next are those the press announces. Every
     // kind of change shows at once; the dead stay, struck through; "Scontro Terminato" empties the
-    // view.
+    // view and says nothing of rounds.
     void thePlayersView() {
         players();
         QCOMPARE(names(Qt::DisplayRole), (Strings{"Legolas", "(1) Orco", "(2) Goblin", "(3) Goblin",
@@ -416,6 +416,7 @@ private slots:
         QCOMPARE(names(Qt::DisplayRole).filter("Orco"), Strings{});
         enc().end();
         QCOMPARE(m_view->rowCount(), 0);
+        QCOMPARE(m_view->roundText(), QString());
     }
 
     void states_data() { fileTable(); }
