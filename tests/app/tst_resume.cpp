@@ -4,49 +4,41 @@
 
 namespace {
 
+// Values as QString::arg() writes them, `separator` between them.
+template <typename... T> QString joined(const char *separator, const T &...values) {
+    return QStringList{QString("%1").arg(values)...}.join(QLatin1String(separator));
+}
+
 // What a fight holds, as text: the rows, the table entries that differ from the start, the
 // fields, the party, the turn, the marks and view, the sidelines and the history.
 QString dump(Windows &windows) {
     const EncounterState s = windows.encounter().capture();
     const Sidelines w = windows.sidelines();
+    const auto &view = s.ambient.view;
     QStringList out{QString("rows %1").arg(s.rows.size())};
     for (std::size_t r = 0; r < s.rows.size(); ++r)
         out << QString::number(r) + ": " +
                    QStringList(s.rows[r].text.begin(), s.rows[r].text.end()).join('|') +
                    (s.rows[r].highlighted ? " *" : "");
-    for (int r = 0; r < RowTables::size; ++r) {
-        const auto &e = s.tables[r];
-        if (!(e == RowTables::Entry{}))
-            out << QString("entry %1: %2 %3 %4 %5 %6")
-                       .arg(r)
-                       .arg(e.bonusIniz)
-                       .arg(e.gruppo)
-                       .arg(e.bonusGruppo)
-                       .arg(e.limitatore)
-                       .arg(e.pfMassimi);
-    }
+    for (int r = 0; r < RowTables::size; ++r)
+        if (const auto &e = s.tables[r]; !(e == RowTables::Entry{}))
+            out << QString("entry %1: ").arg(r) +
+                       joined(" ", e.bonusIniz, e.gruppo, e.bonusGruppo, e.limitatore, e.pfMassimi);
     out << QString("gruppo %1 righe %2 indice %3 round %4")
                .arg(s.tables.prossimoGruppo)
                .arg(s.numeroControlli, s.indiceIniz)
                .arg(s.round);
     for (const auto &p : s.party)
-        out << QString("party %1|%2|%3|%4").arg(p.name, p.iniz).arg(p.shown).arg(p.highlighted);
+        out << "party " + joined("|", p.name, p.iniz, p.shown, p.highlighted);
     out << "turn " + s.turn.who.join(", ") + " — " + s.turn.value;
     QStringList marks;
     for (int m : s.ambient.marked)
         marks << QString::number(m);
-    out << QString("marks %1 view %2 %3 %4 %5")
-               .arg(marks.join(' '))
-               .arg(s.ambient.view.offset)
-               .arg(s.ambient.view.blank)
-               .arg(s.ambient.view.linee)
-               .arg(s.ambient.view.scrollControlsShown);
-    out << QString("sidelines %1|%2|%3|%4|%5|%6")
-               .arg(w.amount)
-               .arg(w.heal)
-               .arg(w.groupCount, w.groupName,
-                    QStringList(w.groupNames.begin(), w.groupNames.end()).join(','))
-               .arg(w.groupNamesOpen);
+    out << "marks " + marks.join(' ') + " view " +
+               joined(" ", view.offset, view.blank, view.linee, view.scrollControlsShown);
+    out << "sidelines " + joined("|", w.amount, w.heal, w.groupCount, w.groupName,
+                                 QStringList(w.groupNames.begin(), w.groupNames.end()).join(','),
+                                 w.groupNamesOpen);
     const Point point = pointOf(windows);
     out << QString("history done %1 of %2")
                .arg(std::get<3>(point))
