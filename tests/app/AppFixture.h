@@ -35,6 +35,12 @@ public:
         dialogs.clear();
         windows = std::make_unique<Windows>(dialogs, root.path());
     }
+    // Started again, with this answer to taking the fight up.
+    void resume(bool answer = true) {
+        restart();
+        answer ? dialogs.yes() : dialogs.no();
+        windows->start();
+    }
 
     template <typename T = QWidget> T *control(const QString &form, const QString &name) {
         auto *w = windows->form(form)->findChild<T *>(name);

@@ -320,9 +320,7 @@ private slots:
         app->enc().applyAmount("3", false); // the undone step with the text goes
         QTRY_COMPARE_WITH_TIMEOUT(aboutSaving(app->dialogs.informed).size(), 2, 10000);
         const Point last = pointOf(*app->windows);
-        app->restart();
-        app->dialogs.yes();
-        app->windows->start();
+        app->resume();
         QVERIFY(pointOf(*app->windows) == last);
         QCOMPARE(app->dialogs.informed, QStringList());
     }

@@ -96,9 +96,7 @@ private slots:
         const Point before = pointOf(*app->windows);
         QCOMPARE(std::get<EncounterState>(before).ambient.view.offset, 5);
 
-        app->restart();
-        app->dialogs.yes();
-        app->windows->start();
+        app->resume();
         QCOMPARE(app->dialogs.questions,
                  QStringList{"Riprendere?: Lo scontro precedente non è stato terminato. Vuoi "
                              "riprenderlo?"});
@@ -128,9 +126,7 @@ private slots:
     void declinedResume() {
         app->click("Form4", "Command2");
         app->enc().addCopies(Sheet{}, 3, false, {});
-        app->restart();
-        app->dialogs.no();
-        app->windows->start();
+        app->resume(false);
         QVERIFY(app->visible("Form4"));
         QCOMPARE(app->enc().creatures(), 0);
         QVERIFY(!QFile::exists(app->savedFight()));
@@ -147,9 +143,7 @@ private slots:
         QFile::remove(app->savedFight());
         QVERIFY(QFile::copy(":/earlier-fight.torvane", app->savedFight()));
         QFile::setPermissions(app->savedFight(), QFile::ReadOwner | QFile::WriteOwner);
-        app->restart();
-        app->dialogs.yes();
-        app->windows->start();
+        app->resume();
         QVERIFY(app->visible("Form2"));
         QCOMPARE(dump(*app->windows), QString::fromUtf8(bytesOf(":/earlier-fight.txt")));
     }
@@ -216,9 +210,7 @@ private slots:
         const auto contents = FightFile::read(app->savedFight());
         QCOMPARE(std::holds_alternative<schema::Checkpoint>(contents->records.front()),
                  restartAfter == 0);
-        app->restart();
-        app->dialogs.yes();
-        app->windows->start();
+        app->resume();
         app->enc().setText(3, Col::PF, "155");
         QCOMPARE(app->enc().history().size(), steps);
         QVERIFY(app->enc().undo());
