@@ -17,22 +17,21 @@ QString fieldsOf(const Sheet &sheet) {
 }
 
 Monster allip() {
-    Monster m;
-    m.name = "Allip";
-    m.sizeType = "Medium Undead (Incorporeal)";
-    m.challengeRating = "3";
-    m.hitDice = "4d12";
-    m.hitPoints = 26;
-    m.armorClass = 15;
-    m.initiative = 5;
-    m.baseAttack = 2;
-    m.abilities = {Monster::noScore, "12", Monster::noScore, "11", "9", "18"};
-    m.attack = "Incorporeal touch +3 melee (1d4 Wisdom drain)";
-    m.fullAttack = m.attack;
-    m.specialAttacks = "Babble, madness, Wisdom drain";
-    m.specialQualities = "Darkvision 60 ft.";
-    m.saves = "Fort +1, Ref +4, Will +4";
-    return m;
+    const QString touch = "Incorporeal touch +3 melee (1d4 Wisdom drain)";
+    return {.name = "Allip",
+            .sizeType = "Medium Undead (Incorporeal)",
+            .challengeRating = "3",
+            .hitDice = "4d12",
+            .hitPoints = 26,
+            .armorClass = 15,
+            .initiative = 5,
+            .baseAttack = 2,
+            .abilities = {Monster::noScore, "12", Monster::noScore, "11", "9", "18"},
+            .attack = touch,
+            .fullAttack = touch,
+            .specialAttacks = "Babble, madness, Wisdom drain",
+            .specialQualities = "Darkvision 60 ft.",
+            .saves = "Fort +1, Ref +4, Will +4"};
 }
 
 } // namespace

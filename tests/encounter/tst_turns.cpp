@@ -16,12 +16,6 @@
 class TestTurns : public QObject, public EncounterFixture {
     Q_OBJECT
 private:
-    void initiatives(const QList<int> &values) { // one creature per value
-        for (int i = 0; i < values.size(); ++i) {
-            add(QString("C%1").arg(i + 1));
-            enc().setText(i + 1, Col::Iniz, QString::number(values[i]));
-        }
-    }
     static QString acts(const QString &who, const QString &value) {
         return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
     }
@@ -41,7 +35,7 @@ private:
             creature(iniz);
         party(players.split(u' ', Qt::SkipEmptyParts));
         QString said;
-        for (const QString &call : script.split(u';')) {
+        for (const QString &call : script.split(u';', Qt::SkipEmptyParts)) {
             const QStringList w = call.trimmed().split(u' ');
             if (w[0] == "next") {
                 const qint64 round = enc().round();
@@ -80,8 +74,7 @@ private slots:
     void turns_data() { fileTable(); }
     void turns() {
         const bool oneBox = cells<1>()[0] == "yes";
-        initiatives({15, 12, 12});
-        party({"10"});
+        play("15 12 12", "10", {});
         auto lit = [&] {
             QString rows;
             for (int r = 1; r <= 3; ++r)

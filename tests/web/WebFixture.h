@@ -81,8 +81,7 @@ private:
     }
 };
 
-// Sends `request` as it is over a fresh connection and returns all that comes back before the
-// server closes it; `answered` tells whether anything came back at all.
+// What comes back to `request`, sent as it is over a fresh connection, until the server closes it.
 inline QByteArray rawRequest(quint16 port, const QByteArray &request) {
     QTcpSocket socket;
     QByteArray answer;
@@ -104,8 +103,7 @@ inline quint16 freePort() {
     return probe.serverPort();
 }
 
-// The program with the typed fight, and the view on the phones turned on at 127.0.0.1 on a free
-// port.
+// The typed fight, and the view on the phones turned on at 127.0.0.1 on a free port.
 class WebFixture : public AppFixture {
 public:
     WebFixture() {
