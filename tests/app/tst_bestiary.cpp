@@ -140,26 +140,6 @@ private slots:
         QCOMPARE(app->dialogs.informed, message == u"—" ? QStringList() : QStringList{message});
     }
 
-    // The credits say under which licence the bestiary is, and show its text.
-    void creditsAndLicence() {
-        app->click("Form1", "Command3"); // to the encounter, then the end of it
-        app->dialogs.yes();
-        app->click("Form2", "Command3");
-        app->click("Form4", "Command3");
-        QVERIFY(app->control<QLabel>("Form5", "Bestiario")
-                    ->text()
-                    .contains("Open Game Content sotto la Open Game License 1.0a"));
-        app->click("Form5", "Licenza");
-        QVERIFY(app->visible("FormLicenza") && app->visible("Form5"));
-        const QString text =
-            app->control<QTextBrowser>("FormLicenza", "TestoLicenza")->toPlainText();
-        for (const char *part : {"OPEN GAME LICENSE Version 1.0a", "15. COPYRIGHT NOTICE",
-                                 "System Reference Document Copyright 2000-2003", "beholder"})
-            QVERIFY2(text.contains(part), part);
-        app->click("FormLicenza", "Command1");
-        QVERIFY(!app->visible("FormLicenza") && app->visible("Form5"));
-    }
-
     // The bestiary's controls show in the encounter and, but for the hit-point roll, while
     // editing sheets (never on a sheet seen from the roster: test_navigation). They fit and
     // overlap nothing.

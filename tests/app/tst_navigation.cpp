@@ -347,7 +347,8 @@ private slots:
 
     // The menu's buttons are equal and in focus order. A window opens centred over the one that
     // opened it, keeps its place, and a box belongs to the window it was asked from, also between
-    // two boxes. The credits' link looks like one when pointed at, and opens its address.
+    // two boxes. The credits' link looks like one when pointed at, and opens its address; they
+    // say under which licence the bestiary is, and show its text.
     void theMenuAndTheCredits() {
         QStringList order;
         QWidget *w = app->control("Form4", "Command2");
@@ -397,6 +398,18 @@ private slots:
         QCOMPARE(app->opened.size(), 2); // the opener's failure is not reported
         QCOMPARE(app->opened.first(), QUrl(link->text()));
         QVERIFY(app->dialogs.questions.isEmpty() && app->dialogs.informed.isEmpty());
+        QVERIFY(app->control<QLabel>("Form5", "Bestiario")
+                    ->text()
+                    .contains("Open Game Content sotto la Open Game License 1.0a"));
+        app->click("Form5", "Licenza");
+        QVERIFY(app->visible("FormLicenza") && app->visible("Form5"));
+        const QString text =
+            app->control<QTextBrowser>("FormLicenza", "TestoLicenza")->toPlainText();
+        for (const char *part : {"OPEN GAME LICENSE Version 1.0a", "15. COPYRIGHT NOTICE",
+                                 "System Reference Document Copyright 2000-2003", "beholder"})
+            QVERIFY2(text.contains(part), part);
+        app->click("FormLicenza", "Command1");
+        QVERIFY(!app->visible("FormLicenza") && app->visible("Form5"));
         app->click("Form5", "Command1");
         QVERIFY(!app->visible("Form5") && app->visible("Form4"));
     }
