@@ -87,28 +87,20 @@ private slots:
         } else if (damage == "empty") {
             bytes.clear();
         } else if (damage == "huge count" || damage == "tiny changes") {
-            // A whole record: a step claiming 200 000 000 changes, or holding 200 000 changes of
-            // three bytes (a legacy highlight each), each a large object in memory.
+            // A whole record: a step (not merged, no typing, no texts, no events, both ambients
+            // empty: fifteen fields of one zero byte each) claiming 200 000 000 changes, or
+            // holding 200 000 changes of three bytes (a legacy highlight each), each a large
+            // object in memory.
+            const bool huge = damage == "huge count";
             frame::Out out;
             out.u(quint64(schema::RecordKind::Step));
-            out.b(false); // not merged
-            out.i(0);     // no typing
-            out.s({});
-            out.s({});
-            out.u(0); // no events
-            for (int ambient = 0; ambient < 2; ++ambient) {
-                out.u(0);
-                out.i(0);
-                out.b(false);
-                out.i(0);
-                out.b(false);
-            }
-            out.u(damage == "huge count" ? 200000000 : 200000);
-            for (int change = 0; change < (damage == "huge count" ? 16 : 200000); ++change) {
-                out.u(quint64(schema::ChangeTag::Highlight));
-                out.i(1);
-                out.b(true);
-            }
+            out.bytes.append(15, '\0');
+            out.u(huge ? 200000000 : 200000);
+            const qsizetype change = out.bytes.size();
+            out.u(quint64(schema::ChangeTag::Highlight));
+            out.i(1);
+            out.b(true);
+            out.bytes += out.bytes.mid(change).repeated(huge ? 15 : 199999);
             bytes.replace(starts[hit], starts[hit + 1] - starts[hit], frame::wrap(out.bytes));
         } else if (damage == "misfit") { // whole, but its second change finds another text
             for (hit = starts.size() / 2; hit + 1 < starts.size(); ++hit) {
