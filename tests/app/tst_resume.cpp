@@ -149,20 +149,26 @@ private slots:
     }
 
     // A fighting program killed at 50 random moments is always taken up at the state after one
-    // of its last two finished actions, also when its file is started afresh again and again
-    // and its history lets its oldest steps go.
+    // of its last two finished actions, and one that quit as it stood, its history undone to where
+    // it begins and done again. Also when its file is started afresh as it grows: the file stays
+    // short, its history lets its oldest steps go, and the log says so.
     void killedMidFight_data() { fileTable(); }
     void killedMidFight() {
         const QString mode = cells<1>()[0];
         std::vector<Point> reference;
+        QTemporaryDir quit;
+        folders::ensure(quit.path());
+        qint64 longest = 0;
         {
             YesDialogs dialogs;
-            QTemporaryDir root;
-            folders::ensure(root.path());
-            Windows windows(dialogs, root.path());
+            Windows windows(dialogs, quit.path());
             configure(windows, mode);
             windows.start();
-            scriptedFight(windows, 400, [&](int) { reference.push_back(pointOf(windows)); });
+            const QString path = windows.session().file().path();
+            scriptedFight(windows, 400, [&](int) {
+                reference.push_back(pointOf(windows));
+                longest = std::max(longest, QFileInfo(path).size());
+            });
         }
         QRandomGenerator random(50);
         int resumedMidway = 0;
@@ -190,6 +196,31 @@ private slots:
             resumedMidway += last > 0 && last < 400;
         }
         QVERIFY(resumedMidway > 10); // the kills did land in the middle of the fight
+        ScriptedDialogs dialogs;     // the fight that quit
+        dialogs.yes();
+        Windows windows(dialogs, quit.path());
+        configure(windows, mode);
+        windows.start();
+        QVERIFY(pointOf(windows) == reference.back());
+        if (mode == "afresh") {
+            QVERIFY2(longest < 192 * 1024, qPrintable(QString::number(longest)));
+            QVERIFY(std::get<2>(reference.back())[0].endsWith(
+                " passi precedenti, non più annullabili"));
+            // Appended to after its checkpoint and history: the file goes on counting from there.
+            const QString path = windows.session().file().path();
+            const auto starts = recordStarts(bytesOf(path));
+            const auto contents = FightFile::read(path);
+            const auto steps =
+                std::size_t(std::get<schema::Checkpoint>(contents->records[0]).steps);
+            QCOMPARE(windows.session().file().startBytes(),
+                     steps + 1 < starts.size() ? starts[steps + 1] : QFileInfo(path).size());
+        }
+        Encounter &enc = windows.encounter();
+        while (enc.history().canUndo())
+            QVERIFY(enc.undo());
+        while (enc.history().canRedo())
+            QVERIFY(enc.redo());
+        QVERIFY(enc.capture().rows == std::get<0>(reference.back()).rows);
     }
 
     // After a resume, a keystroke in the field typed last joins the typing before it, and a
@@ -238,48 +269,6 @@ private slots:
         const auto *marks = std::get_if<schema::Marks>(&after->records.back());
         QVERIFY(marks && marks->ambient.marked == std::vector<int>{16} &&
                 marks->ambient.view.offset == 1);
-    }
-
-    // A long fight: its file is started afresh whenever it grows, so it stays short; its history
-    // lets its oldest steps go, and the log says so; it comes back as it stood, and its history
-    // can be undone to where it begins and done again.
-    void startedAfreshAsItGrows() {
-        QTemporaryDir root;
-        folders::ensure(root.path());
-        Point last;
-        qint64 longest = 0;
-        {
-            YesDialogs dialogs;
-            Windows windows(dialogs, root.path());
-            configure(windows, "afresh");
-            windows.start();
-            const QString path = windows.session().file().path();
-            scriptedFight(windows, 600,
-                          [&](int) { longest = std::max(longest, QFileInfo(path).size()); });
-            last = pointOf(windows);
-            QVERIFY(windows.encounter().history().dropped() > 0);
-        }
-        QVERIFY2(longest < 192 * 1024, qPrintable(QString::number(longest)));
-        ScriptedDialogs dialogs;
-        dialogs.yes();
-        Windows windows(dialogs, root.path());
-        configure(windows, "afresh");
-        windows.start();
-        QVERIFY(pointOf(windows) == last);
-        QVERIFY(std::get<2>(last)[0].endsWith(" passi precedenti, non più annullabili"));
-        // Appended to after its checkpoint and history: the file goes on counting from there.
-        const QString path = windows.session().file().path();
-        const auto starts = recordStarts(bytesOf(path));
-        const auto contents = FightFile::read(path);
-        const auto steps = std::size_t(std::get<schema::Checkpoint>(contents->records[0]).steps);
-        QCOMPARE(windows.session().file().startBytes(),
-                 steps + 1 < starts.size() ? starts[steps + 1] : QFileInfo(path).size());
-        Encounter &enc = windows.encounter();
-        while (enc.history().canUndo())
-            QVERIFY(enc.undo());
-        while (enc.history().canRedo())
-            QVERIFY(enc.redo());
-        QVERIFY(enc.capture().rows == std::get<0>(last).rows);
     }
 };
 
