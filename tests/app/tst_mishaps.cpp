@@ -306,7 +306,7 @@ private slots:
 
     // "Scontro Terminato" where the saved fight cannot be removed: the game master is told, and
     // the file says the fight was ended, so that it is not offered again (and goes when it can);
-    // a file that cannot be written either is left for the user to delete.
+    // a file that cannot be written either is left for the user to delete, or to decline.
     void endedWhereTheFileCannotGo_data() { fileTable(); }
     void endedWhereTheFileCannotGo() {
         const auto [readOnly, told] = cells<2>();
@@ -330,16 +330,18 @@ private slots:
                                                     QDir::toNativeSeparators(path) + told});
         QVERIFY(QFile::exists(path));
         QCOMPARE(FightFile::endedAt(path), readOnly == "folder");
-        app->restart();
         if (readOnly == "folder") {
+            app->restart();
             app->windows->start();
             QCOMPARE(app->dialogs.questions, QStringList()); // never offered again
-            QVERIFY(!QFile::exists(path));                   // and gone now that it can go
         } else {
-            app->dialogs.no();
-            app->windows->start();
-            QVERIFY(!QFile::exists(path));
+            app->resume(false); // declined: nothing of it stays, nothing kept aside
+            QVERIFY(app->visible("Form4") && app->enc().creatures() == 0);
+            QCOMPARE(QDir(folder).entryList({"*.illeggibile*"}, QDir::AllEntries | QDir::System),
+                     QStringList());
+            QCOMPARE(app->dialogs.informed, QStringList());
         }
+        QVERIFY(!QFile::exists(path)); // gone now that it can go
     }
 
     // A checkpoint whose history holds far more than the history keeps is not read into memory

@@ -63,8 +63,7 @@ int runFighter(const QString &root, const QString &mode) {
 } // namespace
 
 // The fight in progress survives the program: resumed after a quit or a kill, also when its file
-// is started afresh as it grows; refused whole when its file cannot be read; taken up from an
-// earlier build.
+// is started afresh as it grows; taken up from an earlier build.
 class TestResume : public QObject {
     Q_OBJECT
 private:
@@ -120,21 +119,6 @@ private slots:
         app->dialogs.yes();
         app->click("Form2", "Command3");
         QVERIFY(!QFile::exists(app->savedFight()));
-    }
-
-    // A fight the game master declines to take up goes, and nothing of it is kept aside.
-    void declinedResume() {
-        app->click("Form4", "Command2");
-        app->enc().addCopies(Sheet{}, 3, false, {});
-        app->resume(false);
-        QVERIFY(app->visible("Form4"));
-        QCOMPARE(app->enc().creatures(), 0);
-        QVERIFY(!QFile::exists(app->savedFight()));
-        QCOMPARE(QDir(app->root.path())
-                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
-                     .filter("illeggibile"),
-                 QStringList());
-        QCOMPARE(app->dialogs.informed, QStringList());
     }
 
     // A fight saved by an earlier build of the program (300 actions of every kind) is taken up
