@@ -19,11 +19,8 @@ private:
     static QString acts(const QString &who, const QString &value) {
         return "Deve agire " + who + " che ha ottenuto " + value + " nel tiro di iniziativa.";
     }
-    // A fight played from a row of the turn tables: creatures C1, C2, … with the initiatives in
-    // `rows`, the characters with those in `players`, then the calls of `script`. "next",
-    // "remove", "add", "iniz", "pf" and "hero" are played here, any other call by `other`, which
-    // may write to what is said. What is said: the combatants each press announces, and the
-    // conditions it ends.
+    // A fight played from a row of the turn tables (their calls are told in the tables file); a
+    // call not played here goes to `other`, which may add to what is said.
     QString play(const QString &rows, const QString &players, const QString &script,
                  const std::function<void(const QStringList &, QString &)> &other = {}) {
         int added = 0;

@@ -106,6 +106,7 @@ private:
 
     QString modelText() { return modelLines(app->model()).join(u'\n'); }
     QString pageText() { return tools().evaluate(pageLines).toString(); }
+    QString shownText() { return tools().evaluate("document.body.innerText").toString(); }
 
     void stopBrowser() {
         devTools.reset();
@@ -185,10 +186,7 @@ private slots:
         qInfo("delay from a press of \"Prossimo ad agire\" to the page: %lld ms", delay);
         QVERIFY(delay < 1000);
         QCOMPARE(pageText(), modelText());
-        QVERIFY(tools()
-                    .evaluate("document.body.innerText")
-                    .toString()
-                    .contains(app->model().nowText()));
+        QVERIFY(shownText().contains(app->model().nowText()));
         // The goblins' turn, together; two of them hurt and the orc dead.
         app->next();
         for (const auto &[row, damage] : {std::pair{2, "4"}, {3, "2"}, {4, "30"}}) {
@@ -215,9 +213,7 @@ private slots:
 
         // Turned off: the page says so.
         app->turn(false);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            tools().evaluate("document.body.innerText").toString().contains("La vista è terminata"),
-            1000);
+        QTRY_VERIFY_WITH_TIMEOUT(shownText().contains("La vista è terminata"), 1000);
     }
 
     void catchesUpAfterTheNetworkWasAway() {
@@ -229,8 +225,7 @@ private slots:
         QTRY_COMPARE(app->server().pages(), 1);
         network.cut();
         QTRY_COMPARE(app->server().pages(), 0);
-        QTRY_VERIFY(
-            tools().evaluate("document.body.innerText").toString().contains("Collegamento perso"));
+        QTRY_VERIFY(shownText().contains("Collegamento perso"));
         app->next();
         app->next();
         QTest::qWait(1000);
@@ -238,8 +233,7 @@ private slots:
         QVERIFY(network.giveBack());
         QTRY_COMPARE_WITH_TIMEOUT(pageText(), modelText(), 15000);
         QCOMPARE(app->server().pages(), 1);
-        QVERIFY(
-            !tools().evaluate("document.body.innerText").toString().contains("Collegamento perso"));
+        QVERIFY(!shownText().contains("Collegamento perso"));
     }
 };
 
