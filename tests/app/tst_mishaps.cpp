@@ -68,10 +68,10 @@ private slots:
     void init() { app = std::make_unique<AppFixture>(); }
     void cleanup() { app.reset(); }
 
-    // A damaged saved fight is taken up to its last whole record before the damage, exactly as
-    // the fight stood then; the file is kept aside as it was, the game master is told how far
-    // the fight came back, and the fight goes on in a file that reads whole. One that cannot be
-    // taken up at all leaves nothing behind. A record torn at the very end is dropped unsaid.
+    // A damaged saved fight is taken up as it stood at its last whole record before the damage;
+    // the file is kept aside as it was, the game master is told how far it came back, and it goes
+    // on in a file that reads whole. One that cannot be taken up at all leaves nothing behind; a
+    // record torn at the very end is dropped unsaid.
     void damagedSavedFights_data() { fileTable(); }
     void damagedSavedFights() {
         const auto [damage, where, resumed] = cells<3>();

@@ -333,8 +333,7 @@ private slots:
             QVERIFY(enc().redo());
         QVERIFY(enc().capture() == after);
         QCOMPARE(m_dialogs.informed.size(), told); // no coma, death or turn box again
-        QVERIFY(enc().goTo(done));
-        QVERIFY(enc().capture() == before);
+        QVERIFY(enc().goTo(done) && enc().capture() == before);
         enc().setText(3, Col::CA, "14"); // a new step drops the ones undone
         QVERIFY(!enc().history().canRedo());
     }

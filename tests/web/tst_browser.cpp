@@ -162,8 +162,7 @@ private slots:
             if (target[u"type"].toString() == u"page")
                 page = target[u"webSocketDebuggerUrl"].toString();
         reply->deleteLater();
-        QVERIFY(!page.isEmpty());
-        QVERIFY(tools().open(QUrl(page)));
+        QVERIFY(!page.isEmpty() && tools().open(QUrl(page)));
         tools().call("Emulation.setDeviceMetricsOverride",
                      {{"width", 390}, {"height", 844}, {"deviceScaleFactor", 2}, {"mobile", true}});
         tools().call("Page.navigate", {{"url", app->url().toString()}});

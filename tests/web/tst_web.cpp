@@ -22,8 +22,6 @@ private slots:
     void cleanup() { app.reset(); }
 
     void pageAndFeedFollowTheFight() {
-        QCOMPARE(app->url().port(), app->port);
-        QCOMPARE(app->url().host(), "127.0.0.1");
         QVERIFY(app->url().path().size() >= 23); // 128 random bits at least
         QNetworkAccessManager network;
         QNetworkReply *reply = network.get(QNetworkRequest(app->url()));
@@ -165,8 +163,7 @@ private slots:
         QVERIFY(feed.waitOpen());
         QVERIFY(!app->control<QLabel>("FormGiocatori", "CodiceQR")->pixmap().isNull());
         app->turn(false);
-        QVERIFY(feed.waitClosed());
-        QVERIFY(feed.ended);
+        QVERIFY(feed.waitClosed() && feed.ended);
         QVERIFY(!app->control("FormGiocatori", "IndirizzoWeb")->isVisible());
         QVERIFY(app->control<QLabel>("FormGiocatori", "CodiceQR")->pixmap().isNull());
         QCOMPARE(rawRequest(app->port, request(first.path())), "not connected");
@@ -205,8 +202,7 @@ private slots:
         QVERIFY(last.waitOpen());
         app->windows->menu().show();
         app->click("Form4", "Command1"); // "Esci"
-        QVERIFY(last.waitClosed());
-        QVERIFY(last.ended);
+        QVERIFY(last.waitClosed() && last.ended);
         QVERIFY(!app->server().running());
     }
 };
