@@ -282,27 +282,6 @@ private slots:
         QCOMPARE(texts({1, 2, 3, 4}, {Col::Iniz}), "12 / 8 / 12 / 12");
     }
 
-    void endOfTheEncounter() {
-        add("A", 3);
-        enc().setText(1, Col::NoteNome, "capo");
-        enc().setText(1, Col::Iniz, "14");
-        party({"12", "3"});
-        press();
-        enc().end();
-        QCOMPARE(enc().roster().rows(), 2);
-        QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), "21");
-        QVERIFY(!enc().scroll().rowShown(1) && !enc().roster().isHighlighted(1));
-        QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), " / 0");
-        QCOMPARE(enc().party(0).iniz + enc().party(1).iniz + enc().party(0).name, "00Aragorn");
-        QVERIFY(enc().party(0).shown && !enc().party(0).highlighted);
-
-        enc().startNew();
-        QCOMPARE(enc().creatures(), 0);
-        add("B");
-        QVERIFY(enc().scroll().rowShown(1));
-        QCOMPARE(enc().tables()[1].gruppo, 2);
-    }
-
     void scrolling_data() { fileTable(); }
     void scrolling() {
         const auto [rows, steps, vai, top, linee] = cells<5>();
@@ -337,7 +316,9 @@ private slots:
         QVERIFY(!enc().scroll().controlsShown());
     }
 
-    void logOfAShortFight() {
+    // The log of a short fight, and what its end leaves: one row, nothing lit, the fields and the
+    // party's initiatives back to their start; a new encounter after it starts clean.
+    void aShortFightLoggedAndEnded() {
         fight();
         enc().mark(4, Roster::Mark::Only);
         enc().applyAmount("8", false);
@@ -354,6 +335,21 @@ private slots:
                           "(4) Orco: 7 → -3 PF\n(4) Orco è in coma"}));
         QCOMPARE(enc().history().step(enc().history().done() - 1).action,
                  "Applica 10 danni a (4) Orco");
+        enc().setPartyIniz(1, "12"); // Legolas acts with the goblins
+        press();
+        QVERIFY(enc().roster().isHighlighted(1) && enc().party(1).highlighted);
+        enc().end();
+        QCOMPARE(enc().roster().rows(), 2);
+        QCOMPARE(enc().numeroControlli() + enc().indiceIniz(), "21");
+        QVERIFY(!enc().scroll().rowShown(1) && !enc().roster().isHighlighted(1));
+        QCOMPARE(texts({1}, {Col::NoteNome, Col::Iniz}), " / 0");
+        QCOMPARE(enc().party(0).iniz + enc().party(1).iniz + enc().party(1).name, "00Legolas");
+        QVERIFY(enc().party(1).shown && !enc().party(1).highlighted);
+        enc().startNew();
+        QCOMPARE(enc().creatures(), 0);
+        add("B");
+        QVERIFY(enc().scroll().rowShown(1));
+        QCOMPARE(enc().tables()[1].gruppo, 2);
     }
 
     // A text of megabytes (a sheet may hold one) is drawn cut to its first characters, in the
