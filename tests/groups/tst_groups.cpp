@@ -49,8 +49,7 @@ private slots:
         QCOMPARE(app->text("Form6", "NumeroPG"), countAfter);
         QCOMPARE(window().namesMode(), shownCount != "0");
         QCOMPARE(QString::number(shownSlots().count(u'1')), shownCount);
-        QCOMPARE(child<QComboBox>("ElencoFile")->count(),
-                 0); // nothing saved
+        QCOMPARE(child<QComboBox>("ElencoFile")->count(), 0); // nothing saved
     }
 
     // The file, and the group loaded back: commas and quotes are written as a sheet writes them,

@@ -43,13 +43,10 @@ public:
         });
         socket.open(url);
     }
-    bool waitOpen() {
-        return QTest::qWaitFor(
-            [this] { return socket.state() == QAbstractSocket::ConnectedState; });
-    }
-    bool waitClosed() {
-        return QTest::qWaitFor(
-            [this] { return socket.state() == QAbstractSocket::UnconnectedState; });
+    bool waitOpen() { return waitFor(QAbstractSocket::ConnectedState); }
+    bool waitClosed() { return waitFor(QAbstractSocket::UnconnectedState); }
+    bool waitFor(QAbstractSocket::SocketState state) {
+        return QTest::qWaitFor([&] { return socket.state() == state; });
     }
     QStringList lines() const { return QStringList{round, now} + rows; }
     int views() const {
