@@ -111,21 +111,6 @@ private slots:
         QVERIFY(!app->visible("FormBestiario") && app->visible("Form2"));
     }
 
-    // "PF tirati per ogni copia" can be ticked only while PF holds hit dice.
-    void rollOption() {
-        auto *roll = app->control<QCheckBox>("Form1", "TiraPF");
-        app->type("Form1", "PF", "12");
-        QVERIFY(!roll->isEnabled() && !app->windows->sheet().rollsHitPoints());
-        app->type("Form1", "PF", "13 (2d8+4)");
-        QVERIFY(roll->isEnabled());
-        roll->click();
-        QVERIFY(app->windows->sheet().rollsHitPoints());
-        app->type("Form1", "PF", "13");
-        QVERIFY(!roll->isEnabled() && !app->windows->sheet().rollsHitPoints());
-        app->type("Form1", "PF", "2 (1/2d8)"); // half a die cannot be rolled
-        QVERIFY(!roll->isEnabled());
-    }
-
     void pasteStatblock_data() { fileTable(); }
     void pasteStatblock() {
         const auto [clipboard, name, pf, ca, cos, message] = cells<6>();

@@ -159,12 +159,16 @@ private slots:
         }
     }
 
-    // Hit points rolled for each copy from the sheet's hit dice, and an amount of dice shown
-    // beside the amount once applied.
+    // Hit points rolled for each copy from the sheet's hit dice ("PF tirati per ogni copia" can
+    // be ticked only while PF holds hit dice), and an amount of dice shown beside the amount once
+    // applied.
     void rolledAtTheTable() {
         app->click("Form4", "Command2");
+        auto *roll = app->control<QCheckBox>("Form1", "TiraPF");
+        app->type("Form1", "PF", "12");
+        QVERIFY(!roll->isEnabled() && !app->windows->sheet().rollsHitPoints());
         app->type("Form1", "PF", "5 (1d8+1)");
-        app->control<QCheckBox>("Form1", "TiraPF")->setChecked(true);
+        roll->click();
         app->type("Form1", "NomePNG", "Goblin");
         app->type("Form1", "Text1", "30");
         app->click("Form1", "Aggiungi");
@@ -172,6 +176,8 @@ private slots:
         for (int r = 1; r <= 30; ++r)
             rolled << app->enc().text(r, Col::PF);
         QVERIFY(rolled.size() > 3);
+        app->type("Form1", "PF", "2 (1/2d8)"); // half a die cannot be rolled
+        QVERIFY(!roll->isEnabled() && !app->windows->sheet().rollsHitPoints());
         app->click("Form1", "Command3");
         app->enc().mark(1, Roster::Mark::Only);
         const int before = app->enc().text(1, Col::PF).toInt();
