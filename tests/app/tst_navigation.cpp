@@ -313,7 +313,9 @@ private slots:
     }
 
     // Every text stands out from its background (4.5:1), and the columns and boxes hold their
-    // usual contents whole, at whatever scale the test runs.
+    // usual contents whole, at whatever scale the test runs. In the roster, coma and death show in
+    // the hit points' colour whatever the note, the whole note is in the tooltip, and the marked
+    // rows stand out, never as yellow.
     void looksAndSizes() {
         app->click("Form4", "Command2");
         app->addFromSheet("Goblin", 16, "12");
@@ -321,15 +323,34 @@ private slots:
         app->enc().acceptParty({"Aragorn"}, 1);
         for (const char *form : {"Form1", "Form2", "Form4", "Form5", "Form6", "Form7"})
             QCOMPARE(app->unreadable(form).join(", "), QString()); // scrolling if need be
-        const RosterModel &model = app->model();
-        app->enc().nextToAct();
-        for (int r : {1, 2})
+        app->enc().setText(2, Col::NoteNome, QString(80, u'x'));
+        for (int r : {2, 5}) { // in coma, then dead; rows 4 to 6 marked
+            app->enc().setText(r, Col::PF, "-3");
+            app->enc().setText(r + 1, Col::PF, "-30");
+        }
+        for (int r : {4, 5, 6})
+            app->enc().mark(r, r == 4 ? Roster::Mark::Only : Roster::Mark::Toggle);
+        app->enc().setText(1, Col::Iniz, "15");
+        app->enc().nextToAct(); // row 1 on yellow
+        auto colour = [&](int r, int c, int role) {
+            return app->model().index(r, c).data(role).value<QBrush>().color();
+        };
+        const QColor coma = colour(2, Col::PF, Qt::ForegroundRole);
+        const QColor dead = colour(3, Col::PF, Qt::ForegroundRole);
+        QVERIFY(coma != dead && colour(1, Col::PF, Qt::ForegroundRole) != coma &&
+                colour(1, Col::PF, Qt::ForegroundRole) != dead);
+        QCOMPARE(app->model().index(2, Col::NoteNome).data(Qt::ToolTipRole).toString(),
+                 QString(80, u'x') + " (Coma)");
+        QCOMPARE(colour(1, Col::Forz, Qt::BackgroundRole), look::yellow());
+        for (int c : {int(Col::Selezione), int(Col::Forz)})
+            QVERIFY(colour(4, c, Qt::BackgroundRole) != look::white() &&
+                    colour(4, c, Qt::BackgroundRole) != look::yellow());
+        for (int r = 1; r <= 6; ++r)
             for (int c = roster::firstText; c <= roster::lastText; ++c)
-                QVERIFY(look::contrast(
-                            model.index(r, c).data(Qt::ForegroundRole).value<QBrush>().color(),
-                            model.index(r, c).data(Qt::BackgroundRole).value<QBrush>().color()) >=
-                        4.5);
+                QVERIFY(look::contrast(colour(r, c, Qt::ForegroundRole),
+                                       colour(r, c, Qt::BackgroundRole)) >= 4.5);
         QHeaderView *header = app->roster()->horizontalHeader();
+        QCOMPARE(header->sectionResizeMode(Col::NoteNome), QHeaderView::Interactive);
         const QFontMetrics captions(header->font());
         const QFontMetrics cells(app->roster()->font());
         for (int c = 0; c < roster::ColumnCount; ++c)

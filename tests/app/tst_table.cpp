@@ -22,9 +22,6 @@ private:
             app->enc().setText(r, Col::Iniz, "10");
         app->dialogs.clear();
     }
-    QBrush cell(int row, int column, int role) {
-        return app->model().index(row, column).data(role).value<QBrush>();
-    }
     QColor base(const QString &name) {
         return app->control("Form2", name)->palette().color(QPalette::Base);
     }
@@ -196,33 +193,6 @@ private slots:
         QTimer::singleShot(
             0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
         QCOMPARE(dialogs.ask(text, title), yes == "yes");
-    }
-
-    // Coma and death show in the hit points' colour whatever the note, the whole note is in the
-    // tooltip, the marked rows stand out but never as yellow; every colour reads.
-    void statesAndMarksInTheRoster() {
-        fight(4);
-        app->enc().setText(2, Col::NoteNome, QString(80, u'x'));
-        app->enc().setText(2, Col::PF, "-3");
-        app->enc().setText(3, Col::PF, "-30");
-        app->enc().mark(4, Roster::Mark::Only);
-        app->enc().setText(1, Col::Iniz, "15");
-        app->click("Form2", "Command4"); // row 1 on yellow
-        const QColor standing = cell(1, Col::PF, Qt::ForegroundRole).color();
-        const QColor coma = cell(2, Col::PF, Qt::ForegroundRole).color();
-        const QColor dead = cell(3, Col::PF, Qt::ForegroundRole).color();
-        QVERIFY(coma != standing && dead != standing && coma != dead);
-        QCOMPARE(app->model().index(2, Col::NoteNome).data(Qt::ToolTipRole).toString(),
-                 QString(80, u'x') + " (Coma)");
-        const QColor marked = cell(4, Col::Forz, Qt::BackgroundRole).color();
-        QVERIFY(marked != look::white() && marked != look::yellow());
-        QVERIFY(cell(4, Col::Selezione, Qt::BackgroundRole).color() != look::white());
-        QCOMPARE(cell(1, Col::Forz, Qt::BackgroundRole).color(), look::yellow());
-        for (const QColor &ground : {look::white(), look::yellow(), look::marked()})
-            for (const QColor &ink : {coma, dead, QColor(Qt::black)})
-                QVERIFY(look::contrast(ink, ground) >= 4.5);
-        QCOMPARE(app->roster()->horizontalHeader()->sectionResizeMode(Col::NoteNome),
-                 QHeaderView::Interactive);
     }
 
     // Ctrl+Q leaves from every window, as "Esci" does: the fight is offered at the next start.
