@@ -94,19 +94,14 @@ private slots:
         QCOMPARE(app->server().pages(), 0);
     }
 
-    void misbehavingPagesAreCutOff_data() {
-        QTest::addColumn<int>("messages");
-        QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("cut");
-        QTest::newRow("a few small messages") << 5 << 40 << false;
-        QTest::newRow("a message as large as allowed") << 1 << int(PageServer::maxMessage) << false;
-        QTest::newRow("a message too large") << 1 << int(PageServer::maxMessage) + 1 << true;
-        QTest::newRow("a flood") << PageServer::floodMessages + 1 << 10 << true;
-    }
+    void misbehavingPagesAreCutOff_data() { fileTable(); }
     void misbehavingPagesAreCutOff() {
-        QFETCH(int, messages);
-        QFETCH(int, size);
-        QFETCH(bool, cut);
+        const auto [count, length, cutOff] = cells<3>();
+        const int messages = count == "flood" ? PageServer::floodMessages + 1 : count.toInt();
+        const int size = length.startsWith("max")
+                             ? int(PageServer::maxMessage) + length.mid(3).toInt()
+                             : length.toInt();
+        const bool cut = cutOff == "yes";
         const QStringList before = modelLines(app->model());
         const auto round = app->enc().round();
         FeedClient feed(app->url());
