@@ -250,10 +250,8 @@ private slots:
         auto *targets = app->control<QListWidget>("FormCondizioni", "Bersagli");
         QStringList checked;
         for (int i = 0; i < targets->count(); ++i)
-            if (targets->item(i)->checkState() == Qt::Checked)
-                checked << targets->item(i)->text();
-        QCOMPARE(targets->count(), 4);
-        QCOMPARE(checked, (QStringList{"(2) Goblin", "(3) Goblin"}));
+            checked << targets->item(i)->text() + (targets->item(i)->checkState() ? " ✓" : "");
+        QCOMPARE(checked, (QStringList{"(1) Goblin", "(2) Goblin ✓", "(3) Goblin ✓", "Aragorn"}));
         auto *name = app->control<QComboBox>("FormCondizioni", "NomeCondizione");
         QCOMPARE(name->count(), 26);
         const int before = app->enc().history().size();

@@ -212,9 +212,7 @@ private slots:
         QCOMPARE(std::vector<int>(roster.marked().begin(), roster.marked().end()),
                  (std::vector<int>{2, 4, 5}));
         enc().applyAmount("7", false);
-        QCOMPARE(m_dialogs.informed,
-                 (Strings{"(2) B  è in coma.", "(4) D  è in coma.", "(5) E  è in coma."}));
-        QCOMPARE(text(3, Col::PF), "5");
+        QCOMPARE(texts({1, 2, 3, 4, 5}, {Col::PF}), "5 / -2 / 5 / -2 / -2");
         QVERIFY(model.setData(model.index(1, Col::Selezione), Qt::Checked, Qt::CheckStateRole));
         QCOMPARE(roster.selectedRow(), 1);
         QCOMPARE(int(roster.marked().size()), 1);
