@@ -257,6 +257,16 @@ private slots:
         enc().setNumeroControlli("20");
         app->click("Form2", "PulsanteCrea"); // laid out again: home, template row hidden
         QCOMPARE(firstShown(), 1);
+        enc().scroll().goToLine("10");
+        app->dialogs.yes(2);
+        enc().remove(12); // the view keeps its offset
+        QCOMPARE(app->text("Form2", "IndiceAlto"), "10");
+        enc().addCopies(Sheet{}, 1, false, {}); // an addition brings the home layout back
+        QCOMPARE(firstShown(), 1);
+        enc().setNumeroControlli("17");
+        app->click("Form2", "PulsanteCrea");
+        enc().remove(3); // down to 15 creatures
+        QCOMPARE(app->shown("Form2", controls), "00000000");
     }
 
     // A click where nothing can be typed ends the typing: keystrokes never reach a cell the

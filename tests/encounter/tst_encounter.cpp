@@ -298,22 +298,6 @@ private slots:
                              : Strings{});
     }
 
-    void viewAfterAdditionsAndRemovals() {
-        add("G", 30);
-        QVERIFY(enc().scroll().controlsShown());
-        enc().scroll().goToLine("10");
-        m_dialogs.yes(2);
-        enc().remove(12); // the view keeps its offset
-        QCOMPARE(enc().indiceAlto(), "10");
-        add("H"); // an addition brings the home layout back
-        QCOMPARE(enc().indiceAlto(), "1");
-        QVERIFY(enc().scroll().rowShown(1));
-        enc().setNumeroControlli("17");
-        enc().creaRighe();
-        enc().remove(3); // down to 15 creatures
-        QVERIFY(!enc().scroll().controlsShown());
-    }
-
     // The log of a short fight, and what its end leaves: one row, nothing lit, the fields and the
     // party's initiatives back to their start; a new encounter after it starts clean.
     void aShortFightLoggedAndEnded() {
