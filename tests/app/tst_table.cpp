@@ -198,12 +198,10 @@ private slots:
     // Ctrl+Q leaves from every window, as "Esci" does: the fight is offered at the next start.
     void ctrlQLeaves_data() { fileTable(); }
     void ctrlQLeaves() {
-        const QString form = cells<1>()[0];
+        const auto [form, opener] = cells<2>();
         fight(2);
-        if (form == "Form1")
-            app->click("Form2", "Command1");
-        if (form == "Form7")
-            app->click("Form2", "Lavagnetta");
+        if (opener != "-")
+            app->click("Form2", opener);
         QWidget *window = app->windows->form(form);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
