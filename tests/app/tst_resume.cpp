@@ -101,8 +101,8 @@ private slots:
                              "riprenderlo?"});
         QVERIFY(pointOf(*app->windows) == before);
         QVERIFY(app->visible("Form2") && !app->visible("Form4"));
-        QVERIFY(app->windows->groups().namesMode());
-        QVERIFY(app->control<QCheckBox>("Form2", "AnnuncioUnico")->isChecked());
+        QVERIFY(app->windows->groups().namesMode() &&
+                app->control<QCheckBox>("Form2", "AnnuncioUnico")->isChecked());
         QCOMPARE(app->text("Form2", "NomePG(1)"), "Legolas");
         QVERIFY(app->roster()->isRowHidden(5) && !app->roster()->isRowHidden(6));
         // The history goes on, and so does the fight.

@@ -7,17 +7,6 @@ namespace {
 // How many monsters the converter reads from the document: more is welcome, fewer is a fault.
 constexpr std::size_t monstersRead = 680;
 
-// The tables of the document that lack a field (the document's own gaps), by their place.
-const QStringList tablesNotWhole{
-    "epic-monsters-a-e.md, Devastation Vermin (table 16): ",
-    "epic-monsters-g-w.md, Hoary Hunter (table 7): ",
-    "epic-monsters-g-w.md, Mercane (table 13): ",
-    "epic-monsters-g-w.md, Worm That Walks (table 32): ",
-    "monsters-k-l.md, Weretiger (table 13): ",
-    "monsters-t-z.md, Xorn (table 21): ",
-    "psionic-monsters.md, Psicrystal (table 25): ",
-};
-
 QString table(const QString &heading, const QString &type, const QString &hitDice) {
     return "## " + heading + "\n\n<table><tbody><tr><td></td><td>" + type +
            "</td></tr><tr><th>Hit Dice:</th><td>" + hitDice +
@@ -55,11 +44,15 @@ private slots:
             QVERIFY2(m.hitPoints > 0 && !m.sizeType.isEmpty(), qPrintable(m.name));
         }
         QCOMPARE(whole.statblockTables, 437);
-        QVERIFY(whole.leftOut.isEmpty()); // the document itself leaves Product Identity out
-        QStringList places;
-        for (const QString &line : whole.notWhole)
-            places << line.left(line.indexOf("): ") + 3);
-        QCOMPARE(places, tablesNotWhole);
+        QVERIFY(whole.leftOut.isEmpty());   // the document itself leaves Product Identity out
+        QCOMPARE(whole.notWhole.size(), 7); // the rows of tablesNotWhole
+    }
+
+    void tablesNotWhole_data() { fileTable(); }
+    void tablesNotWhole() {
+        const auto [index, place] = cells<2>();
+        const QString line = whole.notWhole.value(index.toInt());
+        QCOMPARE(line.left(line.indexOf("): ") + 3), place);
     }
 
     void monsters_data() { fileTable(); }

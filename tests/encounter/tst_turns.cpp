@@ -280,11 +280,8 @@ private slots:
         QVERIFY(lastHighlights()[0].lit == (Runs{{7, 7}, {20, 20}}));
         press(); // all 40 again
         QVERIFY(lastHighlights().empty());
-        const Runs all{{1, 40}};
-        QVERIFY(enc().undo() && enc().undo());
-        QVERIFY(lit() == (Runs{{1, 6}, {8, 19}, {21, 40}}));
-        QVERIFY(enc().redo() && enc().redo());
-        QVERIFY(lit() == all);
+        QVERIFY(enc().undo() && enc().undo() && lit() == (Runs{{1, 6}, {8, 19}, {21, 40}}));
+        QVERIFY(enc().redo() && enc().redo() && lit() == (Runs{{1, 40}}));
         m_dialogs.clear();
     }
 
