@@ -141,13 +141,15 @@ private slots:
         start();
         const QStringList aside =
             QDir(root.path()).entryList({"*.illeggibile*"}, QDir::AllEntries | QDir::System);
-        if (resumed == "nothing") {
+        if (resumed != "torn") { // told, naming where the file is kept aside as it was
             QCOMPARE(app->dialogs.informed.size(), 1);
-            QVERIFY(app->dialogs.informed[0].startsWith("Non è stato possibile riprendere"));
             QCOMPARE(aside.size(), 1);
             QVERIFY(app->dialogs.informed[0].contains(aside[0]));
             const QString kept = QDir(root.path()).filePath(aside[0]);
             QVERIFY(damage == "link" ? QFileInfo(kept).isSymLink() : bytesOf(kept) == bytes);
+        }
+        if (resumed == "nothing") {
+            QVERIFY(app->dialogs.informed[0].startsWith("Non è stato possibile riprendere"));
             if (damage == "link") // what it points to is never touched
                 QCOMPARE(bytesOf(QDir(root.path()).filePath("altrove.torvane")), saved.bytes);
             QVERIFY(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink());
@@ -170,15 +172,11 @@ private slots:
             QCOMPARE(aside, QStringList());
         } else {
             const int done = std::get<3>(expected);
-            QCOMPARE(app->dialogs.informed.size(), 1);
             QVERIFY2(app->dialogs.informed[0].startsWith(
                          "Lo scontro precedente è stato ripreso " +
                          (done == 0 ? QString("fino al suo inizio")
                                     : QString("fino al passo %1 (").arg(done))),
                      qPrintable(app->dialogs.informed[0]));
-            QCOMPARE(aside.size(), 1);
-            QVERIFY(app->dialogs.informed[0].contains(aside[0]));
-            QCOMPARE(bytesOf(QDir(root.path()).filePath(aside[0])), bytes);
         }
         start(); // the fight goes on in a file that reads whole
         QVERIFY(pointOf(*windows) == expected);

@@ -139,8 +139,7 @@ private slots:
             many << messages::acts(QString("(%1) Goblin della palude").arg(i), "12");
         const QString joined = messages::joined(many);
         QMessageBox box(QMessageBox::NoIcon, "Torvane", joined, QMessageBox::Ok);
-        QVERIFY(box.sizeHint().height() <= 1080 - 80);
-        QVERIFY(joined.endsWith("… e altri 270"));
+        QVERIFY(box.sizeHint().height() <= 1080 - 80 && joined.endsWith("… e altri 270"));
 
         fight(8);
         for (bool oneBox : {false, true}) {

@@ -80,8 +80,7 @@ private slots:
         QVERIFY(note.size() <= statblockNoteLimit);
         QVERIFY(!note.contains("Attacchi speciali") && !note.contains("Attacco completo"));
         const QString line = note.split("\r\n").filter("Qualit").value(0);
-        QVERIFY(line.endsWith(u'\u2026') && line.size() < 300);
-        QVERIFY(note.endsWith("Will +4\r\n"));
+        QVERIFY(line.endsWith(u'\u2026') && line.size() < 300 && note.endsWith("Will +4\r\n"));
     }
 
     // A monster goes through the bestiary's data and back unchanged; a damaged line is refused.

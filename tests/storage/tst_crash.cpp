@@ -109,8 +109,7 @@ private slots:
             deletesSeen += int((before - now).size());
             before = now;
         }
-        QVERIFY(itemsSeen > 100);  // the saver did get to write...
-        QVERIFY(deletesSeen > 10); // ...and to delete
+        QVERIFY(itemsSeen > 100 && deletesSeen > 10); // the saver did get to write and delete
     }
 };
 
