@@ -434,9 +434,9 @@ private slots:
         QVERIFY(app->visible("FormLicenza") && app->visible("Form5"));
         const QString text =
             app->control<QTextBrowser>("FormLicenza", "TestoLicenza")->toPlainText();
-        for (const char *part : {"OPEN GAME LICENSE Version 1.0a", "15. COPYRIGHT NOTICE",
-                                 "System Reference Document Copyright 2000-2003", "beholder"})
-            QVERIFY2(text.contains(part), part);
+        for (const char *passage : {"OPEN GAME LICENSE Version 1.0a", "15. COPYRIGHT NOTICE",
+                                    "System Reference Document Copyright 2000-2003", "beholder"})
+            QVERIFY2(text.contains(passage), passage);
         app->click("FormLicenza", "Command1");
         QVERIFY(!app->visible("FormLicenza") && app->visible("Form5"));
         app->click("Form5", "Command1");
