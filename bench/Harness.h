@@ -5,6 +5,7 @@
 #include "app/MainMenu.h"
 #include "app/Windows.h"
 #include "common/Dialogs.h"
+#include "encounter/ConditionsWindow.h"
 #include "encounter/EncounterWindow.h"
 #include "sheets/SheetWindow.h"
 
@@ -131,10 +132,16 @@ public:
     // A fresh encounter of n separate copies, shown in the encounter window. It starts as the
     // user starts one, so that every step is saved as it is in use.
     void build(int n) {
+        hideConditions();
         fight().hide();
         click(m_windows.menu(), "Command2"); // "Gestisci uno Scontro"
         addPress(n);
         showFight();
+    }
+    // The conditions window is open only for its own rows: open, it follows every step.
+    void hideConditions() {
+        if (m_windows.created(QStringLiteral("FormCondizioni")))
+            m_windows.conditions().hide();
     }
     void addPress(int n) {
         edit(m_windows.sheet(), "Text1", QString::number(n));

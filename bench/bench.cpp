@@ -81,14 +81,9 @@ int main(int argc, char *argv[]) {
         };
         auto showAll = [&] { settle(); };
         bool conditionsApplied = false;
-        // The conditions window is open only for its own row: open, it follows every step.
-        auto hideConditions = [&] {
-            if (bench.windows().created(QStringLiteral("FormCondizioni")))
-                bench.windows().conditions().hide();
-        };
         // A roster of exactly `size` creatures in the encounter window on screen.
         auto ready = [&] {
-            hideConditions();
+            bench.hideConditions();
             if (enc.creatures() != size)
                 bench.build(size);
             if (!bench.fight().isVisible())
