@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <malloc.h>
@@ -62,15 +63,30 @@ double timed(const std::function<void()> &operation) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+namespace {
+
+double cpuMs(clockid_t clock, const std::function<void()> &operation, int after) {
+    timespec start{}, end{};
+    clock_gettime(clock, &start);
+    operation();
+    settle();
+    if (after > 0)
+        QThread::msleep(after);
+    clock_gettime(clock, &end);
+    return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
+}
+
+} // namespace
+
 // The processor time this thread spends on one operation, with what it leaves pending: on a
 // machine shared with other work, it tells a small cost that the wall clock's jitter hides.
 double threadCpuMs(const std::function<void()> &operation) {
-    timespec start{}, end{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
-    operation();
-    settle();
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
-    return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
+    return cpuMs(CLOCK_THREAD_CPUTIME_ID, operation, 0);
+}
+
+// The processor time of every thread of the program, over the operation and `after` ms more.
+double programCpuMs(const std::function<void()> &operation, int after) {
+    return cpuMs(CLOCK_PROCESS_CPUTIME_ID, operation, after);
 }
 
 // The saved fight taken up again by a second program, on a copy of the data folder (the first

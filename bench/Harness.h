@@ -62,6 +62,10 @@ double timed(const std::function<void()> &operation);
 // machine shared with other work, it tells a small cost that the wall clock's jitter hides.
 double threadCpuMs(const std::function<void()> &operation);
 
+// The processor time the whole program spends on one operation, every thread of it, with what
+// it leaves pending and what its other threads do for it within `after` ms.
+double programCpuMs(const std::function<void()> &operation, int after);
+
 // Ten phones with the players' view open, on a thread of their own. While a step is timed they
 // are held still, as phones are other devices: their reading does not take this machine's
 // processors from the program (what the program sends waits in their sockets meanwhile).

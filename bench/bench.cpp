@@ -31,6 +31,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -59,9 +60,12 @@ int main(int argc, char *argv[]) {
     std::map<int, long> rss;
     std::map<int, double> historyMb, fightMb, resumeMs, tiedMb;
     QStringList longRows;
-    // What ten phones add to a step: the median with less the median without, in wall-clock and
-    // in this thread's processor time (ms).
-    std::map<QString, std::map<int, std::pair<double, double>>> phonesCost;
+    // What ten phones add to a step: the median with less the median without, in wall-clock, in
+    // this thread's processor time and in the whole program's (ms).
+    struct Cost {
+        double wall, thread, program;
+    };
+    std::map<QString, std::map<int, Cost>> phonesCost;
     QString typed;
     double idle = 0;
     auto record = [&](const QString &name, int size, const std::vector<double> &ms) {
@@ -262,7 +266,8 @@ int main(int argc, char *argv[]) {
         }
         if (wanted("phones")) {
             // A step with ten phones following the view, against the same step without them, in
-            // turns, so that the machine's own drift falls on both alike.
+            // turns of six steps, so that the machine's own drift falls on both alike. The phones
+            // stay open through a turn, as they do through an evening.
             const std::vector<Operation> steps{
                 {"\"Applica\"",
                  [&] {
@@ -276,26 +281,29 @@ int main(int argc, char *argv[]) {
             };
             bench.windows().players().open(nullptr);
             for (const Operation &step : steps) {
-                std::vector<double> with, without, cpuWith, cpuWithout;
-                for (int i = 0; i < 4 * repetitions; ++i) {
-                    const bool on = i % 2 == 0;
+                // Each measure with and without: wall clock, thread, program.
+                std::array<std::array<std::vector<double>, 3>, 2> ms;
+                for (int i = 0; i < 12 * repetitions; ++i) {
+                    const bool on = (i / 6) % 2 == 0;
                     phones(on);
                     step.setUp();
                     settle();
                     if (on)
                         phoneSet->hold();
-                    if (i % 4 < 2)
-                        (on ? with : without).push_back(timed(step.step));
-                    else
-                        (on ? cpuWith : cpuWithout).push_back(threadCpuMs(step.step));
+                    const int measure = i % 3;
+                    ms[on][measure].push_back(measure == 0   ? timed(step.step)
+                                              : measure == 1 ? threadCpuMs(step.step)
+                                                             : programCpuMs(step.step, 20));
                     if (on)
                         phoneSet->letGo();
                 }
                 const QString name = QStringLiteral("players' view open: ") + step.name;
-                record(name, size, without);
-                record(name + QStringLiteral(", ten phones following"), size, with);
-                phonesCost[step.name][size] = {stats(with).median - stats(without).median,
-                                               stats(cpuWith).median - stats(cpuWithout).median};
+                record(name, size, ms[0][0]);
+                record(name + QStringLiteral(", ten phones following"), size, ms[1][0]);
+                auto added = [&](int measure) {
+                    return stats(ms[1][measure]).median - stats(ms[0][measure]).median;
+                };
+                phonesCost[step.name][size] = {added(0), added(1), added(2)};
             }
             phones(false);
         }
@@ -431,9 +439,11 @@ int main(int argc, char *argv[]) {
     out << " |\n";
     for (const auto &[step, costs] : phonesCost) {
         out << "\nten phones following the players' view add to " << step
-            << " (wall clock / processor time of the program's thread):";
+            << " (wall clock / processor time of the thread of the windows / of the whole "
+               "program):";
         for (const auto &[size, ms] : costs)
-            out << QString::asprintf(" %.2f / %.2f ms at %d;", ms.first, ms.second, size);
+            out << QString::asprintf(" %.2f / %.2f / %.2f ms at %d;", ms.wall, ms.thread,
+                                     ms.program, size);
     }
     out << "\n";
     if (!longRows.isEmpty())

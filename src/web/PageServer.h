@@ -1,26 +1,22 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QTimer>
+#include <QThread>
 #include <QUrl>
-#include <deque>
-#include <vector>
 
+class PageSockets;
 class PlayersFeed;
 class PlayersModel;
-class QTcpServer;
-class QTcpSocket;
-class QWebSocket;
-class QWebSocketServer;
 
 // Serves the players' view to the players' phones: one page, and a live feed the page opens, at
 // http://<address>:<port>/<code>. The code is new each time the server starts; any other
 // request gets the same empty 404. Nothing is read from disk and nothing a page sends is acted
 // upon: a page only listens.
+//
+// The view is read from the players' model in this thread, once a step, and written to the
+// pages by a thread of the server's own: a step of the fight does not wait for the network.
 class PageServer : public QObject {
     Q_OBJECT
 public:
@@ -42,14 +38,16 @@ public:
     bool start(quint16 port, const QHostAddress &address = QHostAddress::AnyIPv4);
     // Stops: every open page is told that the view has ended.
     void stop();
-    bool running() const;
-    quint16 port() const;
+    bool running() const { return m_port != 0; }
+    quint16 port() const { return m_port; }
     QString code() const { return m_code; }
     // The address to give the players: the computer's address on the local network when the
     // server listens on all of them.
     QUrl url() const;
-    int pages() const { return int(m_pages.size()); }
-    int connections() const { return m_open; }
+    int pages() const;
+    int connections() const;
+    // Whether the view is read at each step of the fight: only while a page is open or coming.
+    bool following() const;
 
     // The computer's address on the local network (loopback when it has none).
     static QHostAddress localNetworkAddress();
@@ -60,33 +58,12 @@ signals:
     void pagesChanged(int pages);
 
 private:
-    struct Page {
-        QPointer<QWebSocket> socket;
-        QElapsedTimer heard;       // since anything last came from it
-        std::deque<qint64> recent; // when its recent messages came, in ms of m_clock
-    };
-    void accept();
-    void readRequest(QTcpSocket *socket);
-    void answer(QTcpSocket *socket, const QByteArray &response);
-    void drop(QTcpSocket *socket);
-    void stopWaiting(QTcpSocket *socket);
-    void welcome();
-    void heard(QWebSocket *socket, bool message);
-    void send(const QString &message);
-    void beat();
-    void forget(QWebSocket *socket);
-    bool isCode(QByteArrayView target) const;
+    void arrived(quint64 serial);
 
-    PlayersModel &m_model;
     PlayersFeed *m_feed;
-    QTcpServer *m_tcp = nullptr;
-    QWebSocketServer *m_ws;
+    QThread m_thread;
+    PageSockets *m_sockets; // lives in m_thread
     QHostAddress m_address;
     QString m_code;
-    QByteArray m_page;
-    std::vector<Page> m_pages;
-    std::vector<QPointer<QTcpSocket>> m_handshakes; // handed to the WebSocket server
-    int m_open = 0;
-    QTimer m_beat;
-    QElapsedTimer m_clock;
+    quint16 m_port = 0;
 };

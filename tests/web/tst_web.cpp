@@ -115,6 +115,7 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(feed.socket.state() == QAbstractSocket::UnconnectedState, cut);
         QCOMPARE(app->server().pages(), cut ? 0 : 1);
+        QTRY_COMPARE(app->server().following(), !cut); // no page: a step reads nothing for it
         QCOMPARE(modelLines(app->model()), before);
         QCOMPARE(app->enc().round(), round);
         if (!cut)
