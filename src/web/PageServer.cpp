@@ -88,8 +88,9 @@ void PageServer::arrived(quint64 serial) {
     if (!running())
         return; // a page of a view already stopped
     const QString whole = m_feed->whole();
-    QMetaObject::invokeMethod(m_sockets,
-                              [this, serial, whole] { m_sockets->welcome(serial, whole); });
+    PageSockets *sockets = m_sockets;
+    QMetaObject::invokeMethod(sockets,
+                              [sockets, serial, whole] { sockets->welcome(serial, whole); });
 }
 
 QUrl PageServer::url() const {
