@@ -27,7 +27,17 @@ bool within(quint32 address, quint32 network, int bits) {
 } // namespace
 
 PageServer::PageServer(PlayersModel &model, QObject *parent)
-    : QObject(parent), m_feed(new PlayersFeed(model, this)) {
+    : QObject(parent), m_feed(new PlayersFeed(model, this)) {}
+
+PageServer::~PageServer() {
+    stop();
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void PageServer::startThread() {
+    // Made the first time the view is turned on: a program that never serves the phones has no
+    // thread for it.
     QFile page(QStringLiteral(":/web/players.html"));
     m_sockets = new PageSockets(page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray());
     m_thread.setObjectName(QStringLiteral("Torvane pages"));
@@ -43,18 +53,12 @@ PageServer::PageServer(PlayersModel &model, QObject *parent)
     connect(m_sockets, &PageSockets::pagesChanged, this, &PageServer::pagesChanged);
 }
 
-PageServer::~PageServer() {
-    stop();
-    m_thread.quit();
-    m_thread.wait();
-}
-
 int PageServer::pages() const {
-    return m_sockets->pages();
+    return m_sockets ? m_sockets->pages() : 0;
 }
 
 int PageServer::connections() const {
-    return m_sockets->connections();
+    return m_sockets ? m_sockets->connections() : 0;
 }
 
 bool PageServer::following() const {
@@ -63,6 +67,8 @@ bool PageServer::following() const {
 
 bool PageServer::start(quint16 port, const QHostAddress &address) {
     stop();
+    if (!m_sockets)
+        startThread();
     const QString code = newCode();
     quint16 listening = 0;
     QMetaObject::invokeMethod(
@@ -77,6 +83,8 @@ bool PageServer::start(quint16 port, const QHostAddress &address) {
 }
 
 void PageServer::stop() {
+    if (!m_sockets)
+        return;
     QMetaObject::invokeMethod(
         m_sockets, [this] { m_sockets->stop(); }, Qt::BlockingQueuedConnection);
     m_port = 0;

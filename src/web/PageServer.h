@@ -58,11 +58,12 @@ signals:
     void pagesChanged(int pages);
 
 private:
+    void startThread();
     void arrived(quint64 serial);
 
     PlayersFeed *m_feed;
     QThread m_thread;
-    PageSockets *m_sockets; // lives in m_thread
+    PageSockets *m_sockets = nullptr; // lives in m_thread, from the first start
     QHostAddress m_address;
     QString m_code;
     quint16 m_port = 0;

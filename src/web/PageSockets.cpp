@@ -140,12 +140,11 @@ void PageSockets::stop() {
 
 bool PageSockets::isCode(QByteArrayView target) const {
     // Compared in the same time whatever the target, so that timing tells nothing of the code.
-    const QByteArray &code = m_code;
-    if (code.isEmpty() || target.size() != code.size() + 1 || target[0] != '/')
+    if (m_code.isEmpty() || target.size() != m_code.size() + 1 || target[0] != '/')
         return false;
     unsigned difference = 0;
-    for (qsizetype i = 0; i < code.size(); ++i)
-        difference |= unsigned(target[i + 1] ^ code[i]);
+    for (qsizetype i = 0; i < m_code.size(); ++i)
+        difference |= unsigned(target[i + 1] ^ m_code[i]);
     return difference == 0;
 }
 
